@@ -1,0 +1,22 @@
+#pragma once
+// The small program-wide state every window reaches: the program folder and
+// the paths derived from it, the one device link, and the site parameters.
+
+#include "common/SiteParamRecord.h"
+
+#include <string>
+
+class clsUSBInterface;
+
+struct ProgramState {
+    std::string ProgramFolder;
+    std::string SettingsPath; // ProgramFolder + "/Settings.ini"
+    std::string NodeFilePath; // ProgramFolder + "/NodeInfo.ini"
+    // The device link; owned by the main window, which creates it at start-up
+    // and releases it at shut-down. Null outside that span.
+    clsUSBInterface* Link = nullptr;
+    SiteParamRecord SiteParams;
+
+    static ProgramState& Instance();
+    void SetProgramFolder(const std::string& folder);
+};

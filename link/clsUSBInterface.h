@@ -1,0 +1,114 @@
+#pragma once
+// The device link: the one connection to the host. Frames requests, writes
+// them, waits up to 500 ms for the reply, checks its CRC, writes the outcome
+// of every exchange to the link log and hands the reply bytes back. It never
+// throws and never shows a dialog.
+
+#include "link/codeFTDIDirect.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+class QTimer;
+
+// How the last exchange ended. The designed link leaves the caller only the
+// reply buffer; this lets a window tell a good reply from a stale buffer.
+enum class ExchangeOutcome {
+    None,      // no exchange yet
+    Ok,        // complete reply, CRC good
+    CrcError,  // complete reply, CRC bad (still returned)
+    Timeout,   // no (complete) reply within 500 ms, or a length of 0x8000 or more
+    Status,    // a D2XX call failed
+    TooLong,   // the reply was longer than the reply buffer; the surplus was dropped
+    BadLength, // the reply's length field was below the 9 bytes of an empty frame
+    Busy,      // refused: another exchange was still waiting for its reply
+};
+
+class clsUSBInterface : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kReplySize = 201;       // reply buffer, indexes 0..200
+    static constexpr int kReceiveAreaSize = 200; // scratch area of each device read
+    static constexpr int kHeaderSize = 7;
+    static constexpr int kReplyTimeoutMs = 500;
+    // Offset of the first memory byte in the reply to a memory read.
+    static constexpr int kMemoryDataOffset = 13;
+
+    using ReplyBuffer = std::array<std::uint8_t, kReplySize>;
+
+    // Fills the status texts and opens the first device.
+    clsUSBInterface();
+    // Closes the device if one is open.
+    ~clsUSBInterface() override;
+
+    clsUSBInterface(const clsUSBInterface&) = delete;
+    clsUSBInterface& operator=(const clsUSBInterface&) = delete;
+
+    // CRC-16/XMODEM of bytes 0..bufLen-1 of `buf` (0 for bufLen <= 0).
+    static std::int32_t Crc16(std::span<const std::uint8_t> buf, int bufLen);
+
+    void FlushRcv();
+    void ListDevices();
+    std::int32_t ReadInputs();
+    ReplyBuffer NovRamRead(std::int32_t addr, std::int32_t cnt);
+    std::int16_t SendTamberCmnd(std::uint8_t addr, std::int32_t cmnd, std::int32_t cnt);
+    ReplyBuffer SendMessage(std::int32_t deviceId, std::int16_t msgLen, std::int32_t cmnd,
+                            std::span<const std::uint8_t> pktData);
+    // Hands the link the timer that ends a reply wait (the main window's).
+    void SetTimer(QTimer* tmr);
+    // Zeroes `bytes`, then stores the 8-bit code of each character of `text`.
+    static void StringToByteArray(std::string_view text, std::span<std::uint8_t> bytes);
+    // The reply timer's tick.
+    void Timeout();
+    ReplyBuffer RcvData() const { return reply_; }
+
+    // The D2XX status text of `status`; a code outside the table is named.
+    std::string StatusText(FT_STATUS status) const;
+
+    // What the last exchange came to, and how many reply bytes it stored.
+    ExchangeOutcome LastOutcome() const { return lastOutcome_; }
+    int LastReplyBytes() const { return lastReplyBytes_; }
+    FT_STATUS LastStatus() const { return lastStatus_; }
+    // True while an exchange waits for its reply.
+    bool IsBusy() const { return busy_; }
+
+    std::uint8_t SeqNo() const { return seqNo_; }
+    void SetSeqNo(std::uint8_t seqNo) { seqNo_ = seqNo; }
+
+    // The outcome text that ends an exchange's log line ("  OK", ...).
+    std::string OutcomeText(ExchangeOutcome outcome, FT_STATUS status) const;
+
+signals:
+    // An exchange has ended (whatever its outcome) and the link is idle.
+    void ExchangeFinished();
+
+private:
+    void ReceiveReply();
+    // Polls the queue until `needed` bytes wait, the time-out, or a failed
+    // poll. Returns the last queue status; `queued` holds the last count.
+    FT_STATUS WaitForQueued(std::uint32_t needed, std::uint32_t& queued);
+    // Reads and drops `count` queued bytes, at most a receive area at a time.
+    void Discard(std::uint32_t count);
+    void LogError(FT_STATUS status);
+    void StartTimer();
+    void StopTimer();
+
+    ReplyBuffer reply_{};
+    std::int16_t RcvLen = 0;
+    bool TimedOut = false;
+    std::uint8_t seqNo_ = 0;
+    QPointer<QTimer> timer_;
+    QTimer* ownTimer_ = nullptr;
+    std::array<std::uint8_t, kReceiveAreaSize> receiveArea_{};
+
+    bool busy_ = false;
+    ExchangeOutcome lastOutcome_ = ExchangeOutcome::None;
+    int lastReplyBytes_ = 0;
+    FT_STATUS lastStatus_ = platform::FT_OK;
+};
