@@ -1,6 +1,7 @@
 #include "platform/IniProfile.h"
 
 #define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
 #include <cctype>

@@ -1,0 +1,162 @@
+// Framing, sequence numbers, host operations and the device's open, close
+// and count lines.
+#include "LinkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class LinkFraming : public ::testing::Test, protected LinkFixtureBase {
+protected:
+    void SetUp() override {
+        device->answer = [](const Bytes& request) { return EchoReply(request, {0x34, 0x12}); };
+        Start();
+    }
+    void TearDown() override { Stop(); }
+};
+
+TEST_F(LinkFraming, CrcOfTheLinkMatchesTheCheckValue) {
+    const std::array<std::uint8_t, 11> text{'1', '2', '3', '4', '5', '6', '7', '8', '9', 0, 0};
+    EXPECT_EQ(clsUSBInterface::Crc16(text, 11), 0x31C3);
+    EXPECT_EQ(clsUSBInterface::Crc16(text, 0), 0);
+    EXPECT_EQ(clsUSBInterface::Crc16(text, -3), 0);
+    // A length past the buffer is limited to the buffer.
+    EXPECT_EQ(clsUSBInterface::Crc16(text, 500), 0x31C3);
+}
+
+TEST_F(LinkFraming, ReadInputsIsTheWorkedFrameAndDecodesItsReply) {
+    EXPECT_EQ(link->ReadInputs(), 0x1234);
+    ASSERT_EQ(device->written.size(), 1u);
+    EXPECT_EQ(device->written[0], (Bytes{0x03, 0x09, 0x00, 0x01, 0x00, 0x00, 0x05, 0xB6, 0x71}));
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    EXPECT_EQ(link->LastReplyBytes(), 11);
+}
+
+TEST_F(LinkFraming, SequenceNumberWrapsFrom255To0Then1) {
+    link->SetSeqNo(254);
+    link->ReadInputs();
+    link->ReadInputs();
+    link->ReadInputs();
+    ASSERT_EQ(device->written.size(), 3u);
+    EXPECT_EQ(device->written[0][3], 255);
+    EXPECT_EQ(device->written[1][3], 0);
+    EXPECT_EQ(device->written[2][3], 1);
+}
+
+TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
+    link->NovRamRead(0xD800, 128);
+    link->NovRamRead(0x2B800, 32); // only the low 17 bits go out
+    link->SendTamberCmnd(3, 28, 8);
+    ASSERT_EQ(device->written.size(), 3u);
+
+    const Bytes& read = device->written[0];
+    ASSERT_EQ(read.size(), 15u);
+    EXPECT_EQ(read[0], 1);
+    EXPECT_EQ(read[1], 15);
+    EXPECT_EQ(read[6], 1);
+    EXPECT_EQ(Bytes(read.begin() + 7, read.begin() + 13),
+              (Bytes{0x00, 0xD8, 0x00, 0x00, 0x80, 0x00}));
+    EXPECT_EQ(common::Crc16(read), 0);
+
+    const Bytes& high = device->written[1];
+    EXPECT_EQ(Bytes(high.begin() + 7, high.begin() + 13),
+              (Bytes{0x00, 0xB8, 0x00, 0x00, 0x20, 0x00}));
+
+    const Bytes& tamber = device->written[2];
+    ASSERT_EQ(tamber.size(), 18u);
+    EXPECT_EQ(tamber[0], 12);
+    EXPECT_EQ(tamber[6], 4);
+    EXPECT_EQ(Bytes(tamber.begin() + 7, tamber.begin() + 16),
+              (Bytes{0x05, 0x07, 0x03, 0x1C, 0x00, 0x08, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(LinkFraming, SendTamberCmndReturnsReplyByte11AndRcvDataRepeatsTheReply) {
+    device->answer = [](const Bytes& r) { return EchoReply(r, {1, 2, 3, 4, 0x5A, 6}); };
+    EXPECT_EQ(link->SendTamberCmnd(1, 1, 0), 0x5A);
+    const auto again = link->RcvData();
+    EXPECT_EQ(again[11], 0x5A);
+    EXPECT_EQ(again[0], 12);
+}
+
+TEST_F(LinkFraming, EmptyPayloadAndShortPayloadBuffers) {
+    // MsgLen 9: no payload byte, whatever is passed.
+    const std::array<std::uint8_t, 1> ignored{0xEE};
+    link->SendMessage(3, 9, 5, ignored);
+    ASSERT_EQ(device->written.size(), 1u);
+    EXPECT_EQ(device->written[0].size(), 9u);
+
+    // Payload bytes the caller did not supply go out as 0, never read past.
+    const std::array<std::uint8_t, 2> two{0xAA, 0xBB};
+    link->SendMessage(12, 13, 4, two);
+    ASSERT_EQ(device->written.size(), 2u);
+    EXPECT_EQ(Bytes(device->written[1].begin() + 7, device->written[1].begin() + 11),
+              (Bytes{0xAA, 0xBB, 0x00, 0x00}));
+
+    // A length below an empty frame is refused, nothing written.
+    link->SendMessage(3, 5, 5, {});
+    EXPECT_EQ(device->written.size(), 2u);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::BadLength);
+}
+
+TEST_F(LinkFraming, ListDevicesLineAndStatusTexts) {
+    LinkLog::Instance().Clear();
+    link->ListDevices();
+    EXPECT_EQ(LinkLog::Instance().Text(), "Status = 0, OK, Number of devices = 1\r\n");
+    EXPECT_EQ(link->StatusText(18), "Other Error");
+    EXPECT_EQ(link->StatusText(2), "Device Not Found");
+    EXPECT_EQ(link->StatusText(19), "Unknown Status 19");
+    EXPECT_EQ(link->StatusText(0xFFFFFFFFu), "Unknown Status 4294967295");
+}
+
+TEST(LinkOpenClose, FailedOpenWritesTheErrorLineAndDestroyClosesNothing) {
+    LinkFixtureBase f;
+    f.device->openStatus = platform::FT_DEVICE_NOT_FOUND;
+    f.Start();
+    EXPECT_EQ(LinkLog::Instance().Text(), "Error 2, Device Not Found opening USB direct port\r\n");
+    EXPECT_EQ(FtHandle, 0u);
+
+    // Every later exchange still runs and reports the handle failure.
+    f.link->ReadInputs();
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[1], "Error 1, Invalid Handle opening USB direct port"); // write
+    EXPECT_EQ(lines[2], "Error 1, Invalid Handle opening USB direct port"); // queue status
+    EXPECT_EQ(lines[3], "  Status = Invalid Handle");
+    EXPECT_EQ(f.link->LastOutcome(), ExchangeOutcome::Status);
+
+    f.link.reset();
+    EXPECT_EQ(f.device->closeCalls, 0);
+    f.Stop();
+}
+
+TEST(LinkOpenClose, OpenHandleIsClosedOnDestroyAndAStaleHandleBeforeOpening) {
+    LinkFixtureBase f;
+    f.Start();
+    EXPECT_EQ(FtHandle, ScriptedDevice::kHandle);
+    EXPECT_TRUE(LinkLog::Instance().Text().isEmpty());
+    f.link.reset();
+    EXPECT_EQ(f.device->closeCalls, 1);
+    EXPECT_EQ(FtHandle, 0u);
+
+    // A handle left open is closed before the new open; its failure is logged.
+    FtHandle = 0x999;
+    f.link = std::make_unique<clsUSBInterface>();
+    EXPECT_EQ(f.device->closeCalls, 2);
+    EXPECT_EQ(LinkLog::Instance().Text(), "Error 1, Invalid Handle opening USB direct port\r\n");
+    EXPECT_EQ(FtHandle, ScriptedDevice::kHandle);
+    f.Stop();
+}
+
+TEST(StringToByteArray, ClearsThenCopiesWhatFits) {
+    std::array<std::uint8_t, 4> bytes{9, 9, 9, 9};
+    clsUSBInterface::StringToByteArray("AB", bytes);
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{'A', 'B', 0, 0}));
+    clsUSBInterface::StringToByteArray("ABCDEFG", bytes);
+    EXPECT_EQ(bytes, (std::array<std::uint8_t, 4>{'A', 'B', 'C', 'D'}));
+}
+
+} // namespace

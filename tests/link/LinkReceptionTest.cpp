@@ -1,0 +1,178 @@
+// Reply reception: the outcome line of every kind of exchange, replies that
+// arrive in pieces or are too long, and requests made while one waits.
+#include "LinkTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+QString HexLine(const Bytes& bytes) {
+    QString line;
+    for (std::uint8_t b : bytes) {
+        line += QString("%1 ").arg(b, 2, 16, QChar('0')).toUpper();
+    }
+    return line;
+}
+
+class LinkReception : public ::testing::Test, protected LinkFixtureBase {
+protected:
+    void SetUp() override {
+        Start();
+        LinkLog::Instance().Clear();
+    }
+    void TearDown() override { Stop(); }
+};
+
+TEST_F(LinkReception, GoodReplyIsDumpedAndMarkedOk) {
+    Bytes sent;
+    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x34, 0x12}); };
+    link->ReadInputs();
+    ASSERT_EQ(LogLines().size(), 1);
+    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
+    const auto reply = link->RcvData();
+    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), reply.begin()));
+}
+
+TEST_F(LinkReception, ChangedByteIsLoggedAsCrcErrorAndStillReturned) {
+    Bytes sent;
+    device->answer = [&](const Bytes& r) {
+        sent = EchoReply(r, {0x34, 0x12});
+        sent[7] ^= 0x01;
+        return sent;
+    };
+    EXPECT_EQ(link->ReadInputs(), 0x1235);
+    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  CRC?");
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::CrcError);
+}
+
+TEST_F(LinkReception, NoReplyTimesOutAfterHalfASecond) {
+    QElapsedTimer clock;
+    clock.start();
+    link->ReadInputs();
+    const qint64 took = clock.elapsed();
+    EXPECT_EQ(LogLines(), QStringList{"  Timeout"});
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    EXPECT_EQ(link->LastReplyBytes(), 0);
+    // The wait is the designed 500 ms, give or take the event loop.
+    EXPECT_GE(took, 450);
+    EXPECT_LT(took, 2000);
+    // The wait slept on the device instead of polling flat out.
+    EXPECT_LT(device->queueStatusCalls, 1500);
+}
+
+TEST_F(LinkReception, LengthOf0x8000OrMoreEndsAtOnceAsTimeout) {
+    device->answer = [](const Bytes& r) { return Bytes{r[0], 0x10, 0x80, r[3], 0, 0, r[6]}; };
+    QElapsedTimer clock;
+    clock.start();
+    link->ReadInputs();
+    EXPECT_LT(clock.elapsed(), 450);
+    EXPECT_EQ(LogLines()[0], "03 10 80 01 00 00 05   Timeout");
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+}
+
+TEST_F(LinkReception, FailingQueueStatusIsLoggedOnceAndEndsTheWait) {
+    device->answer = [](const Bytes& r) { return EchoReply(r, {1, 2}); };
+    // The flush before the request polls once; fail the poll of the wait.
+    link->FlushRcv();
+    device->failQueueStatusOnce = platform::FT_OK;
+    int polls = 0;
+    device->answer = [&](const Bytes& r) {
+        device->failQueueStatusOnce = platform::FT_IO_ERROR;
+        ++polls;
+        return EchoReply(r, {1, 2});
+    };
+    link->ReadInputs();
+    EXPECT_EQ(polls, 1);
+    EXPECT_EQ(LogLines(), (QStringList{"Error 4, I/O Error opening USB direct port",
+                                       "  Status = I/O Error"}));
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
+    EXPECT_EQ(link->LastStatus(), platform::FT_IO_ERROR);
+}
+
+TEST_F(LinkReception, ReplyInPiecesIsAssembled) {
+    Bytes sent;
+    device->pieceSize = 3;
+    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, Bytes(40, 0x77)); };
+    link->NovRamRead(0x8800, 34);
+    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
+    EXPECT_EQ(link->LastReplyBytes(), 49);
+}
+
+TEST_F(LinkReception, BytesAfterTheFrameAreNotPartOfTheReply) {
+    Bytes sent;
+    device->answer = [&](const Bytes& r) {
+        sent = EchoReply(r, {0x34, 0x12});
+        Bytes withTail = sent;
+        withTail.insert(withTail.end(), {0xDE, 0xAD});
+        return withTail;
+    };
+    link->ReadInputs();
+    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
+    // The tail was discarded, so the next exchange starts clean.
+    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x01, 0x00}); };
+    EXPECT_EQ(link->ReadInputs(), 1);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+}
+
+TEST_F(LinkReception, OversizedReplyIsCutToTheBufferAndNotOk) {
+    // A valid frame of 260 bytes: larger than the receive area and the buffer.
+    Bytes sent;
+    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, Bytes(251, 0x55)); };
+    const auto reply = link->NovRamRead(0xB800, 32);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::TooLong);
+    EXPECT_EQ(link->LastReplyBytes(), clsUSBInterface::kReplySize);
+    EXPECT_TRUE(std::equal(reply.begin(), reply.end(), sent.begin()));
+    EXPECT_TRUE(LogLines()[0].endsWith("55   Too long"));
+
+    // The surplus is gone: the next exchange is clean.
+    device->answer = [](const Bytes& r) { return EchoReply(r, {0x02, 0x00}); };
+    EXPECT_EQ(link->ReadInputs(), 2);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+}
+
+TEST_F(LinkReception, LargeQueuedInputIsFlushedInPieces) {
+    device->queue.assign(1000, 0xAB);
+    link->FlushRcv();
+    EXPECT_TRUE(device->queue.empty());
+}
+
+TEST_F(LinkReception, LengthBelowAnEmptyFrameReadsNoGarbage) {
+    device->answer = [](const Bytes& r) {
+        return Bytes{r[0], 0x05, 0x00, r[3], 0, 0, r[6], 0xEE, 0xEE, 0xEE};
+    };
+    link->ReadInputs();
+    EXPECT_EQ(LogLines()[0], "03 05 00 01 00 00 05   Bad length");
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::BadLength);
+    EXPECT_EQ(link->LastReplyBytes(), 7);
+}
+
+TEST_F(LinkReception, SecondExchangeWhileOneWaitsIsRefused) {
+    device->pieceSize = 1; // the reply trickles in, so the wait spans many events
+    device->answer = [](const Bytes& r) { return EchoReply(r, {0x34, 0x12}); };
+
+    ExchangeOutcome innerOutcome = ExchangeOutcome::None;
+    bool busyDuringInner = false;
+    QTimer::singleShot(0, [&] {
+        busyDuringInner = link->IsBusy();
+        link->NovRamRead(0xD800, 128);
+        innerOutcome = link->LastOutcome();
+    });
+    EXPECT_EQ(link->ReadInputs(), 0x1234);
+
+    EXPECT_TRUE(busyDuringInner);
+    EXPECT_EQ(innerOutcome, ExchangeOutcome::Busy);
+    EXPECT_EQ(device->written.size(), 1u); // the refused request never went out
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("Exchange refused"));
+    EXPECT_TRUE(lines[1].endsWith("  OK"));
+    EXPECT_FALSE(link->IsBusy());
+}
+
+} // namespace
