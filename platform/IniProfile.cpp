@@ -4,12 +4,17 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -43,6 +48,140 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// The whole of `fileName` into `text`; a missing file reads as empty.
+bool ReadWholeFile(const std::string& fileName, std::string& text) {
+    text.clear();
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) {
+        std::error_code error;
+        return !std::filesystem::exists(fileName, error) && !error;
+    }
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    text = contents.str();
+    return !in.bad();
+}
+
+std::string_view TrimView(std::string_view s) {
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// A section or key name that reads back as itself: not empty, on one line,
+// not taken for a comment or a section header.
+bool IsName(std::string_view name) {
+    return !TrimView(name).empty() && TrimView(name) == name &&
+           name.find_first_of("\r\n]") == std::string_view::npos && name.front() != ';' &&
+           name.front() != '#' && name.front() != '[';
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The name of a "[section]" line, read as SimpleIni reads it.
+std::optional<std::string_view> SectionName(std::string_view line) {
+    line = TrimView(line);
+    if (line.empty() || line.front() != '[') {
+        return std::nullopt;
+    }
+    const auto close = line.find(']');
+    return close == std::string_view::npos ? std::nullopt
+                                           : std::optional(TrimView(line.substr(1, close - 1)));
+}
+
+// The key of a "key=value" line; nothing for comments, blanks and headers.
+std::optional<std::string_view> KeyName(std::string_view line) {
+    line = TrimView(line);
+    if (line.empty() || line.front() == ';' || line.front() == '#' || line.front() == '[') {
+        return std::nullopt;
+    }
+    const auto equals = line.find('=');
+    return equals == std::string_view::npos ? std::nullopt
+                                            : std::optional(TrimView(line.substr(0, equals)));
+}
+
+// `text` with [section] key set to `value`: every line of that key in that
+// section is replaced (whichever a reader takes, it sees the new value), or
+// the key is added after the section's last entry, or the section is added
+// at the end. Line ends follow the file's own.
+std::string WithProfileValue(const std::string& text, const std::string& section,
+                             const std::string& key, const std::string& value) {
+    const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const std::string entry = key + "=" + value;
+
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        auto end = text.find('\n', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(std::move(line));
+        start = end + 1;
+    }
+    // A byte-order mark stays where it is but must not hide the first line.
+    const auto content = [&](std::size_t i) {
+        std::string_view line = lines[i];
+        if (i == 0 && line.starts_with("\xEF\xBB\xBF")) {
+            line.remove_prefix(3);
+        }
+        return line;
+    };
+
+    bool inSection = false;
+    bool replaced = false;
+    std::optional<std::size_t> lastEntry; // of the last matching section
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto name = SectionName(content(i))) {
+            inSection = SameName(*name, section);
+            if (inSection) {
+                lastEntry = i;
+            }
+        } else if (inSection) {
+            if (const auto name = KeyName(content(i))) {
+                lastEntry = i;
+                if (SameName(*name, key)) {
+                    const std::size_t mark = lines[i].size() - content(i).size();
+                    lines[i] = lines[i].substr(0, mark) + entry;
+                    replaced = true;
+                }
+            }
+        }
+    }
+    if (!replaced) {
+        if (lastEntry) {
+            lines.insert(lines.begin() + static_cast<long>(*lastEntry) + 1, entry);
+        } else {
+            while (!lines.empty() && TrimView(lines.back()).empty()) {
+                lines.pop_back(); // one blank line before the new section
+            }
+            if (!lines.empty()) {
+                lines.emplace_back();
+            }
+            lines.push_back("[" + section + "]");
+            lines.push_back(entry);
+        }
+    }
+
+    std::string out;
+    for (const auto& line : lines) {
+        out += line;
+        out += newline;
+    }
+    return out;
+}
 } // namespace
 
 std::string GetProfileString(const std::string& section, const std::string& key,
@@ -95,16 +234,22 @@ long GetProfileInt(const std::string& section, const std::string& key, long defa
 
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& fileName) {
-    CSimpleIniA ini;
-    LoadIni(ini, fileName);
-    if (ini.SetValue(section.c_str(), key.c_str(), value.c_str()) < 0) {
+    // Edited line by line, not saved from SimpleIni's model: a save would
+    // drop comments after the last key and re-space the whole file, and the
+    // profile calls leave every other line as it was.
+    if (!IsName(section) || !IsName(key) || key.find('=') != std::string::npos) {
         return false;
     }
-    std::string out;
-    if (ini.Save(out, false) < 0) {
-        return false;
+    // A line break in a value would start a line of its own (a key, or a
+    // whole section) when the file is read back.
+    std::string oneLine = value;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    std::string text;
+    if (!ReadWholeFile(fileName, text)) {
+        return false; // there, but unreadable: rewriting it would lose it
     }
-    return WriteFileAtomically(fileName, out);
+    return WriteFileAtomically(fileName, WithProfileValue(text, section, key, oneLine));
 }
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& contents) {
@@ -114,8 +259,7 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& content
         if (f == nullptr) {
             return false;
         }
-        const bool written =
-            std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
+        const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
         const bool flushed = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
         const bool closed = std::fclose(f) == 0;
         if (!written || !flushed || !closed) {

@@ -1,0 +1,16 @@
+#pragma once
+// Where Settings.ini, the node table and the text files are kept.
+
+#include <string>
+
+struct ProgramFolderChoice {
+    std::string folder; // empty when no usable folder could be found or made
+    std::string error;  // why, in that case
+};
+
+// `requested` (from --folder) when given, created if missing; else the folder
+// of the executable when it is writable (portable use); else the user's
+// application data folder, created on first use.
+ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
+                                        const std::string& executableFolder,
+                                        const std::string& appDataFolder);

@@ -1,0 +1,22 @@
+#pragma once
+// Turns SIGTERM, SIGINT and SIGHUP into a Qt signal on the user-interface
+// thread, so ending the program from outside runs the same shut-down as
+// "Exit" (the settings and texts are written).
+
+#include <QObject>
+
+class QSocketNotifier;
+
+class SignalRelay : public QObject {
+    Q_OBJECT
+public:
+    explicit SignalRelay(QObject* parent = nullptr);
+    ~SignalRelay() override;
+
+signals:
+    void TerminationRequested();
+
+private:
+    void OnReadable();
+    QSocketNotifier* notifier_ = nullptr;
+};

@@ -1,0 +1,136 @@
+// Orvane: set up and diagnose a Tolvex host controller.
+
+#include "app/CommandLine.h"
+#include "app/ProgramFolder.h"
+#include "app/SignalRelay.h"
+
+#include "common/ProgramState.h"
+#include "diagnostics/frmDiagnostic.h"
+#include "host_config/frmOrvane.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/DeviceSpec.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QSessionManager>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+
+#ifndef ORVANE_VERSION
+#define ORVANE_VERSION "0.0.0"
+#endif
+
+namespace {
+
+constexpr const char* kProductName = "Orvane";
+
+// Options of Qt itself (single dash) are left for QApplication; the ones
+// listed here take a value.
+bool IsQtOption(const char* arg, bool& takesValue) {
+    static const char* const withValue[] = {"-platform", "-platformpluginpath", "-platformtheme",
+                                            "-plugin", "-qwindowgeometry", "-qwindowicon",
+                                            "-qwindowtitle", "-style", "-stylesheet",
+                                            "-display", "-geometry", "-session"};
+    static const char* const alone[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
+    for (const char* option : withValue) {
+        if (std::strcmp(arg, option) == 0) {
+            takesValue = true;
+            return true;
+        }
+    }
+    for (const char* option : alone) {
+        if (std::strcmp(arg, option) == 0) {
+            takesValue = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        bool takesValue = false;
+        if (IsQtOption(argv[i], takesValue)) {
+            i += takesValue ? 1 : 0;
+            continue;
+        }
+        args.emplace_back(argv[i]);
+    }
+    return args;
+}
+
+std::shared_ptr<platform::FtdiDevice> MakeBackend(const std::string& device) {
+    std::string error;
+    const auto spec = platform::ParseDeviceSpec(device, error);
+    if (!spec) {
+        return nullptr;
+    }
+    if (spec->kind == platform::DeviceKind::Simulated) {
+        return std::make_shared<hostsim::SimFtdiDevice>(
+            std::make_shared<hostsim::SimulatedHost>(true));
+    }
+    return platform::MakeRealDevice(*spec);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::string programName = "orvane";
+    const CommandLineResult parsed = ParseCommandLine(ProgramArguments(argc, argv));
+    if (!parsed.options) {
+        std::cerr << programName << ": " << parsed.error << "\n\n" << UsageText(programName);
+        return 2;
+    }
+    const CommandLine& options = *parsed.options;
+    if (options.help) {
+        std::cout << UsageText(programName);
+        return 0;
+    }
+    if (options.version) {
+        std::cout << kProductName << " " << ORVANE_VERSION << "\n";
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(kProductName);
+    QApplication::setApplicationVersion(ORVANE_VERSION);
+    QApplication::setDesktopFileName("orvane");
+    QApplication::setWindowIcon(QIcon(":/orvane.svg"));
+
+    const ProgramFolderChoice folder = ChooseProgramFolder(
+        options.folder, QCoreApplication::applicationDirPath().toStdString(),
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+    if (folder.folder.empty()) {
+        std::cerr << programName << ": " << folder.error << "\n";
+        return 1;
+    }
+    ProgramState::Instance().SetProgramFolder(folder.folder);
+
+    SetFtdiBackend(MakeBackend(options.device));
+
+    int status = 0;
+    {
+        frmOrvane mainWindow;
+        mainWindow.SetToolWindowFactory(ToolWindow::Diagnostic,
+                                        [] { return new frmDiagnostic(); });
+
+        // Ending the program from outside saves exactly like "Exit".
+        SignalRelay relay;
+        QObject::connect(&relay, &SignalRelay::TerminationRequested, &mainWindow,
+                         &frmOrvane::ShutDownFromOutside);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                         [&mainWindow](QSessionManager&) { mainWindow.ShutDownFromOutside(); });
+
+        mainWindow.show();
+        status = QApplication::exec();
+    }
+    SetFtdiBackend(nullptr);
+    return status;
+}

@@ -1,0 +1,113 @@
+#pragma once
+// Every text the main window shows: captions, tooltips, list items, dialog
+// titles and the messages of refused entries. Kept together so the window's
+// wording is in one place.
+
+#include <array>
+
+namespace hostconfig::texts {
+
+inline constexpr const char* kVersionSeparator = ", Version: ";
+
+inline constexpr const char* kFrameOptions = "Options";
+inline constexpr const char* kFrameParameters = "Parameters";
+inline constexpr const char* kFrameSend = "Program";
+inline constexpr const char* kFrameLocation = "Location (Header)";
+inline constexpr const char* kFrameDisclaimer = "Disclaimer (Footer)";
+inline constexpr const char* kFramePrinter = "Printer";
+
+struct CaptionTip {
+    const char* caption;
+    const char* tooltip; // empty: none
+};
+
+inline constexpr std::array<CaptionTip, 8> kOptions{{
+    {"Print dollars", "Print dollars when checked or points when unchecked"},
+    {"Print dollar sign", "Print a dollar sign"},
+    {"Print disclaimer", "Print the disclaimer text at the foot of each ticket"},
+    {"Automatic Cash Drop", ""},
+    {"Kiosk", ""},
+    {"Pool win on game", ""},
+    {"Pool enabled", ""},
+    {"Print ticket on clear", ""},
+}};
+
+inline constexpr const char* kSectionTamber = "Tamber";
+inline constexpr const char* kSectionCashDrop = "Cash Drop";
+inline constexpr const char* kSectionBonus = "Bonus";
+
+struct ParameterText {
+    const char* section;
+    const char* label;
+    const char* accepted; // the accepted range, as told to the operator
+};
+inline constexpr std::array<ParameterText, 9> kParameters{{
+    {kSectionTamber, "Max Node", "0 to 255"},
+    {kSectionTamber, "Card Prefix", "0 to 32767"},
+    {kSectionTamber, "Oper Prefix", "0 to 32767"},
+    {kSectionCashDrop, "Time", "hours:minutes, each 0 to 255"},
+    {kSectionCashDrop, "Weekday", "0 to 255"},
+    {kSectionBonus, "Percentage", "0 to 255"},
+    {kSectionBonus, "Odds: 1 in", "0 to 32767"},
+    {kSectionBonus, "Refill $", "0 to 327 dollars"},
+    {kSectionBonus, "Limit", "0 to 2147483647"},
+}};
+
+inline constexpr const char* kKioskLabel = "Kiosk Note-In Value";
+inline constexpr std::array<const char*, 7> kKioskValues{
+    "1 Cent", "5 Cents", "10 Cents", "25 Cents", "1 Dollar", "4 Dollars", "5 Dollars"};
+
+inline constexpr const char* kProgram = "Program";
+inline constexpr const char* kProgramTip = "Send information to the Tolvex";
+inline constexpr const char* kSendAll = "All of the above";
+inline constexpr std::array<const char*, 4> kSend{"Date and Time", "Parameters and Printer",
+                                                  "Location (Header)", "Disclaimer (Footer)"};
+
+inline constexpr std::array<CaptionTip, 4> kFileOps{{
+    {"Load", "Load the location information from a file"},
+    {"Save", "Save the location information to a file"},
+    {"Load", "Load a standard disclaimer from a file"},
+    {"Save", "Save the disclaimer to a file"},
+}};
+inline constexpr std::array<const char*, 4> kFileDialogTitles{
+    "Open Location Text", "Save Location Text", "Open Disclaimer Text", "Save Disclaimer Text"};
+inline constexpr const char* kFileFilter = "(*.txt)|*.txt|All Files|*.*";
+inline constexpr const char* kLocationFile = "MyLocation.txt";
+inline constexpr const char* kDisclaimerFile = "MyDisclaimer.txt";
+
+inline constexpr std::array<const char*, 6> kPrinters{"Citizen", "Epson 267",    "Epson 267II",
+                                                      "Ithaca",  "Citizen 3535", "CBM1000"};
+
+inline constexpr const char* kGameSetup = "Game Setup";
+inline constexpr const char* kDiagnostic = "Diagnostic";
+inline constexpr const char* kTerminal = "Terminal";
+inline constexpr const char* kTransactions = "Transactions";
+inline constexpr const char* kViewRemote = "View Remote";
+inline constexpr const char* kExit = "Exit";
+inline constexpr const char* kExitTip = "Exit this program";
+
+// Size indicator under each ticket text: "%1 of 512 bytes".
+inline constexpr const char* kTicketSize = "%1 of %2 bytes";
+inline constexpr const char* kTicketTooLong = " - too long, shorten the text";
+inline constexpr const char* kTicketUnencodable = " - contains characters that cannot be sent";
+
+// Refused entries.
+inline constexpr const char* kRefusedTitle = "Nothing was sent";
+inline constexpr const char* kRefusedIntro =
+    "Nothing was sent to the Tolvex. Please correct these entries and press the button again:";
+inline constexpr const char* kNotOpenedIntro =
+    "The window was not opened. Please correct these entries first:";
+inline constexpr const char* kEmpty = "is empty";
+inline constexpr const char* kNotANumber = "is not a number";
+inline constexpr const char* kOutOfRange = "is out of range";
+// "<field> <problem>; accepted: <range>."
+inline constexpr const char* kFieldLine = "%1 %2; accepted: %3.";
+// "<box> needs %1 bytes; the Tolvex keeps %2."
+inline constexpr const char* kTextTooLong = "%1 needs %2 bytes; the Tolvex keeps only %3.";
+inline constexpr const char* kTextUnencodable =
+    "%1 contains characters the ticket printer cannot print: %2";
+
+inline constexpr const char* kNotSavedTitle = "File not written";
+inline constexpr const char* kNotSaved = "The file could not be written:\n%1";
+
+} // namespace hostconfig::texts

@@ -1,0 +1,483 @@
+#include "host_config/frmOrvane.h"
+
+#include "common/ProgramState.h"
+#include "common/codeCommon.h"
+#include "host_config/MainWindowTexts.h"
+#include "host_config/SettingsFile.h"
+#include "host_config/TicketTextFile.h"
+#include "link/clsUSBInterface.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace t = hostconfig::texts;
+using namespace hostconfig;
+
+namespace {
+
+std::size_t Index(ToolWindow which) {
+    return static_cast<std::size_t>(which);
+}
+
+} // namespace
+
+frmOrvane::frmOrvane(QWidget* parent)
+    : QMainWindow(parent), clock_([] { return QDateTime::currentDateTime(); }) {
+    BuildControls();
+    ConnectHandlers();
+    StartUp();
+}
+
+frmOrvane::~frmOrvane() {
+    if (!shutDownDone_ && !shuttingDown_) {
+        ShutDown();
+    }
+}
+
+void frmOrvane::ConnectHandlers() {
+    for (int n = 0; n < 8; ++n) {
+        connect(
+            chkOptions[static_cast<std::size_t>(n)], &QCheckBox::toggled, this, [this, n](bool on) {
+                const auto bit = static_cast<std::uint8_t>(1u << n);
+                globalOptions_ =
+                    static_cast<std::uint8_t>(on ? globalOptions_ | bit : globalOptions_ & ~bit);
+                MarkSend(1);
+            });
+    }
+    for (QLineEdit* box : txtParameters) {
+        // Pasted or deleted text is not filtered, but it is a change to send.
+        connect(box, &QLineEdit::textEdited, this, [this] { MarkSend(1); });
+    }
+    connect(cboKioskNoteInValue, &QComboBox::currentIndexChanged, this, [this] { MarkSend(1); });
+    for (int n = 0; n < 6; ++n) {
+        connect(optPrinter[static_cast<std::size_t>(n)], &QRadioButton::toggled, this,
+                [this, n](bool on) {
+                    if (on) {
+                        printerType_ = n;
+                        MarkSend(1);
+                    }
+                });
+    }
+    for (int n = 0; n < 2; ++n) {
+        connect(txtHeaderFooter[static_cast<std::size_t>(n)], &QPlainTextEdit::textChanged, this,
+                [this, n] {
+                    MarkSend(n + 2);
+                    UpdateTicketSize(n);
+                });
+        UpdateTicketSize(n);
+    }
+    connect(chkSendAll, &QCheckBox::clicked, this, [this](bool on) {
+        for (QCheckBox* box : chkSend) {
+            box->setChecked(on);
+        }
+    });
+    connect(cmdProgram, &QPushButton::clicked, this, [this] { cmdProgram_Click(); });
+    for (int n = 0; n < 4; ++n) {
+        connect(cmdFileOps[static_cast<std::size_t>(n)], &QPushButton::clicked, this,
+                [this, n] { cmdFileOps_Click(n); });
+    }
+    for (std::size_t k = 0; k < toolButtons_.size(); ++k) {
+        connect(toolButtons_[k], &QPushButton::clicked, this,
+                [this, k] { OpenToolWindow(static_cast<ToolWindow>(k)); });
+    }
+    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
+    UpdateToolButtons();
+}
+
+// ------------------------------------------------------ start-up, shut-down
+
+void frmOrvane::StartUp() {
+    setWindowTitle(QCoreApplication::applicationName() + t::kVersionSeparator +
+                   QCoreApplication::applicationVersion());
+
+    ProgramState& state = ProgramState::Instance();
+    state.SetProgramFolder(state.ProgramFolder);
+    const MainSettings s = ReadMainSettings(state.SettingsPath, state.ProgramFolder);
+    locationFileName_ = s.LocationFileName;
+    disclaimerFileName_ = s.DisclaimerFileName;
+    printerType_ = s.PrinterType;
+    globalOptions_ = s.GlobalOptions;
+    for (std::size_t n = 0; n < txtParameters.size(); ++n) {
+        txtParameters[n]->setText(QString::fromStdString(s.Parameters[n]));
+    }
+    cboKioskNoteInValue->setCurrentIndex(s.KioskNoteInValue);
+    for (int n = 0; n < 8; ++n) {
+        if ((globalOptions_ & (1u << n)) != 0) {
+            chkOptions[static_cast<std::size_t>(n)]->setChecked(true);
+        }
+    }
+    optPrinter[static_cast<std::size_t>(printerType_)]->setChecked(true);
+    for (int n = 1; n <= 3; ++n) {
+        optPrinter[static_cast<std::size_t>(n)]->setEnabled(false);
+    }
+    FileLoadSave(0, locationFileName_);
+    FileLoadSave(2, disclaimerFileName_);
+    // Filling the controls marked every part as changed; nothing is yet.
+    for (QCheckBox* box : chkSend) {
+        box->setChecked(false);
+    }
+
+    link_ = std::make_unique<clsUSBInterface>();
+    link_->SetTimer(ocxTimer);
+    link_->FlushRcv();
+    state.Link = link_.get();
+    connect(link_.get(), &clsUSBInterface::ExchangeFinished, this, [this] {
+        if (closePending_) {
+            QTimer::singleShot(0, this, [this] { close(); });
+        }
+    });
+
+    SetParameters();
+}
+
+bool frmOrvane::ShutDownMustWait() const {
+    return programRunning_ || (link_ != nullptr && link_->IsBusy());
+}
+
+void frmOrvane::ShutDownFromOutside() {
+    fromOutside_ = true;
+    close();
+}
+
+void frmOrvane::closeEvent(QCloseEvent* event) {
+    if (shutDownDone_) {
+        event->accept();
+        return;
+    }
+    if (shuttingDown_) {
+        event->ignore();
+        return;
+    }
+    if (ShutDownMustWait()) {
+        // Releasing the link now would pull it from under the exchange that
+        // is waiting; close as soon as it has ended.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    ShutDown();
+    event->accept();
+}
+
+void frmOrvane::ShutDown() {
+    shuttingDown_ = true;
+    closePending_ = false;
+    ProgramState& state = ProgramState::Instance();
+
+    MainSettings s;
+    s.LocationFileName = locationFileName_;
+    s.DisclaimerFileName = disclaimerFileName_;
+    s.PrinterType = printerType_;
+    s.GlobalOptions = globalOptions_;
+    for (std::size_t n = 0; n < txtParameters.size(); ++n) {
+        s.Parameters[n] = txtParameters[n]->text().toStdString();
+    }
+    s.KioskNoteInValue = cboKioskNoteInValue->currentIndex();
+    QStringList failed;
+    if (!WriteMainSettings(s, state.SettingsPath)) {
+        failed << QString::fromStdString(state.SettingsPath);
+    }
+    if (!FileLoadSave(1, locationFileName_)) {
+        failed << QString::fromStdString(locationFileName_);
+    }
+    if (!FileLoadSave(3, disclaimerFileName_)) {
+        failed << QString::fromStdString(disclaimerFileName_);
+    }
+    if (!failed.isEmpty()) {
+        const QString text = QString(t::kNotSaved).arg(failed.join(QChar('\n')));
+        if (fromOutside_) {
+            qWarning("%s", qPrintable(text));
+        } else {
+            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle, text});
+        }
+    }
+
+    // The tool windows close while the link still exists: some of them talk
+    // to the host as they close.
+    for (QPointer<QWidget>& window : toolWindows_) {
+        if (window != nullptr) {
+            window->close();
+            delete window.data();
+        }
+    }
+    state.Link = nullptr;
+    link_.reset();
+    shutDownDone_ = true;
+}
+
+// ------------------------------------------------------------- tool windows
+
+void frmOrvane::SetToolWindowFactory(ToolWindow which, ToolWindowFactory make) {
+    toolFactories_[Index(which)] = std::move(make);
+    UpdateToolButtons();
+}
+
+QWidget* frmOrvane::ToolWindowIfOpen(ToolWindow which) const {
+    return toolWindows_[Index(which)].data();
+}
+
+void frmOrvane::UpdateToolButtons() {
+    for (std::size_t k = 0; k < toolButtons_.size(); ++k) {
+        toolButtons_[k]->setEnabled(toolFactories_[k] != nullptr && !programRunning_);
+    }
+}
+
+void frmOrvane::OpenToolWindow(ToolWindow which) {
+    const std::size_t k = Index(which);
+    if (which == ToolWindow::GameSetup || which == ToolWindow::ViewRemote) {
+        // These windows work from the site parameter record.
+        const QStringList problems = ParameterProblems();
+        if (!problems.isEmpty()) {
+            Refuse(t::kNotOpenedIntro, problems);
+            return;
+        }
+        SetParameters();
+    }
+    if (toolWindows_[k] == nullptr) {
+        if (!toolFactories_[k]) {
+            return;
+        }
+        QWidget* made = toolFactories_[k]();
+        if (made == nullptr) {
+            return;
+        }
+        if (made->parent() == nullptr) {
+            made->setParent(this, made->windowFlags() | Qt::Window);
+        }
+        toolWindows_[k] = made;
+    }
+    QWidget* window = toolWindows_[k];
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void frmOrvane::SetClock(std::function<QDateTime()> clock) {
+    clock_ = std::move(clock);
+}
+
+// ------------------------------------------------------------ marking, keys
+
+void frmOrvane::MarkSend(int n) {
+    chkSend[static_cast<std::size_t>(n)]->setChecked(true);
+}
+
+bool frmOrvane::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress ||
+        std::find(txtParameters.begin(), txtParameters.end(), watched) == txtParameters.end()) {
+        return QMainWindow::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    // Keys that type nothing (arrows, Tab, Home) move around; they are not
+    // entries.
+    if (text.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+        return false;
+    }
+    const char16_t c = text.at(0).unicode();
+    const bool control = c < 32 || c == 127;
+    if (!control && !((c >= u'0' && c <= u'9') || c == u':' || c == u'.')) {
+        return true; // discarded
+    }
+    MarkSend(1);
+    return false;
+}
+
+void frmOrvane::UpdateTicketSize(int n) {
+    const auto i = static_cast<std::size_t>(n);
+    const TicketText encoded = EncodeTicketText(txtHeaderFooter[i]->toPlainText());
+    QString text = QString(t::kTicketSize).arg(encoded.length).arg(kTicketTextLimit);
+    if (encoded.length > kTicketTextLimit) {
+        text += t::kTicketTooLong;
+    }
+    if (!encoded.unencodable.isEmpty()) {
+        text += t::kTicketUnencodable;
+    }
+    lblHeaderFooterSize[i]->setText(text);
+    txtHeaderFooter[i]->setAccessibleDescription(text);
+}
+
+// ------------------------------------------------------------- programming
+
+SiteEntries frmOrvane::Entries() const {
+    SiteEntries e;
+    for (std::size_t n = 0; n < txtParameters.size(); ++n) {
+        e.parameters[n] = txtParameters[n]->text();
+    }
+    e.globalOptions = globalOptions_;
+    e.printerType = static_cast<std::uint8_t>(printerType_);
+    e.kioskNoteInValue =
+        static_cast<std::uint8_t>(std::max(0, cboKioskNoteInValue->currentIndex()));
+    return e;
+}
+
+QStringList frmOrvane::ParameterProblems() const {
+    QStringList lines;
+    for (const FieldError& e : ValidateParameters(Entries().parameters)) {
+        lines << QString(t::kFieldLine).arg(e.field, e.problem, e.accepted);
+    }
+    return lines;
+}
+
+QStringList frmOrvane::TicketTextProblems() const {
+    QStringList lines;
+    for (int n = 0; n < 2; ++n) {
+        if (!chkSend[static_cast<std::size_t>(n + 2)]->isChecked()) {
+            continue;
+        }
+        const char* title = n == 0 ? t::kFrameLocation : t::kFrameDisclaimer;
+        const TicketText encoded =
+            EncodeTicketText(txtHeaderFooter[static_cast<std::size_t>(n)]->toPlainText());
+        if (!encoded.unencodable.isEmpty()) {
+            lines << QString(t::kTextUnencodable).arg(title, encoded.unencodable);
+        }
+        if (encoded.length > kTicketTextLimit) {
+            lines << QString(t::kTextTooLong).arg(title).arg(encoded.length).arg(kTicketTextLimit);
+        }
+    }
+    return lines;
+}
+
+void frmOrvane::Refuse(const char* intro, const QStringList& problems) {
+    platform::ShowMessage(this,
+                          {platform::MessageKind::Warning, t::kRefusedTitle,
+                           QString(intro) + QStringLiteral("\n\n") + problems.join(QChar('\n'))});
+}
+
+bool frmOrvane::SetParameters() {
+    ProgramState& state = ProgramState::Instance();
+    const auto record = BuildSiteParams(Entries(), state.SiteParams);
+    if (!record) {
+        return false;
+    }
+    state.SiteParams = *record;
+    return true;
+}
+
+void frmOrvane::SendConfig() {
+    if (link_ == nullptr) {
+        return;
+    }
+    const auto payload = SiteConfigPayload(ProgramState::Instance().SiteParams);
+    link_->SendMessage(kSiteParamsMessage.deviceId, kSiteParamsMessage.MsgLen(),
+                       kSiteParamsMessage.cmnd, payload);
+}
+
+void frmOrvane::SendDateTime() {
+    if (link_ == nullptr) {
+        return;
+    }
+    const auto payload = DateTimePayload(clock_());
+    link_->SendMessage(kDateTimeMessage.deviceId, kDateTimeMessage.MsgLen(), kDateTimeMessage.cmnd,
+                       payload);
+}
+
+void frmOrvane::SendHeaderFooter(int choice, const QString& sText) {
+    const TicketText encoded = EncodeTicketText(sText);
+    for (int block = 0; block < kTicketTextBlocks; ++block) {
+        // The window may have closed while events were processed.
+        if (link_ == nullptr) {
+            return;
+        }
+        const auto payload = HeaderFooterBlock(choice, block, encoded.buffer);
+        link_->SendMessage(kHeaderFooterMessage.deviceId, kHeaderFooterMessage.MsgLen(),
+                           kHeaderFooterMessage.cmnd, payload);
+        QCoreApplication::processEvents();
+    }
+}
+
+void frmOrvane::cmdProgram_Click() {
+    if (programRunning_ || shuttingDown_) {
+        return;
+    }
+    // Everything that will be sent is checked first, so a refused press sends
+    // nothing and keeps the marks for the next try.
+    QStringList problems;
+    if (chkSend[1]->isChecked()) {
+        problems << ParameterProblems();
+    }
+    problems << TicketTextProblems();
+    if (!problems.isEmpty()) {
+        Refuse(t::kRefusedIntro, problems);
+        return;
+    }
+
+    programRunning_ = true;
+    EnableCommandButtons(this, false);
+    SetParameters();
+    // The texts as they stand now; the boxes stay editable while blocks go.
+    const QString header = txtHeaderFooter[0]->toPlainText();
+    const QString footer = txtHeaderFooter[1]->toPlainText();
+    const std::array<bool, 4> send{chkSend[0]->isChecked(), chkSend[1]->isChecked(),
+                                   chkSend[2]->isChecked(), chkSend[3]->isChecked()};
+    // Cleared before sending rather than after: an edit made while the blocks
+    // go out marks its part again and must not be lost.
+    for (QCheckBox* box : chkSend) {
+        box->setChecked(false);
+    }
+    if (send[0]) {
+        SendDateTime();
+    }
+    if (send[1]) {
+        SendConfig();
+    }
+    if (send[2]) {
+        SendHeaderFooter(1, header);
+    }
+    if (send[3]) {
+        SendHeaderFooter(2, footer);
+    }
+    programRunning_ = false;
+    EnableCommandButtons(this, true);
+    UpdateToolButtons();
+    if (closePending_) {
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
+}
+
+// ------------------------------------------------------------------- files
+
+bool frmOrvane::FileLoadSave(int fileAction, const std::string& sFileName) {
+    QPlainTextEdit* box = txtHeaderFooter[fileAction < 2 ? 0 : 1];
+    if (fileAction == 1 || fileAction == 3) {
+        return SaveTicketText(sFileName, box->toPlainText());
+    }
+    if (const auto text = LoadTicketText(sFileName)) {
+        box->setPlainText(*text);
+    }
+    return true;
+}
+
+void frmOrvane::cmdFileOps_Click(int n) {
+    const bool location = n < 2;
+    std::string& fileName = location ? locationFileName_ : disclaimerFileName_;
+    const platform::FileDialogRequest request{n % 2 == 0 ? platform::FileDialogKind::Open
+                                                         : platform::FileDialogKind::Save,
+                                              t::kFileDialogTitles[static_cast<std::size_t>(n)],
+                                              t::kFileFilter, QString::fromStdString(fileName)};
+    const QString chosen = platform::ShowFileDialog(this, request);
+    if (chosen.isEmpty()) {
+        return;
+    }
+    fileName = chosen.toStdString();
+    if (!FileLoadSave(n, fileName)) {
+        platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle,
+                                     QString(t::kNotSaved).arg(chosen)});
+    }
+}

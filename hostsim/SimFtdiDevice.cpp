@@ -1,0 +1,99 @@
+#include "hostsim/SimFtdiDevice.h"
+
+#include <thread>
+
+namespace hostsim {
+
+using namespace platform;
+
+SimFtdiDevice::SimFtdiDevice(std::shared_ptr<SimulatedHost> host) : host_(std::move(host)) {}
+
+SimulatedHost& SimFtdiDevice::Host() {
+    return *host_;
+}
+
+FT_STATUS SimFtdiDevice::Check(FT_HANDLE handle) const {
+    if (handle == 0 || handle != open_) {
+        return FT_INVALID_HANDLE;
+    }
+    return host_->Unplugged() ? FT_IO_ERROR : FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::Open(int index, FT_HANDLE& handle) {
+    if (index != 0 || host_->Unplugged()) {
+        return FT_DEVICE_NOT_FOUND;
+    }
+    if (open_ != 0) {
+        return FT_DEVICE_NOT_OPENED;
+    }
+    open_ = ++lastHandle_;
+    if (open_ == 0) { // after 2^32 opens
+        open_ = ++lastHandle_;
+    }
+    handle = open_;
+    return FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::Close(FT_HANDLE handle) {
+    if (handle == 0 || handle != open_) {
+        return FT_INVALID_HANDLE;
+    }
+    open_ = 0;
+    return host_->Unplugged() ? FT_IO_ERROR : FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::ListDevices(std::uint32_t& count) {
+    count = host_->Unplugged() ? 0 : 1;
+    return FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::Write(FT_HANDLE handle, std::span<const std::uint8_t> data,
+                               std::uint32_t& written) {
+    written = 0;
+    if (const FT_STATUS status = Check(handle); status != FT_OK) {
+        return status;
+    }
+    host_->Receive(data);
+    written = static_cast<std::uint32_t>(data.size());
+    return FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::Read(FT_HANDLE handle, std::span<std::uint8_t> buffer,
+                              std::uint32_t& got) {
+    got = 0;
+    if (const FT_STATUS status = Check(handle); status != FT_OK) {
+        return status;
+    }
+    got = static_cast<std::uint32_t>(host_->Take(buffer));
+    return FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) {
+    queued = 0;
+    if (const FT_STATUS status = Check(handle); status != FT_OK) {
+        return status;
+    }
+    if (const std::optional<std::uint32_t> fault = host_->TakeQueueStatusFault()) {
+        return *fault;
+    }
+    queued = static_cast<std::uint32_t>(host_->Available());
+    return FT_OK;
+}
+
+FT_STATUS SimFtdiDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
+    if (const FT_STATUS status = Check(handle); status != FT_OK) {
+        return status;
+    }
+    if (host_->Available() > 0 || milliseconds <= 0) {
+        return FT_OK;
+    }
+    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    std::chrono::steady_clock::time_point due;
+    if (host_->NextDue(due) && due < until) {
+        until = due;
+    }
+    std::this_thread::sleep_until(until);
+    return FT_OK;
+}
+
+} // namespace hostsim

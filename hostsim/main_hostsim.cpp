@@ -1,0 +1,201 @@
+// orvane-hostsim: the simulated Tolvex host on a pseudo-terminal, so the
+// program can be run against it with --device tty:PATH. Prints the path on
+// its own line, then serves until SIGINT or SIGTERM.
+
+#include "hostsim/PtyServer.h"
+#include "hostsim/RandomFaults.h"
+#include "hostsim/SimulatedHost.h"
+
+#include <charconv>
+#include <csignal>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: orvane-hostsim --pty [options]\n"
+    "Serves a simulated Tolvex host on a pseudo-terminal and prints its path.\n"
+    "\n"
+    "  --pty               open a pseudo-terminal and serve on it (required)\n"
+    "  --no-sample         start with all memory zero instead of sample records\n"
+    "  --drop-rate P       share 0..1 of replies that are never sent\n"
+    "  --corrupt-rate P    share 0..1 of replies sent with a bad CRC\n"
+    "  --garbage-rate P    share 0..1 of replies sent after 3 garbage bytes\n"
+    "  --delay-ms N        delay replies by N milliseconds\n"
+    "  --delay-rate P      share 0..1 of replies delayed (default 1 with --delay-ms)\n"
+    "  --split N           send replies in N pieces\n"
+    "  --split-rate P      share 0..1 of replies split (default 1 with --split)\n"
+    "  --seed S            seed of the fault choices (default 1)\n"
+    "  --help              show this text\n";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+struct Options {
+    bool pty = false;
+    bool sample = true;
+    bool help = false;
+    hostsim::FaultRates faults;
+    std::optional<double> delayRate;
+    std::optional<double> splitRate;
+};
+
+template <typename T> std::optional<T> ParseNumber(std::string_view text) {
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<double> ParseRate(std::string_view text) {
+    const std::optional<double> rate = ParseNumber<double>(text);
+    if (!rate || *rate < 0.0 || *rate > 1.0) {
+        return std::nullopt;
+    }
+    return rate;
+}
+
+// Fills `options` from the command line; on a bad argument writes why to
+// `error` and returns false.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const auto value = [&]() -> std::optional<std::string_view> {
+            if (i + 1 >= argc) {
+                return std::nullopt;
+            }
+            return std::string_view(argv[++i]);
+        };
+        const auto bad = [&](std::string_view what) {
+            error = std::string(arg) + " needs " + std::string(what);
+            return false;
+        };
+        const auto rateOf = [&](double& target) {
+            const auto text = value();
+            const std::optional<double> rate = text ? ParseRate(*text) : std::nullopt;
+            if (!rate) {
+                return bad("a share between 0 and 1");
+            }
+            target = *rate;
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--pty") {
+            options.pty = true;
+        } else if (arg == "--no-sample") {
+            options.sample = false;
+        } else if (arg == "--drop-rate") {
+            if (!rateOf(options.faults.drop))
+                return false;
+        } else if (arg == "--corrupt-rate") {
+            if (!rateOf(options.faults.corrupt))
+                return false;
+        } else if (arg == "--garbage-rate") {
+            if (!rateOf(options.faults.garbage))
+                return false;
+        } else if (arg == "--delay-rate") {
+            double rate = 0;
+            if (!rateOf(rate))
+                return false;
+            options.delayRate = rate;
+        } else if (arg == "--split-rate") {
+            double rate = 0;
+            if (!rateOf(rate))
+                return false;
+            options.splitRate = rate;
+        } else if (arg == "--delay-ms") {
+            const auto text = value();
+            const auto ms = text ? ParseNumber<int>(*text) : std::nullopt;
+            if (!ms || *ms < 0 || *ms > 60000) {
+                return bad("a number of milliseconds 0..60000");
+            }
+            options.faults.delayBy = std::chrono::milliseconds(*ms);
+        } else if (arg == "--split") {
+            const auto text = value();
+            const auto pieces = text ? ParseNumber<int>(*text) : std::nullopt;
+            if (!pieces || *pieces < 1 || *pieces > 1000) {
+                return bad("a number of pieces 1..1000");
+            }
+            options.faults.pieces = *pieces;
+        } else if (arg == "--seed") {
+            const auto text = value();
+            const auto seed = text ? ParseNumber<std::uint64_t>(*text) : std::nullopt;
+            if (!seed) {
+                return bad("a whole number");
+            }
+            options.faults.seed = *seed;
+        } else {
+            error = "unknown option " + std::string(arg);
+            return false;
+        }
+    }
+    options.faults.delay =
+        options.delayRate.value_or(options.faults.delayBy.count() > 0 ? 1.0 : 0.0);
+    options.faults.split = options.splitRate.value_or(options.faults.pieces > 1 ? 1.0 : 0.0);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::cerr << "orvane-hostsim: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (!options.pty) {
+        std::cerr << "orvane-hostsim: nothing to do without --pty\n" << kUsage;
+        return 2;
+    }
+
+    // The stop signals stay blocked except while the server sleeps in
+    // ppoll, so a signal can never slip in between the flag check and the
+    // wait.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigset_t waitMask;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
+    sigdelset(&waitMask, SIGINT);
+    sigdelset(&waitMask, SIGTERM);
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    hostsim::SimulatedHost host(options.sample);
+    host.SetRecordRequests(false); // a long run must not grow without bound
+    host.OnEachRequest(hostsim::MakeRandomFaults(options.faults));
+
+    hostsim::PtyServer server(host);
+    if (!server.IsOpen()) {
+        std::cerr << "orvane-hostsim: cannot open a pseudo-terminal: " << server.Error() << "\n";
+        return 1;
+    }
+    std::cout << server.SlavePath() << std::endl;
+
+    while (stopRequested == 0) {
+        if (!server.ServeOnce(std::chrono::seconds(1), &waitMask)) {
+            std::cerr << "orvane-hostsim: " << server.Error() << "\n";
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,296 @@
+// The diagnostic window against the simulated host: what it reads (the bytes
+// on the wire), what it lists, and the link log box.
+#include "common/LinkLog.h"
+#include "common/ProgramState.h"
+#include "common/codeCommon.h"
+#include "diagnostics/RecordLayouts.h"
+#include "diagnostics/frmDiagnostic.h"
+#include "hostsim/RecordFields.h"
+#include "hostsim/SampleContent.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/clsUSBInterface.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+struct MemoryRead {
+    std::uint32_t address;
+    int count;
+    bool operator==(const MemoryRead&) const = default;
+};
+
+class DiagnosticWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LinkLog::Instance().Clear();
+        FtHandle = 0;
+        host = std::make_shared<hostsim::SimulatedHost>();
+        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+        link = std::make_unique<clsUSBInterface>();
+        ProgramState::Instance().Link = link.get();
+    }
+    void TearDown() override {
+        window.reset();
+        ProgramState::Instance().Link = nullptr;
+        link.reset();
+        SetFtdiBackend(nullptr);
+        FtHandle = 0;
+        LinkLog::Instance().Clear();
+    }
+
+    void Open() {
+        window = std::make_unique<frmDiagnostic>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    template <class T> T* Find(const QString& name) {
+        T* child = window->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name.toStdString();
+        return child;
+    }
+    QListWidget* Index() { return Find<QListWidget>("lstDiagIndex"); }
+    QListWidget* Output() { return Find<QListWidget>("lstOutput"); }
+    QPlainTextEdit* Status() { return Find<QPlainTextEdit>("txtStatus"); }
+    QRadioButton* Type(int i) { return Find<QRadioButton>(QString("optDiagType_%1").arg(i)); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void ClickIndex(int row) {
+        QListWidget* list = Index();
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    QStringList OutputLines() {
+        QStringList lines;
+        for (int i = 0; i < Output()->count(); ++i) {
+            lines << Output()->item(i)->text();
+        }
+        return lines;
+    }
+    QString ValueOf(const QString& label) {
+        const QString prefix = label.leftJustified(33, ' ');
+        for (const QString& line : OutputLines()) {
+            if (line.startsWith(prefix)) {
+                return line.mid(33);
+            }
+        }
+        return "(no line " + label + ")";
+    }
+
+    // The memory reads the host received (DeviceID 1, Cmnd 1), in order.
+    std::vector<MemoryRead> Reads() const {
+        std::vector<MemoryRead> reads;
+        for (const auto& frame : host->Requests()) {
+            if (frame.size() == 15 && frame[0] == 1 && frame[6] == 1) {
+                const std::uint32_t address = frame[7] | frame[8] << 8u | frame[9] << 16u |
+                                              static_cast<std::uint32_t>(frame[10]) << 24u;
+                reads.push_back({address, frame[11]});
+            }
+        }
+        return reads;
+    }
+
+    std::shared_ptr<hostsim::SimulatedHost> host;
+    std::unique_ptr<clsUSBInterface> link;
+    std::unique_ptr<frmDiagnostic> window;
+};
+
+TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
+    AppendStatusText("line before the window\r\n");
+    host->ClearRequests();
+    Open();
+
+    EXPECT_EQ(window->windowTitle(), "Diagnostics");
+    EXPECT_TRUE(Type(0)->isChecked());
+    EXPECT_EQ(Type(0)->text(), "Player");
+    EXPECT_EQ(Type(1)->text(), "Remote");
+    EXPECT_EQ(Type(2)->text(), "Site Param");
+    ASSERT_EQ(Index()->count(), 17);
+    EXPECT_EQ(Index()->item(0)->text(), "0");
+    EXPECT_EQ(Index()->item(16)->text(), "16");
+    EXPECT_EQ(Index()->currentRow(), 0);
+    EXPECT_EQ(Output()->count(), 0);
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_EQ(Status()->toPlainText(), "line before the window\n");
+
+    // Keyboard order, as the controls are arranged for it.
+    const QStringList order = {"cmdClose",      "txtStatus",    "cmdUSBTest",   "cmdUSBListDevices",
+                               "cmdClearText",  "lstOutput",    "lstDiagIndex", "optDiagType_0",
+                               "optDiagType_1", "optDiagType_2"};
+    QStringList chain;
+    QWidget* w = Find<QPushButton>("cmdClose");
+    for (int guard = 0; guard < 100 && chain.size() < order.size();
+         ++guard, w = w->nextInFocusChain()) {
+        if (order.contains(w->objectName()) && !chain.contains(w->objectName())) {
+            chain << w->objectName();
+        }
+    }
+    EXPECT_EQ(chain, order);
+    EXPECT_FALSE(Index()->accessibleName().isEmpty());
+    EXPECT_FALSE(Output()->accessibleName().isEmpty());
+    EXPECT_FALSE(Status()->accessibleName().isEmpty());
+}
+
+TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
+    Open();
+    host->ClearRequests();
+
+    // Site parameters: one address whatever the index.
+    Index()->setCurrentRow(3); // reads player 3
+    QTest::mouseClick(Type(2), Qt::LeftButton);
+    ClickIndex(7);
+    ClickIndex(7); // a click on the chosen index reads it again
+    EXPECT_EQ(Reads(),
+              (std::vector<MemoryRead>{{0xB860, 32}, {0xD800, 128}, {0xD800, 128}, {0xD800, 128}}));
+    ASSERT_EQ(Output()->count(), 32);
+    EXPECT_EQ(ValueOf("High Node"),
+              QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
+    EXPECT_EQ(ValueOf("Card Prefix"),
+              QString::number(hostsim::kSampleCardPrefix).rightJustified(4, '0'));
+
+    // Remote node 5.
+    host->ClearRequests();
+    Index()->setCurrentRow(5);
+    host->ClearRequests();
+    QTest::mouseClick(Type(1), Qt::LeftButton);
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x89E0, 96}}));
+    ASSERT_EQ(Output()->count(), 30);
+    // Its counter lines are the longest of all records; they fit whole.
+    EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
+    const auto node5 = host->Memory().subspan(0x89E0, 96);
+    EXPECT_EQ(ValueOf("Game Number"),
+              QString("%1").arg(hostsim::GetField(node5, records::kRemoteLayout, "Game Number"), 4,
+                                10, QChar('0')));
+    EXPECT_EQ(ValueOf("Tag 1"), "0xC3");
+
+    // Player 16, chosen from the keyboard.
+    QTest::mouseClick(Type(0), Qt::LeftButton);
+    host->ClearRequests();
+    Index()->setFocus();
+    Index()->setCurrentRow(15);
+    host->ClearRequests();
+    QTest::keyClick(Index(), Qt::Key_Down);
+    EXPECT_EQ(Index()->currentRow(), 16);
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xBA00, 32}}));
+    ASSERT_EQ(Output()->count(), 10);
+    EXPECT_TRUE(Output()->item(0)->text().startsWith("Tag 1" + QString(28, ' ') + "0x"));
+    EXPECT_TRUE(Output()->item(9)->text().startsWith("CRC" + QString(30, ' ') + "0x"));
+}
+
+TEST_F(DiagnosticWindow, AFailedReadNeverShowsTheOldReply) {
+    Open();
+    QTest::mouseClick(Type(2), Qt::LeftButton); // the reply buffer now holds the site record
+    ASSERT_EQ(Output()->count(), 32);
+
+    host->DropNextReply();
+    QTest::mouseClick(Type(0), Qt::LeftButton);
+    EXPECT_EQ(OutputLines(), QStringList{"Could not read the player record 0: Timeout"});
+
+    host->CorruptNextReplyCrc();
+    ClickIndex(0);
+    ASSERT_EQ(Output()->count(), 11);
+    EXPECT_EQ(Output()->item(0)->text(), "CRC error in the reply for the player record 0; the "
+                                         "values below may be wrong");
+    EXPECT_TRUE(Output()->item(1)->text().startsWith("Tag 1"));
+
+    ProgramState::Instance().Link = nullptr;
+    QTest::mouseClick(Type(1), Qt::LeftButton);
+    EXPECT_EQ(OutputLines(),
+              QStringList{"Could not read the remote node record 0: no device link"});
+}
+
+TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
+    Open();
+    host->ClearRequests();
+    host->DelayNextReply(std::chrono::milliseconds(20));
+    // Arrives while the read of index 3 waits for its reply.
+    QTimer::singleShot(0, window.get(), [this] { Index()->setCurrentRow(7); });
+    Index()->setCurrentRow(3);
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB860, 32}, {0xB8E0, 32}}));
+    EXPECT_EQ(Output()->count(), 10);
+    EXPECT_FALSE(LinkLog::Instance().Text().contains("refused"));
+}
+
+TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
+    Open();
+    QTest::mouseClick(Type(2), Qt::LeftButton);
+    ASSERT_EQ(Output()->count(), 32);
+    EXPECT_TRUE(Status()->toPlainText().endsWith("  OK\n"));
+
+    Click("cmdClearText");
+    EXPECT_TRUE(Status()->toPlainText().isEmpty());
+    EXPECT_TRUE(LinkLog::Instance().Text().isEmpty());
+    EXPECT_EQ(Output()->count(), 32);
+
+    Click("cmdUSBListDevices");
+    EXPECT_EQ(Status()->toPlainText(), "Status = 0, OK, Number of devices = 1\n");
+    host->ClearRequests();
+    Click("cmdUSBTest");
+    ASSERT_EQ(host->Requests().size(), 1u);
+    EXPECT_EQ(host->Requests()[0][0], 3); // DeviceID 3, Cmnd 5: the input word
+    EXPECT_EQ(host->Requests()[0][6], 5);
+    const QStringList lines = Status()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].endsWith("  OK"));
+
+    // Cut to the last 2000 characters once past 20000.
+    QString text(20001, QChar('a'));
+    text[20001 - 2000] = QChar('b');
+    LinkLog::Instance().SetText(text);
+    EXPECT_EQ(Status()->toPlainText().size(), 20001);
+    AppendStatusText("next\r\n");
+    EXPECT_EQ(Status()->toPlainText(), text.right(2000) + "next\n");
+    EXPECT_EQ(Status()->verticalScrollBar()->value(), Status()->verticalScrollBar()->maximum());
+}
+
+TEST_F(DiagnosticWindow, CloseAndCloseBoxOnlyHide) {
+    Open();
+    Index()->setCurrentRow(5);
+    QTest::mouseClick(Type(1), Qt::LeftButton);
+    const QStringList lines = OutputLines();
+    ASSERT_EQ(lines.size(), 30);
+    const QString log = Status()->toPlainText();
+
+    Click("cmdClose");
+    EXPECT_TRUE(window->isHidden());
+    window->show();
+    EXPECT_FALSE(window->close()); // the close box
+    EXPECT_TRUE(window->isHidden());
+
+    host->ClearRequests();
+    window->show();
+    EXPECT_TRUE(Type(1)->isChecked());
+    EXPECT_EQ(window->RecordType(), 1);
+    EXPECT_EQ(Index()->currentRow(), 5);
+    EXPECT_EQ(OutputLines(), lines);
+    EXPECT_EQ(Status()->toPlainText(), log);
+    EXPECT_TRUE(host->Requests().empty());
+}
+
+TEST_F(DiagnosticWindow, CopiesSelectedLines) {
+    Open();
+    QTest::mouseClick(Type(2), Qt::LeftButton);
+    ASSERT_EQ(Output()->count(), 32);
+    Output()->clearSelection();
+    Output()->item(0)->setSelected(true);
+    Output()->item(2)->setSelected(true);
+    QTest::keySequence(Output(), QKeySequence::Copy);
+    EXPECT_EQ(QApplication::clipboard()->text(),
+              Output()->item(0)->text() + "\n" + Output()->item(2)->text() + "\n");
+}
+
+} // namespace

@@ -1,0 +1,189 @@
+#include "diagnostics/RecordDecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using namespace records;
+
+namespace {
+
+using Reply = std::array<std::uint8_t, 201>;
+
+// Writes `bytes` at record offset `offset` of a memory-read reply.
+void Put(Reply& reply, int offset, std::initializer_list<std::uint8_t> bytes) {
+    std::copy(bytes.begin(), bytes.end(), reply.begin() + kReplyDataOffset + offset);
+}
+
+void PutLong(Reply& reply, int offset, std::uint32_t v) {
+    Put(reply, offset,
+        {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+         static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)});
+}
+
+std::string Padded(const std::string& label) {
+    return label + std::string(33 - label.size(), ' ');
+}
+
+// The value text of the line whose label is `label`; fails when there is no
+// such line or more than one.
+std::string ValueOf(const std::vector<std::string>& lines, const std::string& label) {
+    const std::string prefix = Padded(label);
+    std::string found;
+    int hits = 0;
+    for (const std::string& line : lines) {
+        if (line.compare(0, prefix.size(), prefix) == 0) {
+            found = line.substr(prefix.size());
+            ++hits;
+        }
+    }
+    EXPECT_EQ(hits, 1) << label;
+    return found;
+}
+
+TEST(PlayerRecord, DecodesAndFormatsEveryLine) {
+    Reply reply{};
+    reply.fill(0xEE); // bytes outside the record must not matter
+    Put(reply, 0, {0xA5, 0x00});
+    Put(reply, 2, {0xD2, 0x04});             // account 1234
+    Put(reply, 4, {0x10, 0x27, 0x00, 0x00}); // credits 10000
+    PutLong(reply, 8, 0x80000005);           // bit 31 dropped
+    PutLong(reply, 12, 0xFFFFFFFF);
+    Put(reply, 16, {0x81});
+    PutLong(reply, 17, 0x022B3AC7); // odd offset
+    Put(reply, 21, {0x5A, 0xEF, 0xBE});
+    for (int n = 24; n < 32; ++n) {
+        Put(reply, n, {static_cast<std::uint8_t>(n)});
+    }
+
+    const PlayerRecord record = DecodePlayer(reply);
+    EXPECT_EQ(record[7][0], 0x022B3AC7);
+    const std::vector<std::string> expected = {
+        Padded("Tag 1") + "0xA5",          Padded("Filler 1") + "0x00",
+        Padded("Account Number") + "1234", Padded("Credits") + "000010000",
+        Padded("Total In") + "000000005",  Padded("Total Out") + "2147483647",
+        Padded("Status") + "0x81",         Padded("Update Date/Time") + "07/12/2029 11:17",
+        Padded("Tag 2") + "0x5A",          Padded("CRC") + "0xBEEF",
+    };
+    EXPECT_EQ(RecordLines(kPlayerLayout, record), expected);
+
+    // A longer account number keeps all its digits; the rest of the slot
+    // never reaches the lines.
+    Put(reply, 2, {0x39, 0x30}); // 12345
+    Reply other = reply;
+    for (int n = 24; n < 32; ++n) {
+        Put(other, n, {0x00});
+    }
+    EXPECT_EQ(ValueOf(RecordLines(kPlayerLayout, DecodePlayer(reply)), "Account Number"), "12345");
+    EXPECT_EQ(RecordLines(kPlayerLayout, DecodePlayer(reply)),
+              RecordLines(kPlayerLayout, DecodePlayer(other)));
+
+    PlayerRecord rows{};
+    EXPECT_EQ(DecodeRecord(kPlayerLayout, reply, rows), 13 + 24);
+    EXPECT_EQ(PlayerPlace(0).address, 0xB800);
+    EXPECT_EQ(PlayerPlace(16).address, 0xBA00);
+    EXPECT_EQ(PlayerPlace(16).readLength, 32);
+}
+
+TEST(RemoteRecord, SplitsSharedBytesAndJoinsArrays) {
+    Reply reply{};
+    Put(reply, 0, {0xC3, 0x52, 0x4A, 0x07, 0x39, 0x30, 0x93});
+    Put(reply, 13, {0x2F, 0xE5, 0xC8});
+    for (int k = 0; k < 8; ++k) {
+        PutLong(reply, 16 + 4 * k, static_cast<std::uint32_t>(k + 1));
+    }
+    PutLong(reply, 48, 123456789);
+    PutLong(reply, 52, 0x80000000u); // reads as 0
+    PutLong(reply, 84, 0);
+    Put(reply, 92, {0x3C, 0x00, 0x34, 0x12});
+
+    const RemoteRecord record = DecodeRemote(reply);
+    const std::vector<std::string> lines = RecordLines(kRemoteLayout, record);
+    ASSERT_EQ(lines.size(), 30u);
+    EXPECT_EQ(lines.front(), Padded("Tag 1") + "0xC3");
+    EXPECT_EQ(lines.back(), Padded("CRC") + "0x1234");
+
+    EXPECT_EQ(ValueOf(lines, "Denomination"), "02");
+    EXPECT_EQ(ValueOf(lines, "Keydown"), "05");
+    EXPECT_EQ(ValueOf(lines, "Coin-In Value"), "10");
+    EXPECT_EQ(ValueOf(lines, "Note-In Value"), "04");
+    EXPECT_EQ(ValueOf(lines, "Configuration Flags"), "0x07");
+    EXPECT_EQ(ValueOf(lines, "Game Number"), "12345");
+    EXPECT_EQ(ValueOf(lines, "Game Group"), "3");
+    EXPECT_EQ(ValueOf(lines, "Operation Flags"), "0x09");
+    EXPECT_EQ(ValueOf(lines, "Retries"), "15");
+    EXPECT_EQ(ValueOf(lines, "State"), "02");
+    EXPECT_EQ(ValueOf(lines, "Progressive Qualification Count"), "005");
+    EXPECT_EQ(ValueOf(lines, "Progressive Bill Count"), "007");
+    EXPECT_EQ(ValueOf(lines, "Progressive Timer"), "200");
+    EXPECT_EQ(ValueOf(lines, "Count 0 - 3"), "000000001, 000000002, 000000003, 000000004");
+    EXPECT_EQ(ValueOf(lines, "Count 4 - 7"), "000000005, 000000006, 000000007, 000000008");
+    EXPECT_EQ(ValueOf(lines, "Audit Cash In Count 0, 1"), "123456789, 000000000");
+    EXPECT_EQ(ValueOf(lines, "Cash Drop Date/Time"), "00/00/2000 00:00");
+    EXPECT_EQ(ValueOf(lines, "Tag 2"), "0x3C");
+
+    RemoteRecord rows{};
+    EXPECT_EQ(DecodeRecord(kRemoteLayout, reply, rows), 13 + 96);
+    EXPECT_EQ(RemotePlace(0).address, 0x8800);
+    EXPECT_EQ(RemotePlace(5).address, 0x89E0);
+    EXPECT_EQ(RemotePlace(16).address, 0x8E00);
+}
+
+TEST(SiteRecord, ShowsLabelledRowsOnlyInTheirForms) {
+    Reply reply{};
+    Put(reply, 0, {0x7E, 0x10, 0x05, 0x02, 0x12, 0x34});
+    Put(reply, 14, {0xAB, 0xCD}); // the two unlabelled bytes
+    Put(reply, 16, {0x00, 0x00, 0x00, 0x80});
+    Put(reply, 20, {0xFF, 0xFF, 0xFF, 0xFF});
+    Put(reply, 52, {0x05, 0x00, 0x07, 0x00});
+    PutLong(reply, 60, 0);
+    PutLong(reply, 64, 0);
+    PutLong(reply, 68, 0x7FFFFFFF); // out-of-range fields are shown digit for digit
+    PutLong(reply, 76, 0x00000101);
+    Put(reply, 96, {0xEF, 0xBE});
+
+    const SiteRecord record = DecodeSite(reply);
+    EXPECT_EQ(record[11][0], 0xAB); // decoded ...
+    EXPECT_EQ(record[12][0], 0xCD);
+    const std::vector<std::string> lines = RecordLines(kSiteLayout, record);
+    ASSERT_EQ(lines.size(), 32u); // ... but never shown
+    for (const std::string& line : lines) {
+        EXPECT_EQ(line.find("0xAB"), std::string::npos);
+        EXPECT_NE(line.substr(0, 33), std::string(33, ' '));
+    }
+
+    EXPECT_EQ(ValueOf(lines, "High Node"), "016");
+    EXPECT_EQ(ValueOf(lines, "Card Prefix"), "13330");
+    EXPECT_EQ(ValueOf(lines, "Progressive Limit"), "000000000");
+    EXPECT_EQ(ValueOf(lines, "Progressive Pool"), "2147483647");
+    EXPECT_EQ(ValueOf(lines, "Progressive Number Awarded 0, 1"), "000000005, 000000007");
+    EXPECT_EQ(ValueOf(lines, "Audit Print Date/Time 0, 1"), "00/00/2000 00:00, 00/00/2000 00:00");
+    EXPECT_EQ(ValueOf(lines, "Audit Clear Date/Time 0, 1"), "15/31/20127 31:63, 00/00/2000 00:00");
+    EXPECT_EQ(ValueOf(lines, "Trace Mask"), "0x00000101");
+    EXPECT_EQ(ValueOf(lines, "CRC"), "0xBEEF");
+
+    SiteRecord rows{};
+    EXPECT_EQ(DecodeRecord(kSiteLayout, reply, rows), 13 + 98);
+    EXPECT_EQ(SitePlace().address, 0xD800);
+    EXPECT_EQ(SitePlace().readLength, 128);
+}
+
+TEST(RecordDecoder, NeverReadsPastAShortReply) {
+    // The window refuses a short reply before decoding; the decoder itself
+    // still stays inside whatever it is given.
+    const std::vector<std::uint8_t> shortReply(20, 0xFF);
+    const SiteRecord record = DecodeSite(shortReply);
+    EXPECT_EQ(record[0][0], 0xFF);  // reply index 13
+    EXPECT_EQ(record.back()[0], 0); // beyond the end
+    EXPECT_FALSE(ReplyHoldsRecord(110, kSiteDecodedSize));
+    EXPECT_TRUE(ReplyHoldsRecord(113, kSiteDecodedSize));
+    EXPECT_FALSE(ReplyHoldsRecord(38, kPlayerDecodedSize));
+    EXPECT_TRUE(ReplyHoldsRecord(39, kPlayerDecodedSize));
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+// The host served on a pseudo-terminal: in-process, and as the
+// orvane-hostsim executable.
+
+#include "HostTestFrames.h"
+#include "hostsim/PtyServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace hostsim_test;
+using hostsim::PtyServer;
+using hostsim::SimulatedHost;
+
+namespace {
+
+class ClientLine {
+public:
+    explicit ClientLine(const std::string& path)
+        : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK)) {}
+    ~ClientLine() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    bool IsOpen() const { return fd_ >= 0; }
+    bool Send(const Bytes& bytes) {
+        return write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+    // Reads what has arrived within `ms` (0: only what is there now).
+    Bytes Receive(int ms) {
+        pollfd watch{fd_, POLLIN, 0};
+        Bytes got;
+        if (poll(&watch, 1, ms) > 0) {
+            std::array<std::uint8_t, 512> chunk{};
+            const ssize_t n = read(fd_, chunk.data(), chunk.size());
+            if (n > 0) {
+                got.assign(chunk.begin(), chunk.begin() + n);
+            }
+        }
+        return got;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+TEST(PtyServer, ServesTheHostInProcess) {
+    SimulatedHost host(true);
+    PtyServer server(host);
+    ASSERT_TRUE(server.IsOpen()) << server.Error();
+    ClientLine line(server.SlavePath());
+    ASSERT_TRUE(line.IsOpen());
+
+    // Bytes with CR, LF and XON/XOFF values must pass untouched (raw line).
+    host.Memory()[0x9000] = 0x0D;
+    host.Memory()[0x9001] = 0x0A;
+    host.Memory()[0x9002] = 0x11;
+    host.Memory()[0x9003] = 0x13;
+    host.SplitNextReply(2);
+    const Bytes request = MemoryRead(0x9000, 4, 0x0D);
+    ASSERT_TRUE(line.Send(request));
+    Bytes reply;
+    for (int round = 0; round < 50 && reply.size() < 19; ++round) {
+        ASSERT_TRUE(server.ServeOnce(std::chrono::milliseconds(100))) << server.Error();
+        const Bytes got = line.Receive(20); // the line hands bytes on a moment later
+        reply.insert(reply.end(), got.begin(), got.end());
+    }
+    ASSERT_EQ(reply.size(), 19u);
+    EXPECT_EQ(reply[3], 0x0D);
+    EXPECT_EQ(Bytes(reply.begin() + 13, reply.begin() + 17), (Bytes{0x0D, 0x0A, 0x11, 0x13}));
+    EXPECT_EQ(common::Crc16(reply), 0);
+    ASSERT_EQ(host.Requests().size(), 1u);
+    EXPECT_EQ(host.Requests()[0], request);
+}
+
+TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
+    QProcess process;
+    process.start(QStringLiteral(ORVANE_HOSTSIM_EXE), {QStringLiteral("--pty")});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    ASSERT_TRUE(process.waitForReadyRead(10000));
+    const std::string path = process.readLine().trimmed().toStdString();
+    ASSERT_FALSE(path.empty());
+
+    ClientLine line(path);
+    ASSERT_TRUE(line.IsOpen()) << path;
+    ASSERT_TRUE(line.Send(Request(3, 1, 5)));
+    Bytes reply;
+    while (reply.size() < 11) {
+        const Bytes got = line.Receive(10000);
+        ASSERT_FALSE(got.empty()) << "no reply";
+        reply.insert(reply.end(), got.begin(), got.end());
+    }
+    EXPECT_EQ(Le(reply, 7, 2), 0x1234u);
+
+    process.terminate(); // SIGTERM
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+
+    QProcess bad;
+    bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
+              {QStringLiteral("--drop-rate"), QStringLiteral("2")});
+    ASSERT_TRUE(bad.waitForFinished(10000));
+    EXPECT_EQ(bad.exitCode(), 2);
+}

@@ -1,0 +1,194 @@
+// The records of DeviceID 12 and 13 and their effect on the host's memory
+// and clock, and the sample content. Offsets are those of the stored
+// records, written out here on purpose.
+
+#include "HostTestFrames.h"
+
+#include <gtest/gtest.h>
+
+using namespace hostsim_test;
+using hostsim::CivilTime;
+using hostsim::SimulatedHost;
+
+namespace {
+
+constexpr std::size_t kSite = 0xD800;
+
+Bytes Site(const SimulatedHost& host) {
+    const auto memory = host.Memory();
+    return Bytes(memory.begin() + kSite, memory.begin() + kSite + 128);
+}
+
+std::uint8_t Status(const Bytes& reply) {
+    return reply.at(11);
+}
+
+// The month, day, year, hour and minute fields of a packed date-time.
+CivilTime Unpack(std::uint32_t packed) {
+    return CivilTime{
+        2000 + static_cast<int>(packed >> 9 & 0x7F), static_cast<int>(packed & 0xF),
+        static_cast<int>(packed >> 4 & 0x1F),        static_cast<int>(packed >> 16 & 0x1F),
+        static_cast<int>(packed >> 21 & 0x3F),       0};
+}
+
+} // namespace
+
+TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
+    SimulatedHost host(false);
+    // Max node 16, options 0x05, printer 2, card prefix 1234, alarm 4:00
+    // with automatic cash drop on weekday 3, percentage 1, odds 5000, refill
+    // $50.00, operator prefix 4321, note-in index 3, limit 70000.
+    const Bytes payload{6,    20,   16,   0x05, 2,    0xD2, 0x04, 0x84, 0x80, 0x83, 1,
+                        0x88, 0x13, 0x88, 0x13, 0xE1, 0x10, 3,    0x70, 0x11, 0x01, 0x00};
+    const Bytes reply = Exchange(host, Request(12, 1, 4, payload));
+    ASSERT_GE(reply.size(), 14u);
+    EXPECT_EQ(reply[7], 6);
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
+
+    const Bytes site = Site(host);
+    EXPECT_EQ(site[1], 16);
+    EXPECT_EQ(site[2], 0x05);
+    EXPECT_EQ(site[3], 2);
+    EXPECT_EQ(Le(site, 4, 2), 1234u);
+    EXPECT_EQ(site[6], 0x84);
+    EXPECT_EQ(site[7], 0x80);
+    EXPECT_EQ(site[8], 0x83);
+    EXPECT_EQ(site[9], 1);
+    EXPECT_EQ(Le(site, 10, 2), 5000u);
+    EXPECT_EQ(Le(site, 12, 2), 5000u);
+    EXPECT_EQ(Le(site, 16, 4), 70000u);
+    EXPECT_EQ(Le(site, 92, 2), 4321u);
+    EXPECT_EQ(site[94], 3);
+    // The running values in between are left alone.
+    EXPECT_EQ(Le(site, 20, 4), 0u);
+    EXPECT_EQ(Le(site, 76, 4), 0u);
+
+    // A record with the wrong byte count is refused and changes nothing.
+    Bytes shortRecord = payload;
+    shortRecord[1] = 19;
+    shortRecord[2] = 99;
+    EXPECT_EQ(Status(Exchange(host, Request(12, 2, 4, shortRecord))),
+              SimulatedHost::kStatusRejected);
+    EXPECT_EQ(Site(host), site);
+}
+
+TEST(HostRecords, MasksAndNodeSettings) {
+    SimulatedHost host(true);
+    // Store mask 2, print mask 2^22.
+    Bytes reply = Exchange(host, Request(12, 1, 4, {10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0}));
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
+    const Bytes site = Site(host);
+    EXPECT_EQ(Le(site, 76, 4), 2u);
+    EXPECT_EQ(Le(site, 80, 4), 0x400000u);
+
+    // Node 4 (a node in play, operation flags set): keydown 5 / denomination 2, note-in 4 / coin-in
+    // 0, kiosk, game 1337, group 1.
+    const std::size_t node4 = 0x8800 + 96 * 4;
+    const std::uint8_t operationFlags = host.Memory()[node4 + 6] & 0xF0;
+    ASSERT_NE(operationFlags, 0);
+    reply = Exchange(host, Request(12, 2, 4, {8, 7, 4, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
+    const auto memory = host.Memory();
+    EXPECT_EQ(memory[node4 + 0], 0xC3);
+    EXPECT_EQ(memory[node4 + 1], 0x52);
+    EXPECT_EQ(memory[node4 + 2], 0x40);
+    EXPECT_EQ(memory[node4 + 3], 0x01);
+    EXPECT_EQ(memory[node4 + 4], 0x39);
+    EXPECT_EQ(memory[node4 + 5], 0x05);
+    EXPECT_EQ(memory[node4 + 6], operationFlags | 0x01);
+    EXPECT_EQ(memory[node4 + 92], 0x3C);
+
+    // Node 128's record would lie over the player accounts.
+    const Bytes players(memory.begin() + 0xB800, memory.begin() + 0xBA20);
+    reply = Exchange(host, Request(12, 3, 4, {8, 7, 128, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(Bytes(memory.begin() + 0xB800, memory.begin() + 0xBA20), players);
+}
+
+TEST(HostRecords, FieldNetworkCommandIsAcknowledgedAtByte11) {
+    SimulatedHost host(true);
+    const Bytes reply = Exchange(host, Request(12, 1, 4, {5, 7, 3, 28, 0, 8, 0, 0, 0}));
+    ASSERT_EQ(reply.size(), 9u + 9);
+    EXPECT_EQ(reply[9], 3);   // node address
+    EXPECT_EQ(reply[10], 28); // command
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
+}
+
+TEST(HostRecords, ClockTakesValidBcdOnly) {
+    SimulatedHost host(false);
+    const CivilTime known{2020, 1, 1, 0, 0, 0};
+    ASSERT_TRUE(host.SetClock(known));
+
+    const auto send = [&](std::uint8_t device, Bytes bcd) {
+        Bytes payload{1, 6};
+        payload.insert(payload.end(), bcd.begin(), bcd.end());
+        return Status(Exchange(host, Request(device, 1, 4, payload)));
+    };
+    // Not BCD, month 13, 30 February, hour 24, and the right record on the
+    // wrong device: all refused, clock untouched.
+    EXPECT_EQ(send(13, {0x1A, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(send(13, {0x13, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(send(13, {0x02, 0x30, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(send(13, {0x12, 0x05, 0x26, 0x24, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(send(12, {0x12, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(host.Clock().year, 2020);
+
+    // 5 December 2026 08:09:07.
+    EXPECT_EQ(send(13, {0x12, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusOk);
+    const CivilTime now = host.Clock();
+    EXPECT_EQ(now.year, 2026);
+    EXPECT_EQ(now.month, 12);
+    EXPECT_EQ(now.day, 5);
+    EXPECT_EQ(now.hour, 8);
+    EXPECT_EQ(now.minute, 9);
+
+    // The clock dates the records: player 0 was last updated 3 hours ago.
+    host.LoadSampleContent();
+    const Bytes reply = Exchange(host, MemoryRead(0xB800, 32));
+    EXPECT_EQ(Unpack(Le(reply, 13 + 17, 4)), (CivilTime{2026, 12, 5, 5, 9, 0}));
+}
+
+TEST(HostSample, RecordsAreBelievableAndRepeatable) {
+    SimulatedHost empty(false);
+    for (const std::uint8_t byte : empty.Memory()) {
+        ASSERT_EQ(byte, 0);
+    }
+
+    SimulatedHost a(true);
+    SimulatedHost b(true);
+    const CivilTime when{2025, 3, 1, 0, 30, 0}; // dates reach back over February
+    a.SetClock(when);
+    b.SetClock(when);
+    a.LoadSampleContent();
+    b.LoadSampleContent();
+    EXPECT_TRUE(std::equal(a.Memory().begin(), a.Memory().end(), b.Memory().begin()));
+
+    // The site record matches the program's default settings.
+    const Bytes site = Site(a);
+    EXPECT_EQ(site[1], 16);
+    EXPECT_EQ(Le(site, 4, 2), 1234u);
+    EXPECT_EQ(site[6], 0x04);
+    EXPECT_EQ(Le(site, 10, 2), 5000u);
+    EXPECT_EQ(Le(site, 12, 2), 5000u);
+    EXPECT_EQ(Le(site, 92, 2), 1234u);
+
+    const auto memory = a.Memory();
+    const Bytes bytes(memory.begin(), memory.end());
+    for (std::size_t i = 0; i < 17; ++i) {
+        const std::size_t player = 0xB800 + 32 * i;
+        EXPECT_EQ(bytes[player], 0xA5) << i;
+        EXPECT_EQ(bytes[player + 21], 0x5A) << i;
+        EXPECT_EQ(Le(bytes, player + 2, 2), 1001 + i);
+        const CivilTime updated = Unpack(Le(bytes, player + 17, 4));
+        EXPECT_TRUE(hostsim::IsValid(updated)) << i;
+
+        const std::size_t node = 0x8800 + 96 * i;
+        EXPECT_EQ(bytes[node], 0xC3) << i;
+        EXPECT_EQ(bytes[node + 92], 0x3C) << i;
+        EXPECT_EQ(Le(bytes, node + 4, 2), 100 + i);
+        EXPECT_TRUE(hostsim::IsValid(Unpack(Le(bytes, node + 84, 4)))) << i;
+    }
+    // Nothing is written outside the three record areas.
+    EXPECT_EQ(std::count(bytes.begin() + 0xE000, bytes.end(), 0),
+              static_cast<std::ptrdiff_t>(bytes.size() - 0xE000));
+}
