@@ -1,3 +1,6 @@
+// The main window's behaviour: start-up and shut-down, marks, "Program",
+// the file buttons and the tool windows.
+
 #include "host_config/frmOrvane.h"
 
 #include "common/ProgramState.h"
@@ -13,10 +16,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFontDatabase>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,7 +23,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace t = hostconfig::texts;
 using namespace hostconfig;

@@ -55,7 +55,7 @@ public:
     void ShutDownFromOutside();
     bool HasShutDown() const { return shutDownDone_; }
 
-    // Designed procedures of the window.
+    // The window's procedures that build and send the host messages.
     // Rebuilds ProgramState's site parameter record from the entries; the
     // record is left as it was when an entry is refused (returns false).
     bool SetParameters();
