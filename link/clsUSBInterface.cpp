@@ -43,6 +43,15 @@ constexpr const char* kBusyLine =
 // ends: this long after the designed time-out the link times out by itself.
 constexpr int kSafetyMarginMs = 250;
 
+// A reply normally arrives within a few milliseconds, so the wait first
+// sleeps on the device 1 ms at a time; after that it sleeps a little longer
+// between polls, which still processes events far more often than a person
+// can notice but spares the CPU the cost of a wake-up every millisecond
+// while a host that does not answer is waited out.
+constexpr int kFastPollMs = 1;
+constexpr int kFastPhaseMs = 20;
+constexpr int kSlowPollMs = 4;
+
 } // namespace
 
 clsUSBInterface::clsUSBInterface() {
@@ -229,7 +238,7 @@ FT_STATUS clsUSBInterface::WaitForQueued(std::uint32_t needed, std::uint32_t& qu
             return status;
         }
         // Sleep on the device instead of polling flat out.
-        FT_WaitForData(FtHandle, 1);
+        FT_WaitForData(FtHandle, safety.elapsed() < kFastPhaseMs ? kFastPollMs : kSlowPollMs);
     }
 }
 

@@ -1,0 +1,92 @@
+// The device link over the serial backend, end to end: orvane-hostsim serves
+// the simulated host on a pseudo-terminal, and the link talks to it exactly
+// as it would to /dev/ttyUSB0.
+#include "common/LinkLog.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/TtyDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <memory>
+
+namespace {
+
+// Starts orvane-hostsim with `args` and returns the path it serves on.
+QString StartHostsim(QProcess& process, const QStringList& args) {
+    process.start(ORVANE_HOSTSIM_EXE, QStringList{"--pty"} + args);
+    if (!process.waitForStarted(10000)) {
+        return {};
+    }
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(10000)) {
+            return {};
+        }
+    }
+    return QString::fromLocal8Bit(process.readLine()).trimmed();
+}
+
+void StopHostsim(QProcess& process) {
+    process.terminate();
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+class LinkOverPty : public ::testing::Test {
+protected:
+    void Connect(const QStringList& hostsimArgs) {
+        path = StartHostsim(hostsim, hostsimArgs);
+        ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
+        FtHandle = 0;
+        SetFtdiBackend(std::make_shared<platform::TtyDevice>(path.toStdString(), 115200));
+        link = std::make_unique<clsUSBInterface>();
+        ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
+        LinkLog::Instance().Clear();
+    }
+    void TearDown() override {
+        link.reset();
+        SetFtdiBackend(nullptr);
+        StopHostsim(hostsim);
+    }
+
+    QProcess hostsim;
+    QString path;
+    std::unique_ptr<clsUSBInterface> link;
+};
+
+TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
+    Connect({"--no-sample"});
+    std::array<std::uint8_t, 70> block{};
+    block[0] = 0x00; // address 0x8400, the footer text
+    block[1] = 0x84;
+    block[4] = 64;
+    const std::string text = "THANK YOU FOR PLAYING";
+    std::copy(text.begin(), text.end(), block.begin() + 6);
+    link->SendMessage(1, 79, 2, block);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
+
+    const auto reply = link->NovRamRead(0x8400, 64);
+    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
+    EXPECT_EQ(std::string(reply.begin() + 13, reply.begin() + 13 + text.size()), text);
+    EXPECT_EQ(reply[13 + text.size()], 0);
+}
+
+TEST_F(LinkOverPty, RepliesInPiecesAndLostRepliesOverTheSerialPath) {
+    Connect({"--split", "4"});
+    link->NovRamRead(0xD800, 128);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
+    EXPECT_EQ(link->LastReplyBytes(), 13 + 128 + 2);
+}
+
+TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
+    Connect({"--drop-rate", "1"});
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    EXPECT_EQ(LinkLog::Instance().Text(), "  Timeout\r\n");
+}
+
+} // namespace

@@ -1,0 +1,132 @@
+// The device link against the simulated host in-process: every outcome the
+// link can report, produced by the host's own fault injection.
+#include "common/LinkLog.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QString LastLogLine() {
+    QStringList lines = LinkLog::Instance().Text().split("\r\n", Qt::SkipEmptyParts);
+    return lines.isEmpty() ? QString() : lines.last();
+}
+
+class LinkWithHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host = std::make_shared<hostsim::SimulatedHost>(false);
+        FtHandle = 0;
+        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+        link = std::make_unique<clsUSBInterface>();
+        LinkLog::Instance().Clear();
+    }
+    void TearDown() override {
+        link.reset();
+        SetFtdiBackend(nullptr);
+    }
+
+    std::shared_ptr<hostsim::SimulatedHost> host;
+    std::unique_ptr<clsUSBInterface> link;
+};
+
+TEST_F(LinkWithHost, MemoryWrittenThroughTheLinkReadsBack) {
+    std::array<std::uint8_t, 70> block{};
+    block[0] = 0x40; // address 0x8040
+    block[1] = 0x80;
+    block[4] = 64;
+    for (int i = 0; i < 64; ++i) {
+        block[6 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 3);
+    }
+    link->SendMessage(1, 79, 2, block);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+
+    const auto reply = link->NovRamRead(0x8040, 64);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    EXPECT_EQ(link->LastReplyBytes(), 13 + 64 + 2);
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(reply[13 + static_cast<std::size_t>(i)], static_cast<std::uint8_t>(i * 3));
+    }
+    // The host saw the frames exactly as the link built them.
+    ASSERT_EQ(host->Requests().size(), 2u);
+    EXPECT_EQ(host->Requests()[1][3], 2); // sequence numbers 1, 2
+}
+
+TEST_F(LinkWithHost, InputWordAndFieldNetworkCommand) {
+    host->SetInputWord(0xBEEF);
+    EXPECT_EQ(link->ReadInputs(), 0xBEEF);
+    link->SendTamberCmnd(3, 1, 0);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+}
+
+TEST_F(LinkWithHost, EveryFaultGivesItsOutcomeAndTheNextExchangeRecovers) {
+    struct Case {
+        const char* name;
+        std::function<void()> inject;
+        ExchangeOutcome outcome;
+        const char* lineEnd;
+    };
+    const std::vector<Case> cases = {
+        {"dropped", [&] { host->DropNextReply(); }, ExchangeOutcome::Timeout, "  Timeout"},
+        {"bad CRC", [&] { host->CorruptNextReplyCrc(); }, ExchangeOutcome::CrcError, "  CRC?"},
+        {"split", [&] { host->SplitNextReply(5); }, ExchangeOutcome::Ok, "  OK"},
+        {"delayed", [&] { host->DelayNextReply(std::chrono::milliseconds(40)); },
+         ExchangeOutcome::Ok, "  OK"},
+        {"huge length", [&] { host->AnswerNextWithHugeLength(); }, ExchangeOutcome::Timeout,
+         "  Timeout"},
+        {"oversized", [&] { host->AnswerNextOversized(260); }, ExchangeOutcome::TooLong,
+         "  Too long"},
+        // The link flushes (and polls once) before it writes; the failure
+        // must hit the wait for the reply.
+        {"queue status",
+         [&] {
+             auto armed = std::make_shared<bool>(true);
+             host->OnEachRequest(
+                 [armed](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+                     if (*armed) {
+                         *armed = false;
+                         h.FailNextQueueStatus(platform::FT_IO_ERROR);
+                     }
+                 });
+         },
+         ExchangeOutcome::Status, "  Status = I/O Error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.inject();
+        link->NovRamRead(0xB800, 32);
+        EXPECT_EQ(link->LastOutcome(), c.outcome);
+        EXPECT_TRUE(LastLogLine().endsWith(c.lineEnd)) << LastLogLine().toStdString();
+
+        link->NovRamRead(0xB800, 32);
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    }
+}
+
+TEST_F(LinkWithHost, GarbageBeforeTheReplyIsNotTakenForAGoodReply) {
+    // The link takes the first bytes after its request as the reply, so
+    // garbage in front spoils it; it must never be reported as OK.
+    host->PrefixNextReplyWithGarbage(3);
+    link->NovRamRead(0xD800, 128);
+    EXPECT_NE(link->LastOutcome(), ExchangeOutcome::Ok);
+    link->NovRamRead(0xD800, 128);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+}
+
+TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndListsNoDevice) {
+    host->SetUnplugged(true);
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
+    link->ListDevices();
+    EXPECT_EQ(LastLogLine(), "Status = 0, OK, Number of devices = 0");
+    host->SetUnplugged(false);
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+}
+
+} // namespace
