@@ -77,7 +77,10 @@ bool PtyServer::Fail(const std::string& what) {
     return false;
 }
 
-std::chrono::milliseconds PtyServer::WaitTime(std::chrono::milliseconds maxWait) const {
+std::chrono::milliseconds PtyServer::NextWait(std::chrono::milliseconds maxWait) const {
+    if (host_.Ready() > 0) {
+        return std::chrono::milliseconds{0}; // more than one chunk came at once
+    }
     std::chrono::steady_clock::time_point due;
     if (!host_.NextDue(due)) {
         return maxWait;
@@ -96,7 +99,7 @@ bool PtyServer::ServeOnce(std::chrono::milliseconds maxWait, const sigset_t* wai
         watch.events |= POLLOUT;
     }
     const std::chrono::milliseconds wait =
-        WaitTime(std::max(maxWait, std::chrono::milliseconds{0}));
+        NextWait(std::max(maxWait, std::chrono::milliseconds{0}));
     const timespec timeout{static_cast<time_t>(wait.count() / 1000),
                            static_cast<long>(wait.count() % 1000) * 1000000L};
     const int ready = ppoll(&watch, 1, &timeout, waitMask);
@@ -131,14 +134,11 @@ bool PtyServer::ReadRequests() {
 }
 
 void PtyServer::CollectReplies() {
-    // One poll of the host per round, so a split reply goes out in pieces.
-    const std::size_t available = host_.Available();
-    if (available == 0) {
-        return;
-    }
-    const std::size_t at = unsent_.size();
-    unsent_.resize(at + available);
-    unsent_.resize(at + host_.Take(std::span<std::uint8_t>(unsent_).subspan(at)));
+    // One poll of the host per round (Take is the poll), so a split reply
+    // goes out in pieces.
+    std::array<std::uint8_t, kReadChunk> chunk{};
+    const std::size_t n = host_.Take(chunk);
+    unsent_.insert(unsent_.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
     if (unsent_.size() > kMaxUnsent) {
         unsent_.erase(unsent_.begin(), unsent_.end() - static_cast<std::ptrdiff_t>(kMaxUnsent));
     }

@@ -34,6 +34,10 @@ public:
     // Returns false (and sets Error) when the pseudo-terminal fails.
     bool ServeOnce(std::chrono::milliseconds maxWait, const sigset_t* waitMask = nullptr);
 
+    // How long the next ServeOnce(maxWait) would sleep if no request came:
+    // less than maxWait while reply bytes are waiting or falling due.
+    std::chrono::milliseconds NextWait(std::chrono::milliseconds maxWait) const;
+
     // Time left between two pieces of a split reply, so a reader sees them
     // arrive separately.
     static constexpr std::chrono::milliseconds kPieceGap{2};
@@ -44,7 +48,6 @@ private:
     bool ReadRequests();
     void CollectReplies();
     bool WriteReplies();
-    std::chrono::milliseconds WaitTime(std::chrono::milliseconds maxWait) const;
     bool Fail(const std::string& what);
 
     SimulatedHost& host_;

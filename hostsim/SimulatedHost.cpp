@@ -181,6 +181,10 @@ std::size_t SimulatedHost::Take(std::span<std::uint8_t> out) {
     return n;
 }
 
+std::size_t SimulatedHost::Ready() const {
+    return ready_.size() - readyStart_;
+}
+
 bool SimulatedHost::NextDue(std::chrono::steady_clock::time_point& when) const {
     if (pending_.empty()) {
         return false;

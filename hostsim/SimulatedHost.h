@@ -43,6 +43,9 @@ public:
     std::size_t Available();
     // Moves up to out.size() available bytes to `out`; returns their number.
     std::size_t Take(std::span<std::uint8_t> out);
+    // Bytes already released and waiting to be taken; unlike Available()
+    // this is no poll and releases nothing.
+    std::size_t Ready() const;
     // When the next delayed piece becomes available, if any is pending.
     bool NextDue(std::chrono::steady_clock::time_point& when) const;
 

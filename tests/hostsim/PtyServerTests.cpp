@@ -64,12 +64,21 @@ TEST(PtyServer, ServesTheHostInProcess) {
     host.Memory()[0x9001] = 0x0A;
     host.Memory()[0x9002] = 0x11;
     host.Memory()[0x9003] = 0x13;
-    host.SplitNextReply(2);
+    host.SplitNextReply(4);
+    host.DelayNextReply(std::chrono::milliseconds(5));
     const Bytes request = MemoryRead(0x9000, 4, 0x0D);
     ASSERT_TRUE(line.Send(request));
     Bytes reply;
+    constexpr std::chrono::hours kLong{1};
     for (int round = 0; round < 50 && reply.size() < 19; ++round) {
         ASSERT_TRUE(server.ServeOnce(std::chrono::milliseconds(100))) << server.Error();
+        if (round > 0) {
+            // Pieces still to come must never leave the server asleep.
+            std::chrono::steady_clock::time_point due;
+            if (host.Ready() > 0 || host.NextDue(due)) {
+                EXPECT_LT(server.NextWait(kLong), kLong);
+            }
+        }
         const Bytes got = line.Receive(20); // the line hands bytes on a moment later
         reply.insert(reply.end(), got.begin(), got.end());
     }

@@ -75,7 +75,7 @@ TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
     EXPECT_EQ(reply[13 + text.size()], 0);
 }
 
-TEST_F(LinkOverPty, RepliesInPiecesAndLostRepliesOverTheSerialPath) {
+TEST_F(LinkOverPty, RepliesInPiecesOverTheSerialPath) {
     Connect({"--split", "4"});
     link->NovRamRead(0xD800, 128);
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
