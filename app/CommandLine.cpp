@@ -4,7 +4,7 @@
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
-    bool deviceGiven = false;
+    std::optional<std::string> deviceGiven;
     bool simulateGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -44,7 +44,7 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             if (!platform::ParseDeviceSpec(*device, error).has_value()) {
                 return {std::nullopt, "--device " + *device + ": " + error};
             }
-            deviceGiven = true;
+            deviceGiven = *device;
             line.device = *device;
         } else if (name == "--folder") {
             const auto folder = takeValue();
@@ -56,8 +56,11 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
             return {std::nullopt, "unknown option " + arg};
         }
     }
-    if (deviceGiven && simulateGiven && line.device != "sim") {
-        return {std::nullopt, "--simulate and --device " + line.device + " contradict each other"};
+    if (deviceGiven && simulateGiven && *deviceGiven != "sim") {
+        return {std::nullopt, "--simulate and --device " + *deviceGiven + " contradict each other"};
+    }
+    if (simulateGiven) {
+        line.device = "sim";
     }
     return {line, {}};
 }

@@ -18,13 +18,13 @@ extern "C" void OnSignal(int) {
 
 } // namespace
 
-SignalRelay::SignalRelay(QObject* parent) : QObject(parent) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
-        return;
+bool SignalRelay::InstallHandlers() {
+    if (g_fds[0] >= 0) {
+        return true;
     }
-    notifier_ = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &SignalRelay::OnReadable);
-
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_fds) != 0) {
+        return false;
+    }
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
@@ -32,6 +32,15 @@ SignalRelay::SignalRelay(QObject* parent) : QObject(parent) {
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         ::sigaction(sig, &action, nullptr);
     }
+    return true;
+}
+
+SignalRelay::SignalRelay(QObject* parent) : QObject(parent) {
+    if (!InstallHandlers()) {
+        return;
+    }
+    notifier_ = new QSocketNotifier(g_fds[1], QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &SignalRelay::OnReadable);
 }
 
 SignalRelay::~SignalRelay() {

@@ -10,6 +10,10 @@ class QSocketNotifier;
 class SignalRelay : public QObject {
     Q_OBJECT
 public:
+    // Catches the signals from here on; a signal that arrives before the
+    // relay exists is kept and reported once it does. Call first in main().
+    static bool InstallHandlers();
+
     explicit SignalRelay(QObject* parent = nullptr);
     ~SignalRelay() override;
 

@@ -82,6 +82,9 @@ std::shared_ptr<platform::FtdiDevice> MakeBackend(const std::string& device) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // From the very start, ending the program from outside is deferred to
+    // the shut-down of the main window instead of killing the process.
+    SignalRelay::InstallHandlers();
     const std::string programName = "orvane";
     const CommandLineResult parsed = ParseCommandLine(ProgramArguments(argc, argv));
     if (!parsed.options) {

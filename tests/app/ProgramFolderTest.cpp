@@ -1,0 +1,45 @@
+#include "app/ProgramFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+TEST(ProgramFolder, RequestedFolderIsCreatedAndWins) {
+    QTemporaryDir tmp;
+    const std::string wanted = (tmp.path() + "/site/one").toStdString();
+    const auto choice = ChooseProgramFolder(wanted, tmp.path().toStdString(), "");
+    EXPECT_EQ(choice.folder, wanted);
+    EXPECT_TRUE(QDir(QString::fromStdString(wanted)).exists());
+}
+
+TEST(ProgramFolder, ExecutableFolderWhenWritableElseAppData) {
+    QTemporaryDir tmp;
+    const std::string exe = (tmp.path() + "/bin").toStdString();
+    const std::string data = (tmp.path() + "/data/Orvane").toStdString();
+    QDir().mkpath(QString::fromStdString(exe));
+
+    EXPECT_EQ(ChooseProgramFolder("", exe, data).folder, exe);
+
+    // A folder that is not there (or cannot be written) sends the files to
+    // the application data folder, made on first use.
+    const std::string missing = (tmp.path() + "/no-such-bin").toStdString();
+    EXPECT_EQ(ChooseProgramFolder("", missing, data).folder, data);
+    EXPECT_TRUE(QDir(QString::fromStdString(data)).exists());
+}
+
+TEST(ProgramFolder, UnusableRequestedFolderIsAnError) {
+    QTemporaryDir tmp;
+    QFile file(tmp.path() + "/plain-file");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    const auto choice =
+        ChooseProgramFolder((tmp.path() + "/plain-file/sub").toStdString(), "", "");
+    EXPECT_TRUE(choice.folder.empty());
+    EXPECT_FALSE(choice.error.empty());
+}
+
+} // namespace

@@ -1,0 +1,88 @@
+// The orvane executable as an operator starts it: its command line, and its
+// shut-down when it is ended from outside.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// True once the process has a handler for `sig` (its SigCgt mask in /proc).
+bool WaitUntilCatching(QProcess& process, int sig) {
+    const QString status = QString("/proc/%1/status").arg(process.processId());
+    for (int attempt = 0; attempt < 2000 && process.state() == QProcess::Running; ++attempt) {
+        for (const QByteArray& line : ReadFile(status).split('\n')) {
+            if (line.startsWith("SigCgt:")) {
+                bool ok = false;
+                const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+                if (ok && (mask >> (sig - 1)) & 1u) {
+                    return true;
+                }
+            }
+        }
+        process.waitForFinished(10); // let the program run a little further
+    }
+    return false;
+}
+
+TEST(ProgramProcess, BadOptionExitsWith2AndWritesNothing) {
+    QTemporaryDir tmp;
+    const QString folder = tmp.path() + "/site";
+    QProcess orvane;
+    orvane.start(ORVANE_EXE, {"--folder", folder, "--device", "usb:0"});
+    ASSERT_TRUE(orvane.waitForFinished(20000));
+    EXPECT_EQ(orvane.exitCode(), 2);
+    const QString err = QString::fromLocal8Bit(orvane.readAllStandardError());
+    EXPECT_TRUE(err.contains("usb:0"));
+    EXPECT_TRUE(err.contains("Usage:"));
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST(ProgramProcess, VersionAndHelp) {
+    QProcess orvane;
+    orvane.start(ORVANE_EXE, {"--version"});
+    ASSERT_TRUE(orvane.waitForFinished(20000));
+    EXPECT_EQ(orvane.exitCode(), 0);
+    EXPECT_TRUE(orvane.readAllStandardOutput().startsWith("Orvane "));
+}
+
+TEST(ProgramProcess, TerminationSignalSavesLikeExit) {
+    QTemporaryDir tmp;
+    const QString folder = tmp.path();
+    QFile settings(folder + "/Settings.ini");
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[SiteParamBonus]\nOdds=4321\n");
+    settings.close();
+
+    QProcess orvane;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    orvane.setProcessEnvironment(env);
+    orvane.start(ORVANE_EXE, {"--simulate", "--folder", folder});
+    ASSERT_TRUE(orvane.waitForStarted(20000));
+    // SIGTERM may only be sent once the program catches it; from then on a
+    // signal at any point of the start-up ends in the regular shut-down.
+    ASSERT_TRUE(WaitUntilCatching(orvane, SIGTERM));
+    ::kill(static_cast<pid_t>(orvane.processId()), SIGTERM);
+    ASSERT_TRUE(orvane.waitForFinished(20000));
+    EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(orvane.exitCode(), 0);
+
+    const QByteArray ini = ReadFile(folder + "/Settings.ini");
+    EXPECT_TRUE(ini.contains("Odds=4321")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains("CardPrefix=1234")) << ini.toStdString();
+    EXPECT_EQ(ReadFile(folder + "/MyLocation.txt"), "\r\n");
+    EXPECT_EQ(ReadFile(folder + "/MyDisclaimer.txt"), "\r\n");
+}
+
+} // namespace
