@@ -550,3 +550,32 @@ TEST(FileDialogFilter, BecomesQtFilterSyntax) {
     EXPECT_EQ(platform::QtFileFilter("(*.txt)|*.txt|All Files|*.*"), "(*.txt);;All Files (*.*)");
     EXPECT_EQ(platform::QtFileFilter("Text|*.txt;*.log"), "Text (*.txt *.log)");
 }
+
+TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
+    frmOrvane w;
+    w.show();
+    // The frame of each control that Tab reaches, in the order Tab visits
+    // them; a frame may only be entered once.
+    QStringList frames;
+    QWidget* start = w.findChild<QWidget*>("chkOptions_0");
+    ASSERT_NE(start, nullptr);
+    QWidget* at = start;
+    do {
+        if ((at->focusPolicy() & Qt::TabFocus) && at->isEnabled() && at->isVisibleTo(&w)) {
+            QString frame = "(none)";
+            for (QWidget* p = at->parentWidget(); p != nullptr; p = p->parentWidget()) {
+                if (p->objectName().startsWith("frame")) {
+                    frame = p->objectName();
+                    break;
+                }
+            }
+            if (frames.isEmpty() || frames.last() != frame) {
+                frames << frame;
+            }
+        }
+        at = at->nextInFocusChain();
+    } while (at != start && at != nullptr);
+    EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend",
+                                   "frameLocation", "frameDisclaimer", "framePrinter", "(none)"}))
+        << frames.join(", ").toStdString();
+}
