@@ -1,9 +1,8 @@
 #include "common/LinkLog.h"
 
-LinkLog& LinkLog::Instance() {
-    static LinkLog log;
-    return log;
-}
+#include "common/ProgramState.h"
+
+LinkLog& LinkLog::Instance() { return ProgramState::Instance().Log; }
 
 void LinkLog::Append(const QString& msg) {
     bool cut = false;

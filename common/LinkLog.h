@@ -15,6 +15,7 @@ public:
     // ... to its last this many characters.
     static constexpr qsizetype kKeep = 2000;
 
+    // The program's log, owned by the program-wide state.
     static LinkLog& Instance();
 
     const QString& Text() const { return text_; }

@@ -1,7 +1,9 @@
 #pragma once
 // The small program-wide state every window reaches: the program folder and
-// the paths derived from it, the one device link, and the site parameters.
+// the paths derived from it, the one device link, the link log and the site
+// parameters.
 
+#include "common/LinkLog.h"
 #include "common/SiteParamRecord.h"
 
 #include <string>
@@ -16,6 +18,9 @@ struct ProgramState {
     // and releases it at shut-down. Null outside that span.
     clsUSBInterface* Link = nullptr;
     SiteParamRecord SiteParams;
+    // Every line the device link writes, kept from start-up on whether or
+    // not a window shows it.
+    LinkLog Log;
 
     static ProgramState& Instance();
     void SetProgramFolder(const std::string& folder);
