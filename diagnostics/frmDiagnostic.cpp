@@ -300,17 +300,26 @@ void frmDiagnostic::ShowChosenRecord() {
     }
 }
 
-void frmDiagnostic::DisplayPlayer(std::int16_t index) {
+std::optional<clsUSBInterface::ReplyBuffer>
+frmDiagnostic::ReadForDisplay(const records::RecordPlace& place, const std::string& name,
+                              std::string& note) {
     lstOutput->clear();
     const QPointer<frmDiagnostic> alive(this);
-    std::string note;
-    const auto reply = ReadRecord(records::PlayerPlace(index),
-                                  diagtext::kPlayerRecordName + std::to_string(index), note);
+    auto reply = ReadRecord(place, name, note);
     if (alive == nullptr) {
-        return;
+        return std::nullopt; // the window went away while the read waited
     }
     if (!reply) {
         ShowLines(note, {});
+    }
+    return reply;
+}
+
+void frmDiagnostic::DisplayPlayer(std::int16_t index) {
+    std::string note;
+    const auto reply = ReadForDisplay(records::PlayerPlace(index),
+                                      diagtext::kPlayerRecordName + std::to_string(index), note);
+    if (!reply) {
         return;
     }
     const records::PlayerRecord record = records::DecodePlayer(*reply);
@@ -321,16 +330,10 @@ void frmDiagnostic::DisplayPlayer(std::int16_t index) {
 }
 
 void frmDiagnostic::DisplayRemote(std::int16_t index) {
-    lstOutput->clear();
-    const QPointer<frmDiagnostic> alive(this);
     std::string note;
-    const auto reply = ReadRecord(records::RemotePlace(index),
-                                  diagtext::kRemoteRecordName + std::to_string(index), note);
-    if (alive == nullptr) {
-        return;
-    }
+    const auto reply = ReadForDisplay(records::RemotePlace(index),
+                                      diagtext::kRemoteRecordName + std::to_string(index), note);
     if (!reply) {
-        ShowLines(note, {});
         return;
     }
     const records::RemoteRecord record = records::DecodeRemote(*reply);
@@ -341,15 +344,9 @@ void frmDiagnostic::DisplayRemote(std::int16_t index) {
 }
 
 void frmDiagnostic::DisplaySiteParam() {
-    lstOutput->clear();
-    const QPointer<frmDiagnostic> alive(this);
     std::string note;
-    const auto reply = ReadRecord(records::SitePlace(), diagtext::kSiteRecordName, note);
-    if (alive == nullptr) {
-        return;
-    }
+    const auto reply = ReadForDisplay(records::SitePlace(), diagtext::kSiteRecordName, note);
     if (!reply) {
-        ShowLines(note, {});
         return;
     }
     site_ = records::DecodeSite(*reply);

@@ -5,11 +5,13 @@
 // hide it, so its record list and the log stay as they were.
 
 #include "diagnostics/RecordDecoder.h"
+#include "link/clsUSBInterface.h"
 
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,11 @@ private:
 
     // Reads the record chosen by type and index.
     void ShowChosenRecord();
+    // Clears the output list and reads `place`. Returns the reply when it
+    // holds the record (`note` then carries any warning); otherwise shows
+    // why it could not be read and returns nothing.
+    std::optional<clsUSBInterface::ReplyBuffer>
+    ReadForDisplay(const records::RecordPlace& place, const std::string& name, std::string& note);
     // Replaces the output list with `note` (if any) and `lines`.
     void ShowLines(const std::string& note, const std::vector<std::string>& lines);
     void CopySelectedOutput() const;
