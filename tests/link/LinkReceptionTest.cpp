@@ -54,40 +54,33 @@ TEST_F(LinkReception, NoReplyTimesOutAfterHalfASecond) {
     QElapsedTimer clock;
     clock.start();
     link->ReadInputs();
-    const qint64 took = clock.elapsed();
     EXPECT_EQ(LogLines(), QStringList{"  Timeout"});
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
     EXPECT_EQ(link->LastReplyBytes(), 0);
-    // The wait is the designed 500 ms, give or take the event loop.
-    EXPECT_GE(took, 450);
-    EXPECT_LT(took, 2000);
-    // The wait slept on the device instead of polling flat out.
-    EXPECT_LT(device->queueStatusCalls, 1500);
+    // The link gave up only when the 500 ms timer ran out, not before.
+    EXPECT_GE(clock.elapsed(), 490);
+    // The wait slept on the device between polls instead of polling flat out.
+    EXPECT_LT(device->queueStatusCalls, 500);
 }
 
 TEST_F(LinkReception, LengthOf0x8000OrMoreEndsAtOnceAsTimeout) {
     device->answer = [](const Bytes& r) { return Bytes{r[0], 0x10, 0x80, r[3], 0, 0, r[6]}; };
-    QElapsedTimer clock;
-    clock.start();
     link->ReadInputs();
-    EXPECT_LT(clock.elapsed(), 450);
+    // No wait for a body: the flush before the request, one poll of the
+    // header wait and the flush after it.
+    EXPECT_LE(device->queueStatusCalls, 4);
     EXPECT_EQ(LogLines()[0], "03 10 80 01 00 00 05   Timeout");
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
 }
 
 TEST_F(LinkReception, FailingQueueStatusIsLoggedOnceAndEndsTheWait) {
-    device->answer = [](const Bytes& r) { return EchoReply(r, {1, 2}); };
-    // The flush before the request polls once; fail the poll of the wait.
-    link->FlushRcv();
-    device->failQueueStatusOnce = platform::FT_OK;
-    int polls = 0;
+    // The flush before the request polls once too; fail the first poll of
+    // the wait, armed when the request is written.
     device->answer = [&](const Bytes& r) {
         device->failQueueStatusOnce = platform::FT_IO_ERROR;
-        ++polls;
         return EchoReply(r, {1, 2});
     };
     link->ReadInputs();
-    EXPECT_EQ(polls, 1);
     EXPECT_EQ(LogLines(), (QStringList{"Error 4, I/O Error opening USB direct port",
                                        "  Status = I/O Error"}));
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
