@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "platform/DeviceSpec.h"
+#include "platform/DeviceChoice.h"
 
 CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
     CommandLine line;
@@ -38,10 +38,11 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
         } else if (name == "--device") {
             const auto device = takeValue();
             if (!device || device->empty()) {
-                return {std::nullopt, "--device needs a device, for example --device tty:/dev/ttyUSB0"};
+                return {std::nullopt,
+                        "--device needs a device, for example --device tty:/dev/ttyUSB0"};
             }
             std::string error;
-            if (!platform::ParseDeviceSpec(*device, error).has_value()) {
+            if (!platform::ParseDeviceChoice(*device, error).has_value()) {
                 return {std::nullopt, "--device " + *device + ": " + error};
             }
             deviceGiven = *device;
@@ -66,11 +67,12 @@ CommandLineResult ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& programName) {
-    return "Usage: " + programName + " [OPTION]...\n"
+    return "Usage: " + programName +
+           " [OPTION]...\n"
            "Set up and diagnose a Tolvex host controller.\n"
            "\n"
            "  --device DEVICE   the connection to the host (default: ftdi)\n" +
-           platform::DeviceSpecUsage() +
+           platform::DeviceChoiceUsage() +
            "  --simulate        run against the simulated host (same as --device sim)\n"
            "  --folder DIR      keep Settings.ini and the text files in DIR\n"
            "  --help            show this help and exit\n"

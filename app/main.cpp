@@ -10,7 +10,7 @@
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
 #include "link/codeFTDIDirect.h"
-#include "platform/DeviceSpec.h"
+#include "platform/DeviceChoice.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -33,10 +33,12 @@ constexpr const char* kProductName = "Orvane";
 // Options of Qt itself (single dash) are left for QApplication; the ones
 // listed here take a value.
 bool IsQtOption(const char* arg, bool& takesValue) {
-    static const char* const withValue[] = {"-platform", "-platformpluginpath", "-platformtheme",
-                                            "-plugin", "-qwindowgeometry", "-qwindowicon",
-                                            "-qwindowtitle", "-style", "-stylesheet",
-                                            "-display", "-geometry", "-session"};
+    static const char* const withValue[] = {"-platform",        "-platformpluginpath",
+                                            "-platformtheme",   "-plugin",
+                                            "-qwindowgeometry", "-qwindowicon",
+                                            "-qwindowtitle",    "-style",
+                                            "-stylesheet",      "-display",
+                                            "-geometry",        "-session"};
     static const char* const alone[] = {"-reverse", "-widgetcount", "-nograb", "-dograb", "-sync"};
     for (const char* option : withValue) {
         if (std::strcmp(arg, option) == 0) {
@@ -68,15 +70,15 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 
 std::shared_ptr<platform::FtdiDevice> MakeBackend(const std::string& device) {
     std::string error;
-    const auto spec = platform::ParseDeviceSpec(device, error);
-    if (!spec) {
+    const auto choice = platform::ParseDeviceChoice(device, error);
+    if (!choice) {
         return nullptr;
     }
-    if (spec->kind == platform::DeviceKind::Simulated) {
+    if (choice->kind == platform::DeviceKind::Simulated) {
         return std::make_shared<hostsim::SimFtdiDevice>(
             std::make_shared<hostsim::SimulatedHost>(true));
     }
-    return platform::MakeRealDevice(*spec);
+    return platform::MakeRealDevice(*choice);
 }
 
 } // namespace
@@ -121,8 +123,7 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         frmOrvane mainWindow;
-        mainWindow.SetToolWindowFactory(ToolWindow::Diagnostic,
-                                        [] { return new frmDiagnostic(); });
+        mainWindow.SetToolWindowFactory(ToolWindow::Diagnostic, [] { return new frmDiagnostic(); });
 
         // Ending the program from outside saves exactly like "Exit".
         SignalRelay relay;

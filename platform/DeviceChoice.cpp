@@ -1,4 +1,4 @@
-#include "platform/DeviceSpec.h"
+#include "platform/DeviceChoice.h"
 
 #include "platform/FtdiLibDevice.h"
 #include "platform/TtyDevice.h"
@@ -60,10 +60,10 @@ std::optional<int> ParseBaud(std::string_view text) {
     return baud;
 }
 
-std::optional<DeviceSpec> ParseTty(std::string_view rest, std::string& error) {
-    DeviceSpec spec;
-    spec.kind = DeviceKind::Tty;
-    spec.baud = kDefaultTtyBaud;
+std::optional<DeviceChoice> ParseTty(std::string_view rest, std::string& error) {
+    DeviceChoice choice;
+    choice.kind = DeviceKind::Tty;
+    choice.baud = kDefaultTtyBaud;
     std::string_view path = rest;
     if (const auto at = rest.rfind('@'); at != std::string_view::npos) {
         path = rest.substr(0, at);
@@ -73,19 +73,19 @@ std::optional<DeviceSpec> ParseTty(std::string_view rest, std::string& error) {
             error = WithValue(kErrorBaud, baudText);
             return std::nullopt;
         }
-        spec.baud = *baud;
+        choice.baud = *baud;
     }
     if (path.empty()) {
         error = kErrorTtyPath;
         return std::nullopt;
     }
-    spec.path = path;
-    return spec;
+    choice.path = path;
+    return choice;
 }
 
 } // namespace
 
-std::optional<DeviceSpec> ParseDeviceSpec(std::string_view text, std::string& error) {
+std::optional<DeviceChoice> ParseDeviceChoice(std::string_view text, std::string& error) {
     error.clear();
     if (text.empty()) {
         error = kErrorEmpty;
@@ -101,9 +101,9 @@ std::optional<DeviceSpec> ParseDeviceSpec(std::string_view text, std::string& er
             error = kErrorFtdiDescription;
             return std::nullopt;
         }
-        DeviceSpec spec;
-        spec.description = argument;
-        return spec;
+        DeviceChoice choice;
+        choice.description = argument;
+        return choice;
     }
     if (kind == kTty) {
         if (!hasArgument) {
@@ -117,40 +117,40 @@ std::optional<DeviceSpec> ParseDeviceSpec(std::string_view text, std::string& er
             error = kErrorSimArgument;
             return std::nullopt;
         }
-        DeviceSpec spec;
-        spec.kind = DeviceKind::Simulated;
-        return spec;
+        DeviceChoice choice;
+        choice.kind = DeviceKind::Simulated;
+        return choice;
     }
     error = WithValue(kErrorUnknownKind, kind);
     return std::nullopt;
 }
 
-std::string DeviceSpecText(const DeviceSpec& spec) {
-    switch (spec.kind) {
+std::string DeviceChoiceText(const DeviceChoice& choice) {
+    switch (choice.kind) {
     case DeviceKind::Ftdi:
-        return spec.description.empty() ? std::string(kFtdi)
-                                        : std::string(kFtdi) + ":" + spec.description;
+        return choice.description.empty() ? std::string(kFtdi)
+                                          : std::string(kFtdi) + ":" + choice.description;
     case DeviceKind::Tty:
-        return std::string(kTty) + ":" + spec.path + "@" + std::to_string(spec.baud);
+        return std::string(kTty) + ":" + choice.path + "@" + std::to_string(choice.baud);
     case DeviceKind::Simulated:
         break;
     }
     return std::string(kSim);
 }
 
-std::shared_ptr<FtdiDevice> MakeRealDevice(const DeviceSpec& spec) {
-    switch (spec.kind) {
+std::shared_ptr<FtdiDevice> MakeRealDevice(const DeviceChoice& choice) {
+    switch (choice.kind) {
     case DeviceKind::Ftdi:
-        return std::make_shared<FtdiLibDevice>(spec.description);
+        return std::make_shared<FtdiLibDevice>(choice.description);
     case DeviceKind::Tty:
-        return std::make_shared<TtyDevice>(spec.path, spec.baud);
+        return std::make_shared<TtyDevice>(choice.path, choice.baud);
     case DeviceKind::Simulated:
         break;
     }
     return nullptr;
 }
 
-std::string DeviceSpecUsage() {
+std::string DeviceChoiceUsage() {
     return std::string(kUsage);
 }
 

@@ -17,7 +17,7 @@ namespace platform {
 
 enum class DeviceKind { Ftdi, Tty, Simulated };
 
-struct DeviceSpec {
+struct DeviceChoice {
     DeviceKind kind = DeviceKind::Ftdi;
     // Ftdi: "s:VID:PID:SERIAL", "i:VID:PID[:INDEX]" or "d:BUS/ADDR"; empty
     // for the first FTDI device.
@@ -27,21 +27,21 @@ struct DeviceSpec {
     // Tty: the line speed.
     int baud = kDefaultTtyBaud;
 
-    bool operator==(const DeviceSpec&) const = default;
+    bool operator==(const DeviceChoice&) const = default;
 };
 
 // The device named by `text`, or nullopt with a one-line reason in `error`.
-std::optional<DeviceSpec> ParseDeviceSpec(std::string_view text, std::string& error);
+std::optional<DeviceChoice> ParseDeviceChoice(std::string_view text, std::string& error);
 
-// The argument that names `spec` again ("tty:/dev/ttyUSB0@9600").
-std::string DeviceSpecText(const DeviceSpec& spec);
+// The argument that names `choice` again ("tty:/dev/ttyUSB0@9600").
+std::string DeviceChoiceText(const DeviceChoice& choice);
 
 // The backend for a real device (Ftdi or Tty); null for Simulated, which the
 // program wires to the simulated host itself.
-std::shared_ptr<FtdiDevice> MakeRealDevice(const DeviceSpec& spec);
+std::shared_ptr<FtdiDevice> MakeRealDevice(const DeviceChoice& choice);
 
 // The device forms, one per line, indented to sit under the --device line
 // of the program's --help text.
-std::string DeviceSpecUsage();
+std::string DeviceChoiceUsage();
 
 } // namespace platform

@@ -1,57 +1,57 @@
-#include "platform/DeviceSpec.h"
+#include "platform/DeviceChoice.h"
 #include "platform/FtdiLibDevice.h"
 #include "platform/TtyDevice.h"
 
 #include <gtest/gtest.h>
 
+using platform::DeviceChoice;
 using platform::DeviceKind;
-using platform::DeviceSpec;
-using platform::ParseDeviceSpec;
+using platform::ParseDeviceChoice;
 
 namespace {
 
-DeviceSpec Parsed(std::string_view text) {
+DeviceChoice Parsed(std::string_view text) {
     std::string error;
-    const auto spec = ParseDeviceSpec(text, error);
-    EXPECT_TRUE(spec.has_value()) << text << ": " << error;
+    const auto choice = ParseDeviceChoice(text, error);
+    EXPECT_TRUE(choice.has_value()) << text << ": " << error;
     EXPECT_TRUE(error.empty()) << text;
-    return spec.value_or(DeviceSpec{});
+    return choice.value_or(DeviceChoice{});
 }
 
 std::string Rejection(std::string_view text) {
     std::string error;
-    const auto spec = ParseDeviceSpec(text, error);
-    EXPECT_FALSE(spec.has_value()) << text;
+    const auto choice = ParseDeviceChoice(text, error);
+    EXPECT_FALSE(choice.has_value()) << text;
     EXPECT_FALSE(error.empty()) << text;
     return error;
 }
 
 } // namespace
 
-TEST(DeviceSpecTest, AcceptsEveryForm) {
-    EXPECT_EQ(Parsed("ftdi"), DeviceSpec{});
+TEST(DeviceChoiceTest, AcceptsEveryForm) {
+    EXPECT_EQ(Parsed("ftdi"), DeviceChoice{});
     EXPECT_EQ(Parsed("ftdi").kind, DeviceKind::Ftdi);
 
-    const DeviceSpec serial = Parsed("ftdi:s:0x0403:0x6001:A7B3X9");
+    const DeviceChoice serial = Parsed("ftdi:s:0x0403:0x6001:A7B3X9");
     EXPECT_EQ(serial.kind, DeviceKind::Ftdi);
     EXPECT_EQ(serial.description, "s:0x0403:0x6001:A7B3X9");
     EXPECT_EQ(Parsed("ftdi:i:0x0403:0x6015:1").description, "i:0x0403:0x6015:1");
     EXPECT_EQ(Parsed("ftdi:d:001/004").description, "d:001/004");
 
-    const DeviceSpec usb = Parsed("tty:/dev/ttyUSB0");
+    const DeviceChoice usb = Parsed("tty:/dev/ttyUSB0");
     EXPECT_EQ(usb.kind, DeviceKind::Tty);
     EXPECT_EQ(usb.path, "/dev/ttyUSB0");
     EXPECT_EQ(usb.baud, 9600);
 
     // Only the last '@' starts the baud rate.
-    const DeviceSpec pts = Parsed("tty:/tmp/odd@dir/pty@115200");
+    const DeviceChoice pts = Parsed("tty:/tmp/odd@dir/pty@115200");
     EXPECT_EQ(pts.path, "/tmp/odd@dir/pty");
     EXPECT_EQ(pts.baud, 115200);
 
     EXPECT_EQ(Parsed("sim").kind, DeviceKind::Simulated);
 }
 
-TEST(DeviceSpecTest, RejectsMalformedInputWithAReason) {
+TEST(DeviceChoiceTest, RejectsMalformedInputWithAReason) {
     Rejection("");
     Rejection("ftdi:");
     Rejection("ftdi:x:0403:6001");
@@ -74,15 +74,15 @@ TEST(DeviceSpecTest, RejectsMalformedInputWithAReason) {
     EXPECT_NE(Rejection("tty:/dev/ttyS0@fast").find("\"fast\""), std::string::npos);
 }
 
-TEST(DeviceSpecTest, TextNamesTheSameDeviceAgain) {
+TEST(DeviceChoiceTest, TextNamesTheSameDeviceAgain) {
     for (const char* text : {"ftdi", "ftdi:i:0x0403:0x6001:2", "tty:/dev/ttyUSB1", "sim"}) {
-        const DeviceSpec spec = Parsed(text);
-        EXPECT_EQ(Parsed(platform::DeviceSpecText(spec)), spec) << text;
+        const DeviceChoice choice = Parsed(text);
+        EXPECT_EQ(Parsed(platform::DeviceChoiceText(choice)), choice) << text;
     }
-    EXPECT_EQ(platform::DeviceSpecText(Parsed("tty:/dev/ttyUSB1")), "tty:/dev/ttyUSB1@9600");
+    EXPECT_EQ(platform::DeviceChoiceText(Parsed("tty:/dev/ttyUSB1")), "tty:/dev/ttyUSB1@9600");
 }
 
-TEST(DeviceSpecTest, MakesTheMatchingBackend) {
+TEST(DeviceChoiceTest, MakesTheMatchingBackend) {
     const auto ftdi = platform::MakeRealDevice(Parsed("ftdi"));
     EXPECT_NE(dynamic_cast<platform::FtdiLibDevice*>(ftdi.get()), nullptr);
 
@@ -95,8 +95,8 @@ TEST(DeviceSpecTest, MakesTheMatchingBackend) {
     EXPECT_EQ(platform::MakeRealDevice(Parsed("sim")), nullptr);
 }
 
-TEST(DeviceSpecTest, UsageListsEveryForm) {
-    const std::string usage = platform::DeviceSpecUsage();
+TEST(DeviceChoiceTest, UsageListsEveryForm) {
+    const std::string usage = platform::DeviceChoiceUsage();
     for (const char* form : {"ftdi ", "ftdi:s:", "ftdi:i:", "ftdi:d:", "tty:PATH[@BAUD]", "sim "}) {
         EXPECT_NE(usage.find(form), std::string::npos) << form;
     }
