@@ -16,7 +16,9 @@ bool CanWriteIn(const QString& folder) {
     return probe.open();
 }
 
-std::string Clean(const QString& folder) { return QDir::cleanPath(folder).toStdString(); }
+std::string Clean(const QString& folder) {
+    return QDir::cleanPath(folder).toStdString();
+}
 
 } // namespace
 

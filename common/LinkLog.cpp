@@ -2,7 +2,9 @@
 
 #include "common/ProgramState.h"
 
-LinkLog& LinkLog::Instance() { return ProgramState::Instance().Log; }
+LinkLog& LinkLog::Instance() {
+    return ProgramState::Instance().Log;
+}
 
 void LinkLog::Append(const QString& msg) {
     bool cut = false;

@@ -33,12 +33,12 @@ enum class DisplayForm : std::uint8_t {
 };
 
 struct FieldSpec {
-    int offset;           // first byte of the row in the record
-    FieldKind kind;       //
-    int count;            // number of values (arrays: element 0 first)
+    int offset;     // first byte of the row in the record
+    FieldKind kind; //
+    int count;      // number of values (arrays: element 0 first)
     std::string_view label;
     DisplayForm form;
-    int digits;           // for Hex and Decimal
+    int digits; // for Hex and Decimal
 };
 
 // Width in bytes of one value of `kind` (0 for the low half of a shared byte,

@@ -258,8 +258,8 @@ void clsUSBInterface::ReceiveReply() {
         }
         got = std::min<std::uint32_t>(got, kHeaderSize);
         RcvLen = static_cast<std::int16_t>(got);
-        StringToByteArray(
-            std::string_view(reinterpret_cast<const char*>(receiveArea_.data()), got), reply_);
+        StringToByteArray(std::string_view(reinterpret_cast<const char*>(receiveArea_.data()), got),
+                          reply_);
 
         const int length = reply_[2] * 256 + reply_[1];
         if (reply_[2] >= 0x80) {

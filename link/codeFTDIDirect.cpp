@@ -13,7 +13,9 @@ void SetFtdiBackend(std::shared_ptr<platform::FtdiDevice> backend) {
     Backend() = std::move(backend);
 }
 
-platform::FtdiDevice* FtdiBackend() { return Backend().get(); }
+platform::FtdiDevice* FtdiBackend() {
+    return Backend().get();
+}
 
 FT_STATUS FT_Open(int index, FT_HANDLE& handle) {
     if (!Backend()) {

@@ -4,7 +4,9 @@
 
 namespace {
 
-CommandLineResult Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+CommandLineResult Parse(std::vector<std::string> args) {
+    return ParseCommandLine(args);
+}
 
 TEST(CommandLine, DevicesAndFolder) {
     auto r = Parse({});
@@ -31,12 +33,9 @@ TEST(CommandLine, MistakesAreNamed) {
         const char* mentions;
     };
     const std::vector<Case> cases = {
-        {{"--bogus"}, "--bogus"},
-        {{"--device"}, "--device"},
-        {{"--device", "usb"}, "usb"},
-        {{"--device", "tty:"}, "tty"},
-        {{"--folder"}, "--folder"},
-        {{"--simulate=yes"}, "--simulate"},
+        {{"--bogus"}, "--bogus"},     {{"--device"}, "--device"},
+        {{"--device", "usb"}, "usb"}, {{"--device", "tty:"}, "tty"},
+        {{"--folder"}, "--folder"},   {{"--simulate=yes"}, "--simulate"},
         {{"stray"}, "stray"},
     };
     for (const Case& c : cases) {
@@ -48,8 +47,8 @@ TEST(CommandLine, MistakesAreNamed) {
 
 TEST(CommandLine, UsageListsEveryOption) {
     const std::string usage = UsageText("orvane");
-    for (const char* option : {"--device", "--simulate", "--folder", "--help", "--version",
-                               "tty:PATH", "ftdi:"}) {
+    for (const char* option :
+         {"--device", "--simulate", "--folder", "--help", "--version", "tty:PATH", "ftdi:"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
 }

@@ -36,8 +36,7 @@ TEST(ProgramFolder, UnusableRequestedFolderIsAnError) {
     QFile file(tmp.path() + "/plain-file");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const auto choice =
-        ChooseProgramFolder((tmp.path() + "/plain-file/sub").toStdString(), "", "");
+    const auto choice = ChooseProgramFolder((tmp.path() + "/plain-file/sub").toStdString(), "", "");
     EXPECT_TRUE(choice.folder.empty());
     EXPECT_FALSE(choice.error.empty());
 }

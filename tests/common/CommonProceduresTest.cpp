@@ -11,7 +11,9 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(Crc16, CheckValueAndSelfCheck) {
     auto data = Bytes("123456789");
@@ -68,8 +70,8 @@ TEST(PutLong, LittleEndianAndBounded) {
 }
 
 TEST(FieldReaders, ValuesAndCursor) {
-    const std::array<std::uint8_t, 10> buf{0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF,
-                                           0x01, 0x00, 0x00, 0x80};
+    const std::array<std::uint8_t, 10> buf{0x34, 0x12, 0xFF, 0xFF, 0xFF,
+                                           0xFF, 0x01, 0x00, 0x00, 0x80};
     int at = 0;
     EXPECT_EQ(GetIntegerField(buf, at), 4660);
     EXPECT_EQ(at, 2);

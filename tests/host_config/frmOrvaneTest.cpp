@@ -575,7 +575,7 @@ TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
         }
         at = at->nextInFocusChain();
     } while (at != start && at != nullptr);
-    EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend",
-                                   "frameLocation", "frameDisclaimer", "framePrinter", "(none)"}))
+    EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend", "frameLocation",
+                                   "frameDisclaimer", "framePrinter", "(none)"}))
         << frames.join(", ").toStdString();
 }

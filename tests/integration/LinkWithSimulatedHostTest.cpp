@@ -86,13 +86,12 @@ TEST_F(LinkWithHost, EveryFaultGivesItsOutcomeAndTheNextExchangeRecovers) {
         {"queue status",
          [&] {
              auto armed = std::make_shared<bool>(true);
-             host->OnEachRequest(
-                 [armed](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
-                     if (*armed) {
-                         *armed = false;
-                         h.FailNextQueueStatus(platform::FT_IO_ERROR);
-                     }
-                 });
+             host->OnEachRequest([armed](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+                 if (*armed) {
+                     *armed = false;
+                     h.FailNextQueueStatus(platform::FT_IO_ERROR);
+                 }
+             });
          },
          ExchangeOutcome::Status, "  Status = I/O Error"},
     };

@@ -81,8 +81,8 @@ TEST_F(LinkReception, FailingQueueStatusIsLoggedOnceAndEndsTheWait) {
         return EchoReply(r, {1, 2});
     };
     link->ReadInputs();
-    EXPECT_EQ(LogLines(), (QStringList{"Error 4, I/O Error opening USB direct port",
-                                       "  Status = I/O Error"}));
+    EXPECT_EQ(LogLines(),
+              (QStringList{"Error 4, I/O Error opening USB direct port", "  Status = I/O Error"}));
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
     EXPECT_EQ(link->LastStatus(), platform::FT_IO_ERROR);
 }

@@ -16,8 +16,13 @@ inline std::vector<std::uint8_t> ReplyFrame(std::uint8_t deviceId, std::uint8_t 
                                             std::uint8_t cmnd,
                                             const std::vector<std::uint8_t>& payload) {
     const std::size_t len = payload.size() + 9;
-    std::vector<std::uint8_t> f{deviceId, static_cast<std::uint8_t>(len & 0xFF),
-                                static_cast<std::uint8_t>(len >> 8), seq, 0, 0, cmnd};
+    std::vector<std::uint8_t> f{deviceId,
+                                static_cast<std::uint8_t>(len & 0xFF),
+                                static_cast<std::uint8_t>(len >> 8),
+                                seq,
+                                0,
+                                0,
+                                cmnd};
     f.insert(f.end(), payload.begin(), payload.end());
     f.push_back(0);
     f.push_back(0);

@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <deque>
 #include <functional>
+#include <thread>
 #include <vector>
 
 class ScriptedDevice : public platform::FtdiDevice {
@@ -74,8 +74,8 @@ public:
             return status;
         }
         // Each poll releases the next piece of what the device has sent.
-        const std::size_t release = pieceSize == 0 ? pending.size()
-                                                   : std::min(pieceSize, pending.size());
+        const std::size_t release =
+            pieceSize == 0 ? pending.size() : std::min(pieceSize, pending.size());
         queue.insert(queue.end(), pending.begin(), pending.begin() + release);
         pending.erase(pending.begin(), pending.begin() + release);
         n = static_cast<std::uint32_t>(queue.size());
