@@ -50,7 +50,7 @@ constexpr int kSafetyMarginMs = 250;
 // while a host that does not answer is waited out.
 constexpr int kFastPollMs = 1;
 constexpr int kFastPhaseMs = 20;
-constexpr int kSlowPollMs = 4;
+constexpr int kSlowPollMs = 5;
 
 } // namespace
 
