@@ -25,5 +25,6 @@ std::string HexText(std::uint32_t value, int digits);
 // would fall outside `buf` are not written; returns false in that case.
 bool PutLong(std::int32_t value, std::span<std::uint8_t> buf, int offset);
 
-// Enables or disables every push button of `window`.
+// Enables or disables every push button of `window`, leaving alone those of
+// the windows it holds (tool windows are children of the main window).
 void EnableCommandButtons(QWidget* window, bool state);

@@ -135,7 +135,7 @@ void frmOrvane::StartUp() {
     link_->SetTimer(ocxTimer);
     link_->FlushRcv();
     state.Link = link_.get();
-    connect(link_.get(), &clsUSBInterface::ExchangeFinished, this, [this] {
+    connect(link_.get(), &clsUSBInterface::Idle, this, [this] {
         if (closePending_) {
             QTimer::singleShot(0, this, [this] { close(); });
         }
@@ -145,7 +145,7 @@ void frmOrvane::StartUp() {
 }
 
 bool frmOrvane::ShutDownMustWait() const {
-    return programRunning_ || (link_ != nullptr && link_->IsBusy());
+    return programRunning_ || (link_ != nullptr && link_->InUse());
 }
 
 void frmOrvane::ShutDownFromOutside() {
@@ -164,8 +164,12 @@ void frmOrvane::closeEvent(QCloseEvent* event) {
     }
     if (ShutDownMustWait()) {
         // Releasing the link now would pull it from under the exchange that
-        // is waiting; close as soon as it has ended.
+        // is waiting; a running command stops at its next exchange, and the
+        // window closes as soon as the link is free.
         closePending_ = true;
+        if (link_ != nullptr) {
+            link_->RequestStop();
+        }
         event->ignore();
         return;
     }
@@ -177,6 +181,11 @@ void frmOrvane::ShutDown() {
     shuttingDown_ = true;
     closePending_ = false;
     ProgramState& state = ProgramState::Instance();
+    if (link_ != nullptr) {
+        // What the shut-down itself sends (a tool window putting the host
+        // back as it found it) must still go out.
+        link_->ClearStopRequest();
+    }
 
     MainSettings s;
     s.LocationFileName = locationFileName_;

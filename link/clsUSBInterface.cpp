@@ -176,17 +176,20 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
     if (busy_) {
         // Events are processed while a reply is awaited, so a timer or another
         // window can try to start an exchange inside the first; refuse it.
+        // The refusal must never read as a reply: the live buffer may hold
+        // the other exchange's bytes, so hand back a buffer whose status
+        // byte is not 0.
         AppendStatusText(kBusyLine);
         lastOutcome_ = ExchangeOutcome::Busy;
         lastReplyBytes_ = 0;
-        return reply_;
+        return RefusedReply();
     }
     if (msgLen < 9) {
         AppendStatusText("Request refused: message length " + std::to_string(msgLen) +
                          " is shorter than an empty frame" + kCrLf);
         lastOutcome_ = ExchangeOutcome::BadLength;
         lastReplyBytes_ = 0;
-        return reply_;
+        return RefusedReply();
     }
     busy_ = true;
 
@@ -216,7 +219,33 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
 
     busy_ = false;
     emit ExchangeFinished();
+    if (!InUse()) {
+        emit Idle();
+    }
     return reply_;
+}
+
+clsUSBInterface::ReplyBuffer clsUSBInterface::RefusedReply() {
+    ReplyBuffer refused{};
+    refused[kReplyStatusOffset] = 0xFF;
+    return refused;
+}
+
+bool clsUSBInterface::BeginSequence() {
+    if (InUse()) {
+        return false;
+    }
+    ++sequenceDepth_;
+    return true;
+}
+
+void clsUSBInterface::EndSequence() {
+    if (sequenceDepth_ > 0) {
+        --sequenceDepth_;
+    }
+    if (!InUse()) {
+        emit Idle();
+    }
 }
 
 FT_STATUS clsUSBInterface::WaitForQueued(std::uint32_t needed, std::uint32_t& queued) {
@@ -367,5 +396,9 @@ std::int16_t clsUSBInterface::SendTamberCmnd(std::uint8_t addr, std::int32_t cmn
     payload[4] = 0;
     PutLong(cnt, payload, 5);
     const ReplyBuffer reply = SendMessage(12, 18, 4, payload);
-    return reply[11];
+    if (lastOutcome_ != ExchangeOutcome::Ok && lastOutcome_ != ExchangeOutcome::CrcError) {
+        // No reply of this exchange: never 0, which means the node answered.
+        return -1;
+    }
+    return reply[kReplyStatusOffset];
 }

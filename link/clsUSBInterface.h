@@ -39,6 +39,8 @@ public:
     static constexpr int kReplyTimeoutMs = 500;
     // Offset of the first memory byte in the reply to a memory read.
     static constexpr int kMemoryDataOffset = 13;
+    // Offset of the host's (or a remote node's) status byte in a reply.
+    static constexpr int kReplyStatusOffset = 11;
 
     using ReplyBuffer = std::array<std::uint8_t, kReplySize>;
 
@@ -77,6 +79,23 @@ public:
     FT_STATUS LastStatus() const { return lastStatus_; }
     // True while an exchange waits for its reply.
     bool IsBusy() const { return busy_; }
+    // True while an exchange waits or a command's run of exchanges holds the
+    // link (see LinkSequence): no other command may start then.
+    bool InUse() const { return busy_ || sequenceDepth_ > 0; }
+
+    // A command's run of exchanges claims the link for its whole length, so
+    // that a command of another window, started from inside one of the run's
+    // reply waits, is refused before it changes anything. False (and nothing
+    // claimed) when the link is in use. Use LinkSequence rather than these.
+    bool BeginSequence();
+    void EndSequence();
+
+    // A quit was requested (Exit, window close, a signal): a running
+    // sequence stops at its next exchange boundary. Single exchanges are not
+    // refused, so the shut-down can still send what it must.
+    void RequestStop() { stopRequested_ = true; }
+    bool StopRequested() const { return stopRequested_; }
+    void ClearStopRequest() { stopRequested_ = false; }
 
     std::uint8_t SeqNo() const { return seqNo_; }
     void SetSeqNo(std::uint8_t seqNo) { seqNo_ = seqNo; }
@@ -85,10 +104,15 @@ public:
     std::string OutcomeText(ExchangeOutcome outcome, FT_STATUS status) const;
 
 signals:
-    // An exchange has ended (whatever its outcome) and the link is idle.
+    // An exchange has ended (whatever its outcome); the link may still be
+    // held by a sequence.
     void ExchangeFinished();
+    // The link has become free: no exchange waits and no sequence holds it.
+    void Idle();
 
 private:
+    // What a refused exchange returns: zeros with a non-zero status byte.
+    static ReplyBuffer RefusedReply();
     void ReceiveReply();
     // Polls the queue until `needed` bytes wait, the time-out, or a failed
     // poll. Returns the last queue status; `queued` holds the last count.
@@ -108,6 +132,8 @@ private:
     std::array<std::uint8_t, kReceiveAreaSize> receiveArea_{};
 
     bool busy_ = false;
+    int sequenceDepth_ = 0;
+    bool stopRequested_ = false;
     ExchangeOutcome lastOutcome_ = ExchangeOutcome::None;
     int lastReplyBytes_ = 0;
     FT_STATUS lastStatus_ = platform::FT_OK;

@@ -184,14 +184,13 @@ std::string WithProfileValue(const std::string& text, const std::string& section
 }
 } // namespace
 
-std::string GetProfileString(const std::string& section, const std::string& key,
-                             const std::string& defaultValue, const std::string& fileName) {
-    CSimpleIniA ini;
+namespace {
+
+std::string StringFrom(const CSimpleIniA& ini, const std::string& section, const std::string& key,
+                       const std::string& defaultValue) {
     std::string value = defaultValue;
-    if (LoadIni(ini, fileName)) {
-        if (const char* stored = ini.GetValue(section.c_str(), key.c_str(), nullptr)) {
-            value = Trim(stored);
-        }
+    if (const char* stored = ini.GetValue(section.c_str(), key.c_str(), nullptr)) {
+        value = Trim(stored);
     }
     if (value.size() > kProfileValueLimit) {
         value.resize(kProfileValueLimit);
@@ -199,12 +198,8 @@ std::string GetProfileString(const std::string& section, const std::string& key,
     return value;
 }
 
-long GetProfileInt(const std::string& section, const std::string& key, long defaultValue,
-                   const std::string& fileName) {
-    CSimpleIniA ini;
-    if (!LoadIni(ini, fileName)) {
-        return defaultValue;
-    }
+long IntFrom(const CSimpleIniA& ini, const std::string& section, const std::string& key,
+             long defaultValue) {
     const char* stored = ini.GetValue(section.c_str(), key.c_str(), nullptr);
     if (stored == nullptr) {
         return defaultValue;
@@ -232,24 +227,128 @@ long GetProfileInt(const std::string& section, const std::string& key, long defa
     return static_cast<long>(value);
 }
 
+void ConfigureIni(CSimpleIniA& ini) {
+    ini.SetUnicode(false);
+    ini.SetMultiKey(false);
+    ini.SetMultiLine(false);
+    ini.SetSpaces(false);
+}
+
+// A value as one line: a line break in it would start a line of its own (a
+// key, or a whole section) when the file is read back.
+std::string OneLine(const std::string& value) {
+    std::string oneLine = value;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return oneLine;
+}
+
+bool WritableName(const std::string& section, const std::string& key) {
+    return IsName(section) && IsName(key) && key.find('=') == std::string::npos;
+}
+
+} // namespace
+
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& defaultValue, const std::string& fileName) {
+    CSimpleIniA ini;
+    if (!LoadIni(ini, fileName)) {
+        std::string value = defaultValue;
+        if (value.size() > kProfileValueLimit) {
+            value.resize(kProfileValueLimit);
+        }
+        return value;
+    }
+    return StringFrom(ini, section, key, defaultValue);
+}
+
+long GetProfileInt(const std::string& section, const std::string& key, long defaultValue,
+                   const std::string& fileName) {
+    CSimpleIniA ini;
+    if (!LoadIni(ini, fileName)) {
+        return defaultValue;
+    }
+    return IntFrom(ini, section, key, defaultValue);
+}
+
+struct ProfileBatch::State {
+    std::string fileName;
+    std::string text;
+    bool readable = true;
+    bool changed = false;
+    mutable bool parsed = false;
+    mutable CSimpleIniA ini;
+};
+
+ProfileBatch::ProfileBatch(std::string fileName) : state_(std::make_unique<State>()) {
+    state_->fileName = std::move(fileName);
+    state_->readable = ReadWholeFile(state_->fileName, state_->text);
+    if (!state_->readable) {
+        state_->text.clear();
+    }
+}
+
+ProfileBatch::~ProfileBatch() = default;
+
+bool ProfileBatch::Readable() const { return state_->readable; }
+
+const std::string& ProfileBatch::FileName() const { return state_->fileName; }
+
+std::string ProfileBatch::GetString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) const {
+    if (!state_->parsed) {
+        state_->ini.Reset();
+        ConfigureIni(state_->ini);
+        state_->ini.LoadData(state_->text.data(), state_->text.size());
+        state_->parsed = true;
+    }
+    return StringFrom(state_->ini, section, key, defaultValue);
+}
+
+long ProfileBatch::GetInt(const std::string& section, const std::string& key,
+                          long defaultValue) const {
+    GetString(section, key, ""); // parses the text when needed
+    return IntFrom(state_->ini, section, key, defaultValue);
+}
+
+bool ProfileBatch::Write(const std::string& section, const std::string& key,
+                         const std::string& value) {
+    if (!WritableName(section, key)) {
+        return false;
+    }
+    state_->text = WithProfileValue(state_->text, section, key, OneLine(value));
+    state_->changed = true;
+    state_->parsed = false;
+    return true;
+}
+
+bool ProfileBatch::Commit() {
+    if (!state_->readable) {
+        return false;
+    }
+    if (!state_->changed) {
+        return true;
+    }
+    if (!WriteFileAtomically(state_->fileName, state_->text)) {
+        return false;
+    }
+    state_->changed = false;
+    return true;
+}
+
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& fileName) {
     // Edited line by line, not saved from SimpleIni's model: a save would
     // drop comments after the last key and re-space the whole file, and the
     // profile calls leave every other line as it was.
-    if (!IsName(section) || !IsName(key) || key.find('=') != std::string::npos) {
+    if (!WritableName(section, key)) {
         return false;
     }
-    // A line break in a value would start a line of its own (a key, or a
-    // whole section) when the file is read back.
-    std::string oneLine = value;
-    std::replace_if(
-        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
     std::string text;
     if (!ReadWholeFile(fileName, text)) {
         return false; // there, but unreadable: rewriting it would lose it
     }
-    return WriteFileAtomically(fileName, WithProfileValue(text, section, key, oneLine));
+    return WriteFileAtomically(fileName, WithProfileValue(text, section, key, OneLine(value)));
 }
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& contents) {

@@ -5,6 +5,7 @@
 // byte-order mark. Every write rewrites the file through a temporary file
 // and a rename, so a crash never leaves half a file.
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -27,6 +28,38 @@ long GetProfileInt(const std::string& section, const std::string& key, long defa
 // Returns false when the file could not be written.
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& fileName);
+
+// Many profile reads and writes on one file with the semantics of the calls
+// above, but the file is read once and replaced once: use it for every save
+// of several keys (a window's section, a node table), so that a crash leaves
+// either all of them or none changed.
+class ProfileBatch {
+public:
+    // Reads `fileName`; a missing file is an empty profile.
+    explicit ProfileBatch(std::string fileName);
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+
+    // False when the file is there but could not be read: reads then give
+    // their defaults and Commit refuses, so the file is never rewritten.
+    bool Readable() const;
+    const std::string& FileName() const;
+
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) const;
+    long GetInt(const std::string& section, const std::string& key, long defaultValue) const;
+    // Sets [section] key=value in the batch; false for a name no profile
+    // file can hold.
+    bool Write(const std::string& section, const std::string& key, const std::string& value);
+    // Replaces the file once with every write of the batch (nothing is
+    // written when nothing changed). False when it could not be written.
+    bool Commit();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 // Writes `contents` to `fileName` through a temporary file and a rename.
 bool WriteFileAtomically(const std::string& fileName, const std::string& contents);
