@@ -117,6 +117,30 @@ inline constexpr std::array<FieldSpec, 30> kRemoteLayout{{
     {94, K::Word, 1, "CRC", F::Hex, 4},
 }};
 
+// Tags of a remote node record as the host writes it when a node is
+// programmed (and as the game setup window's node backup keeps it).
+inline constexpr std::uint8_t kRemoteTag1 = 0xC3;
+inline constexpr std::uint8_t kRemoteTag2 = 0x3C;
+
+// Record i of the remote node records: the host has room for them up to the
+// first player record.
+constexpr std::int32_t RemoteRecordAddress(int index) {
+    return kRemoteBase + kRemoteRecordSize * index;
+}
+inline constexpr int kRemoteRecordRoom = (kPlayerBase - kRemoteBase) / kRemoteRecordSize;
+
+// Offset of the row labelled `label` in `layout`; a label that is not there
+// fails the build when used in a constant expression.
+template <std::size_t N>
+constexpr int OffsetOf(const std::array<FieldSpec, N>& layout, std::string_view label) {
+    for (const FieldSpec& field : layout) {
+        if (field.label == label) {
+            return field.offset;
+        }
+    }
+    throw "no such field";
+}
+
 // Site parameter record: 128 bytes at 0xD800; bytes 0..97 decoded.
 inline constexpr std::int32_t kSiteAddress = 0xD800;
 inline constexpr int kSiteRecordSize = 128;

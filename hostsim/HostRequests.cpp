@@ -36,8 +36,6 @@ constexpr std::size_t kMaskBytes = 8;
 
 constexpr std::uint32_t kAddressMask = 0x1FFFF;
 constexpr std::size_t kAddressAndCount = 6;
-constexpr std::uint8_t kNodeTag1 = 0xC3;
-constexpr std::uint8_t kNodeTag2 = 0x3C;
 
 // Byte `i` of `bytes`, 0 past its end: short requests read as zero-filled.
 std::uint8_t At(std::span<const std::uint8_t> bytes, std::size_t i) {
@@ -202,7 +200,7 @@ std::uint8_t SimulatedHost::StoreNode(std::span<const std::uint8_t> data) {
     const auto put = [&](std::string_view label, std::uint32_t value) {
         PutField(record, records::kRemoteLayout, label, value);
     };
-    put("Tag 1", kNodeTag1);
+    put("Tag 1", records::kRemoteTag1);
     put("Denomination", data[1] & 0x0F);
     put("Keydown", data[1] >> 4);
     put("Coin-In Value", data[2] & 0x0F);
@@ -210,7 +208,7 @@ std::uint8_t SimulatedHost::StoreNode(std::span<const std::uint8_t> data) {
     put("Configuration Flags", data[3]);
     put("Game Number", Le16(data, 4));
     put("Game Group", data[6]); // the operation flags beside it stay as they are
-    put("Tag 2", kNodeTag2);
+    put("Tag 2", records::kRemoteTag2);
     SealRecord(record, records::kRemoteLayout);
     return kStatusOk;
 }

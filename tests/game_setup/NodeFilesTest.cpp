@@ -1,0 +1,262 @@
+// The node files: NodeInfo.ini through the profile seam, NodeInfo.txt both
+// ways, and the two backup images.
+#include "game_setup/NodeFiles.h"
+
+#include "platform/IniProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+namespace gamesetup {
+namespace {
+
+NodeRecord Node7() {
+    NodeRecord r;
+    r.GameNumber = 12;
+    r.GameGroup = 1;
+    r.NoteInValue = 4;
+    r.Denom = 3;
+    r.KeyDown = 8;
+    r.Config = 1;
+    return r;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Spit(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A table whose nodes all differ, every field used.
+NodeTable Varied(int maxNode) {
+    NodeTable table{};
+    for (int n = 1; n <= maxNode; ++n) {
+        NodeRecord& r = table[static_cast<std::size_t>(n)];
+        r.GameNumber = static_cast<std::int16_t>(n == maxNode ? 32767 : n * 7);
+        r.GameGroup = static_cast<std::uint8_t>(n % 2);
+        r.NoteInValue = static_cast<std::uint8_t>(n % 7);
+        r.Denom = static_cast<std::uint8_t>((n + 3) % 7);
+        r.KeyDown = static_cast<std::uint8_t>(n % 16);
+        r.Config = static_cast<std::uint8_t>(n * 13 % 256);
+    }
+    return table;
+}
+
+class NodeFiles : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return dir.path().toStdString() + "/" + name; }
+    QTemporaryDir dir;
+};
+
+TEST(NodeText, LineOfNode7HasTheSevenFields) {
+    EXPECT_EQ(NodeTextLine(1234, 7, Node7()), "1234\t007\t0012B\t$1.00\t$0.25\t$1.00\t0x01");
+    NodeRecord r = Node7();
+    r.Config = 31;
+    r.GameNumber = 12345;
+    r.GameGroup = 0;
+    EXPECT_EQ(NodeTextLine(5, 255, r), "0005\t255\t12345A\t$1.00\t$0.25\t$1.00\t0x1F");
+}
+
+TEST(NodeText, MaxNodeZeroGivesTheHeaderAlone) {
+    const NodeTable table{};
+    EXPECT_EQ(NodeTextFile(table, 1234, 0),
+              "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n");
+    EXPECT_TRUE(NodeBackupImage(table, 0).empty());
+    NodeTable read{};
+    EXPECT_EQ(ReadNodeText(NodeTextFile(Varied(3), 1234, 3), 1234, 0, read).nodesRead, 0);
+    EXPECT_EQ(read, NodeTable{});
+}
+
+TEST(NodeText, WrittenThenReadGivesTheSameTable) {
+    const NodeTable table = Varied(255);
+    const std::string text = NodeTextFile(table, 1234, 255);
+    NodeTable read{};
+    const TextImport import = ReadNodeText(text, 1234, 255, read);
+    EXPECT_EQ(import.nodesRead, 255);
+    EXPECT_TRUE(import.skipped.empty());
+    EXPECT_EQ(read, table);
+}
+
+TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
+    const std::string text = "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n" // 1 header
+                             "1234\t001\t0001A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 2 taken
+                             "1235\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 3 site
+                             "1234\t003\t0003A\t$0.01\t$0.01\t$0.01\r\n"                // 4 six
+                             "\r\n"                                                     // 5 blank
+                             "1234\t000\t0004A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 6 node 0
+                             "1234\t005\t0005A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 7 > max
+                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\tzz\r\n"            // 8 options
+                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x100\r\n"         // 9 options
+                             "1234\t004\t32768A\t$0.01\t$0.01\t$0.01\t0x00\r\n"         // 10 game
+                             "1234\t004\t0006C\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 11 group
+                             "1234\t004\t0006A\t$0.30\t$0.01\t$0.01\t0x00\r\n"    // 12 note-in
+                             "1234\t004\t0006A\t$0.01\t$3.00\t$0.01\t0x00\r\n"    // 13 denom
+                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.30\t0x00\r\n"    // 14 keydown
+                             "x\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x00\r\n"       // 15 site
+                             "1234\t4\t32767b\t\"$0.05\"\t 1 \t$3.00\t0XfF\n"     // 16 taken
+                             "1234\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\t\r\n"; // 17 eight
+    NodeTable table{};
+    table[3].Denom = 5; // untouched by the skipped line of node 3
+    const TextImport import = ReadNodeText(text, 1234, 4, table);
+    EXPECT_EQ(import.nodesRead, 2);
+    std::vector<int> lines;
+    for (const SkippedLine& s : import.skipped) {
+        lines.push_back(s.line);
+    }
+    EXPECT_EQ(lines, (std::vector<int>{3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17}));
+    EXPECT_EQ(import.skipped[0].reason, "site 1235 is not this site (1234)");
+    EXPECT_EQ(import.skipped[1].reason, "has 6 fields, 7 expected");
+    EXPECT_EQ(import.skipped[2].reason, "node 0 is outside 1 to 4");
+    EXPECT_EQ(import.skipped[3].reason, "node 5 is outside 1 to 4");
+    EXPECT_EQ(import.skipped[4].reason, "options \"zz\" is not a hexadecimal number 0x00 to 0xFF");
+    EXPECT_EQ(import.skipped[10].reason, "key-down \"$0.30\" is not one of the values of its list");
+    EXPECT_EQ(import.skipped[11].reason, "site \"x\" is not a number");
+
+    EXPECT_EQ(table[3].Denom, 5);
+    const NodeRecord& r4 = table[4];
+    EXPECT_EQ(r4.GameNumber, 32767);
+    EXPECT_EQ(r4.GameGroup, 1);
+    EXPECT_EQ(r4.NoteInValue, 1);
+    EXPECT_EQ(r4.Denom, 4);
+    EXPECT_EQ(r4.KeyDown, 9);
+    EXPECT_EQ(r4.Config, 0xFF);
+    EXPECT_EQ(r4.CoinInValue, 0);
+}
+
+TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
+    const auto record = NodeBackupRecord(Node7());
+    const std::array<std::uint8_t, 7> head{0xC3, 0x83, 0x40, 0x01, 0x0C, 0x00, 0x01};
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), record.begin()));
+    EXPECT_EQ(record[92], 0x3C);
+    for (std::size_t i = 7; i < record.size(); ++i) {
+        if (i != 92) {
+            EXPECT_EQ(record[i], 0) << i;
+        }
+    }
+    NodeTable table{};
+    table[2] = Node7();
+    const std::string image = NodeBackupImage(table, 3);
+    ASSERT_EQ(image.size(), 3u * 96);
+    EXPECT_EQ(static_cast<std::uint8_t>(image[96 + 1]), 0x83); // node 2 is the second record
+    EXPECT_EQ(static_cast<std::uint8_t>(image[2 * 96 + 1]), 0x00);
+}
+
+TEST(SiteBackup, HoldsTheSiteParametersAtTheirOffsets) {
+    SiteParamRecord s;
+    s.MaxNode = 40;
+    s.GlobalOptions = 0x5A;
+    s.PrinterType = 3;
+    s.CardPrefix = 1234;
+    s.AlarmHour = 0x84;
+    s.AlarmMinute = 0x80;
+    s.CashDropWeekday = 0x83;
+    s.Percentage = 7;
+    s.Odds = 500;
+    s.Refill = 5000;
+    s.Limit = 70000; // has no place in the backup
+    s.TransactionStoreMask = 0x01020304;
+    s.TransactionPrintMask = 0xA0B0C0D0;
+    s.OperPrefix = 4321;
+    s.KioskNoteInValue = 6;
+    const auto b = SiteBackupBytes(s);
+    std::array<std::uint8_t, 256> expected{};
+    const std::vector<std::pair<int, std::uint8_t>> set{
+        {0, 0x55},  {1, 40},    {2, 0x5A},  {3, 3},     {4, 0xD2},  {5, 0x04},  {6, 0x84},
+        {7, 0x80},  {8, 0x83},  {9, 7},     {10, 0xF4}, {11, 0x01}, {12, 0x88}, {13, 0x13},
+        {68, 0x04}, {69, 0x03}, {70, 0x02}, {71, 0x01}, {72, 0xD0}, {73, 0xC0}, {74, 0xB0},
+        {75, 0xA0}, {84, 0xE1}, {85, 0x10}, {86, 6},    {87, 0xAA}};
+    for (const auto& [at, value] : set) {
+        expected[static_cast<std::size_t>(at)] = value;
+    }
+    EXPECT_EQ(b, expected);
+    EXPECT_EQ(SiteBackupImage(s).size(), 256u);
+}
+
+TEST_F(NodeFiles, IniRoundTripKeepsOtherSitesAndSections) {
+    const std::string ini = Path("NodeInfo.ini");
+    Spit(ini, "; node table\r\n[Other]\r\nKeep=yes\r\n[4321-001]\r\nGameNumber=99\r\n");
+    const NodeTable table = Varied(5);
+    ASSERT_TRUE(SaveNodeIni(ini, table, 1234, 5));
+
+    const IniLoad load = LoadNodeIni(ini, 1234, 5);
+    EXPECT_TRUE(load.readable);
+    EXPECT_TRUE(load.unfit.empty());
+    EXPECT_EQ(load.table, table);
+    EXPECT_EQ(platform::GetProfileString("Other", "Keep", "", ini), "yes");
+    EXPECT_EQ(platform::GetProfileInt("4321-001", "GameNumber", 0, ini), 99);
+    EXPECT_EQ(LoadNodeIni(ini, 4321, 1).table[1].GameNumber, 99);
+    const std::string text = Slurp(ini);
+    EXPECT_NE(text.find("; node table"), std::string::npos);
+    // Keys in their order, as decimal text.
+    EXPECT_NE(text.find("[1234-005]\r\nGameNumber=32767\r\nGameGroup=1\r\nNoteInValue=5\r\n"
+                        "Denom=1\r\nKeyDown=5\r\nConfig=65\r\n"),
+              std::string::npos);
+}
+
+TEST_F(NodeFiles, IniMissingGivesZerosAndUnfitValuesAreNamed) {
+    EXPECT_EQ(LoadNodeIni(Path("none.ini"), 1234, 255).table, NodeTable{});
+
+    const std::string ini = Path("NodeInfo.ini");
+    Spit(ini, "[1234-002]\nDenom=9\nKeyDown=300\nGameNumber=40000\nConfig=-1\nGameGroup=255\n"
+              "[1234-003]\nGameNumber=-5\nNoteInValue=6\n");
+    const IniLoad load = LoadNodeIni(ini, 1234, 3);
+    ASSERT_EQ(load.unfit.size(), 3u); // values that fit no field at all
+    EXPECT_EQ(load.unfit[0].field, "GameNumber");
+    EXPECT_EQ(load.unfit[0].value, 40000);
+    EXPECT_EQ(load.unfit[1].field, "KeyDown");
+    EXPECT_EQ(load.unfit[2].field, "Config");
+    EXPECT_EQ(load.table[2].GameNumber, -1);
+    EXPECT_EQ(load.table[2].KeyDown, 0xFF);
+    EXPECT_EQ(load.table[2].Config, 0);
+    // Everything the host cannot take is named before anything is sent.
+    const auto problems = TableProblems(load.table, 3);
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_EQ(problems[0].node, 2);
+    EXPECT_EQ(problems[4].node, 3);
+    EXPECT_EQ(problems[4].field, "GameNumber");
+    EXPECT_EQ(load.table[3].NoteInValue, 6);
+}
+
+TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
+    const std::string folder = dir.path().toStdString();
+    Spit(Path("NodeBackup99.bin"), std::string(5000, 'x'));
+    Spit(Path("SiteBackup99.bin"), std::string(600, 'x'));
+    SiteParamRecord site;
+    site.MaxNode = 7;
+    site.CardPrefix = 1234;
+    NodeTable table = Varied(7);
+    table[7] = Node7();
+    EXPECT_TRUE(WriteNodeFiles(folder, table, site).empty());
+
+    EXPECT_EQ(Slurp(Path("NodeInfo.txt")), NodeTextFile(table, 1234, 7));
+    EXPECT_EQ(Slurp(Path("NodeBackup99.bin")), NodeBackupImage(table, 7));
+    EXPECT_EQ(Slurp(Path("SiteBackup99.bin")), SiteBackupImage(site));
+    std::string contents;
+    ASSERT_EQ(ReadWholeFile(Path("NodeInfo.txt"), contents), TextRead::Ok);
+    NodeTable read{};
+    EXPECT_EQ(ReadNodeText(contents, 1234, 7, read).nodesRead, 7);
+    EXPECT_EQ(read, table);
+    EXPECT_EQ(ReadWholeFile(Path("absent.txt"), contents), TextRead::Missing);
+}
+
+TEST_F(NodeFiles, WriteFileNamesEveryFileItCouldNotWrite) {
+    const std::string folder = dir.path().toStdString() + "/no-such-folder";
+    SiteParamRecord site;
+    site.MaxNode = 1;
+    const auto failed = WriteNodeFiles(folder, NodeTable{}, site);
+    EXPECT_EQ(failed,
+              (std::vector<std::string>{folder + "/NodeInfo.txt", folder + "/NodeBackup99.bin",
+                                        folder + "/SiteBackup99.bin"}));
+}
+
+} // namespace
+} // namespace gamesetup

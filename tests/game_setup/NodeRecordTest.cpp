@@ -1,0 +1,129 @@
+// The node record's rules: exact money texts, the tables, section names,
+// game numbers, values the host cannot take, and the node message payload.
+#include "game_setup/NodeRecord.h"
+
+#include <gtest/gtest.h>
+
+namespace gamesetup {
+namespace {
+
+TEST(Money, TextsAreExactDecimalValues) {
+    EXPECT_EQ(GetNumeric("$0.15"), Cents(15));
+    EXPECT_EQ(GetNumeric("0.15"), kKeyDownTable[3].amount);
+    EXPECT_EQ(GetNumeric(" $25.00 "), Cents(2500));
+    EXPECT_EQ(GetNumeric("5."), Cents(500));
+    EXPECT_EQ(GetNumeric(".5"), Cents(50));
+    EXPECT_EQ(GetNumeric("-$1.00"), -Cents(100));
+    EXPECT_EQ(GetNumeric("$-1.00"), -Cents(100));
+    EXPECT_EQ(GetNumeric("007"), Cents(700));
+    EXPECT_EQ(GetNumeric("99999999999999"), 99999999999999 * kMoneyScale);
+    // Digits past the fourth place round, halves to the even neighbour.
+    EXPECT_EQ(GetNumeric("0.00005"), 0);
+    EXPECT_EQ(GetNumeric("0.00015"), 2);
+    EXPECT_EQ(GetNumeric("0.000051"), 1);
+    EXPECT_EQ(GetNumeric("0.00014999"), 1);
+}
+
+TEST(Money, TextsThatAreNoNumberGiveZero) {
+    for (const char* text : {"", " ", "$", ".", "-", "abc", "1.2.3", "1,00", "$1.00x", "1 2", "--1",
+                             "999999999999999" /* 15 digits */}) {
+        EXPECT_FALSE(ParseMoney(text).has_value()) << text;
+        EXPECT_EQ(GetNumeric(text), 0) << text;
+    }
+}
+
+TEST(Money, RoundToWholeTakesHalvesToEven) {
+    EXPECT_EQ(RoundToWhole(GetNumeric("1.5")), 2);
+    EXPECT_EQ(RoundToWhole(GetNumeric("2.5")), 2);
+    EXPECT_EQ(RoundToWhole(GetNumeric("2.5001")), 3);
+    EXPECT_EQ(RoundToWhole(GetNumeric("2.4999")), 2);
+    EXPECT_EQ(RoundToWhole(GetNumeric("-2.5")), -2);
+    EXPECT_EQ(RoundToWhole(GetNumeric("-3.5")), -4);
+}
+
+TEST(DenomIndex, FindsTheFirstEqualEntryOfTheChosenTable) {
+    EXPECT_EQ(GetDenomIndex("$3.00", true), 9);
+    EXPECT_EQ(GetDenomIndex("$3.00", false), 0); // not a denomination
+    EXPECT_FALSE(FindDenomIndex("$3.00", false).has_value());
+    EXPECT_EQ(GetDenomIndex("$0.15", true), 3);
+    EXPECT_EQ(GetDenomIndex("$25.00", true), 15);
+    EXPECT_EQ(GetDenomIndex("$5.00", false), 6);
+    EXPECT_EQ(GetDenomIndex("$0.01", false), 0);
+    EXPECT_EQ(GetDenomIndex("1", false), 4);
+    EXPECT_EQ(GetDenomIndex("nonsense", true), 0);
+    // Every file text finds its own entry.
+    for (std::size_t i = 0; i < kKeyDownTable.size(); ++i) {
+        EXPECT_EQ(FindDenomIndex(kKeyDownTable[i].fileText, true), static_cast<int>(i));
+    }
+    for (std::size_t i = 0; i < kDenomTable.size(); ++i) {
+        EXPECT_EQ(FindDenomIndex(kDenomTable[i].fileText, false), static_cast<int>(i));
+    }
+}
+
+TEST(NodeSection, PadsPrefixToFourAndNodeToThreeDigits) {
+    EXPECT_EQ(NodeSectionName(1234, 7), "1234-007");
+    EXPECT_EQ(NodeSectionName(0, 255), "0000-255");
+    EXPECT_EQ(NodeSectionName(32767, 1), "32767-001");
+}
+
+TEST(GameNumber, TakesWholeNumbersFromZeroTo32767Only) {
+    EXPECT_EQ(ParseGameNumber("0"), 0);
+    EXPECT_EQ(ParseGameNumber(" 42 "), 42);
+    EXPECT_EQ(ParseGameNumber("32767"), 32767);
+    for (const char* text :
+         {"", " ", "32768", "99999", "100000", "-1", "+5", "1.0", "12a", "0x10"}) {
+        EXPECT_FALSE(ParseGameNumber(text).has_value()) << text;
+    }
+}
+
+TEST(NodeProblems, NamesEveryFieldOutsideItsListAtBothEdges) {
+    NodeRecord good{6, 15, 0, 6, 0xFF, 32767, 1};
+    EXPECT_TRUE(NodeProblems(good, 1).empty());
+
+    NodeRecord bad{7, 16, 0, 7, 0, -1, 2};
+    const auto problems = NodeProblems(bad, 9);
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_EQ(problems[0].field, "GameNumber");
+    EXPECT_EQ(problems[1].field, "GameGroup");
+    EXPECT_EQ(problems[2].field, "NoteInValue");
+    EXPECT_EQ(problems[3].field, "Denom");
+    EXPECT_EQ(problems[4].field, "KeyDown");
+    EXPECT_EQ(problems[4].value, 16);
+    EXPECT_EQ(problems[4].last, 15);
+    EXPECT_EQ(problems[0].node, 9);
+
+    NodeTable table{};
+    table[2].Denom = 9;
+    table[4].KeyDown = 20;
+    table[5].KeyDown = 20; // beyond maxNode: not looked at
+    const auto inTable = TableProblems(table, 4);
+    ASSERT_EQ(inTable.size(), 2u);
+    EXPECT_EQ(DescribeProblems(inTable, 1), "Node 2: Denom 9 (0 to 6)\n... and 1 more\n");
+    EXPECT_EQ(DescribeProblems(inTable, 5),
+              "Node 2: Denom 9 (0 to 6)\nNode 4: KeyDown 20 (0 to 15)\n");
+}
+
+TEST(NodePayload, CarriesTheNodeAsTheHostTakesIt) {
+    NodeRecord node3;
+    node3.KeyDown = 8;
+    node3.Denom = 3;
+    node3.NoteInValue = 4;
+    node3.Config = 1;
+    node3.GameNumber = 300;
+    node3.GameGroup = 0;
+    const std::array<std::uint8_t, 9> expected{0x08, 0x07, 0x03, 0x83, 0x40,
+                                               0x01, 0x2C, 0x01, 0x00};
+    EXPECT_EQ(NodePayload(3, node3), expected);
+    EXPECT_EQ(kNodeMessageLength, 18);
+
+    node3.GameNumber = 32767;
+    node3.GameGroup = 1;
+    const auto top = NodePayload(255, node3);
+    EXPECT_EQ(top[2], 255);
+    EXPECT_EQ(top[6], 0xFF);
+    EXPECT_EQ(top[7], 0x7F);
+    EXPECT_EQ(top[8], 1);
+}
+
+} // namespace
+} // namespace gamesetup
