@@ -1,0 +1,67 @@
+#pragma once
+// The terminal's serial port: a QSerialPort opened raw, 8N1, at a chosen
+// speed and handshaking, with DTR and RTS on. Any serial character device
+// will do (the PC's own ports, USB adapters, a pseudo-terminal in tests).
+//
+// Handshaking modes as the port list numbers them: 0 none, 1 Xon/Xoff,
+// 2 hardware (RTS/CTS), 3 hardware and Xon/Xoff. Qt offers only one of the
+// two at a time, so mode 3 opens with RTS/CTS and then turns on the line's
+// Xon/Xoff flags (IXON, IXOFF) itself.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+class QSerialPort;
+
+namespace terminal {
+
+struct PortSettings {
+    QString Device;      // "/dev/ttyUSB0"
+    qint32 BaudRate = 4800;
+    int Handshaking = 0; // 0..3
+};
+
+class SerialPort : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialPort(QObject* parent = nullptr);
+    ~SerialPort() override;
+
+    // Closes the port if open, then opens it with `settings`. On failure the
+    // port stays closed and ErrorNumber/ErrorText say why. A device that
+    // cannot set DTR or RTS (a pseudo-terminal) still opens.
+    bool Open(const PortSettings& settings);
+    void Close();
+    bool IsOpen() const;
+    const QString& Device() const { return device_; }
+
+    int ErrorNumber() const { return errorNumber_; }
+    const QString& ErrorText() const { return errorText_; }
+
+    // Every byte received and not yet taken.
+    QByteArray ReadAll();
+    // Queues `bytes` for sending; false when the port is not open.
+    bool Write(const QByteArray& bytes);
+
+signals:
+    // Bytes are waiting (again after each ReadAll).
+    void DataReceived();
+    // The device stopped working (unplugged adapter, closed pseudo-terminal):
+    // the port has been closed, and `why` says what happened.
+    void Lost(const QString& why);
+
+private:
+    void OnError();
+    void SetError(int number, const QString& text);
+
+    QSerialPort* port_ = nullptr;
+    QString device_;
+    int errorNumber_ = 0;
+    QString errorText_;
+    bool opening_ = false;
+    unsigned session_ = 0; // counts opens, so a late report of a lost port
+                           // never closes the next one
+};
+
+} // namespace terminal

@@ -1,0 +1,116 @@
+// The terminal's port over a pseudo-terminal: it opens although the line has
+// no modem signals, passes bytes both ways, reports a failed open, and says
+// once that the line is gone when the far end closes.
+#include "terminal/CaptureFile.h"
+#include "terminal/SerialPort.h"
+
+#include "PtyPair.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace terminal;
+
+namespace {
+
+PortSettings On(const std::string& path, int handshaking = 0) {
+    return {QString::fromStdString(path), 115200, handshaking};
+}
+
+TEST(SerialPort, PassesBytesBothWaysOnAPseudoTerminal) {
+    for (int handshaking = 0; handshaking < 4; ++handshaking) {
+        PtyPair pty;
+        ASSERT_TRUE(pty.Ready());
+        SerialPort port;
+        ASSERT_TRUE(port.Open(On(pty.SlavePath(), handshaking)))
+            << handshaking << ": " << port.ErrorText().toStdString();
+        EXPECT_TRUE(port.IsOpen());
+
+        ASSERT_TRUE(pty.Send("ticket\r\n"));
+        QByteArray got;
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            got += port.ReadAll();
+            return got.size() >= 8;
+        }));
+        EXPECT_EQ(got, "ticket\r\n");
+
+        ASSERT_TRUE(port.Write("key"));
+        QByteArray sent;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            sent += QByteArray::fromStdString(pty.Receive(3, 10));
+            return sent.size() >= 3;
+        }));
+        EXPECT_EQ(sent, "key");
+    }
+}
+
+TEST(SerialPort, AMissingDeviceDoesNotOpen) {
+    SerialPort port;
+    EXPECT_FALSE(port.Open(On("/dev/orvane-no-such-port")));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_NE(port.ErrorNumber(), 0);
+    EXPECT_FALSE(port.ErrorText().isEmpty());
+    EXPECT_FALSE(port.Write("x"));
+}
+
+TEST(SerialPort, AClosedFarEndIsReportedOnceAndClosesThePort) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ready());
+    SerialPort port;
+    ASSERT_TRUE(port.Open(On(pty.SlavePath())));
+    QSignalSpy lost(&port, &SerialPort::Lost);
+    ASSERT_TRUE(pty.Send("last"));
+    QByteArray got;
+    QObject::connect(&port, &SerialPort::DataReceived, [&] { got += port.ReadAll(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return got.size() >= 4; }));
+    pty.CloseMaster();
+    ASSERT_TRUE(lost.wait(5000));
+    EXPECT_FALSE(port.IsOpen());
+    QTest::qWait(50);
+    EXPECT_EQ(lost.count(), 1);
+    EXPECT_EQ(got, "last");
+}
+
+TEST(CaptureFile, AppendsAndReportsWhatCannotBeOpened) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Capture.txt");
+    {
+        QFile before(path);
+        ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+        before.write("kept\r\n");
+    }
+    CaptureFile capture;
+    QString error;
+    ASSERT_TRUE(capture.Open(path, error));
+    ASSERT_TRUE(capture.Append(std::string_view("a\0b", 3), error));
+    ASSERT_TRUE(capture.Append("\r\n", error));
+    capture.Close();
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), QByteArray("kept\r\na\0b\r\n", 11));
+
+    EXPECT_FALSE(capture.Open(dir.filePath("no/such/folder/Capture.txt"), error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(capture.IsOpen());
+}
+
+TEST(CaptureFile, AWriteErrorClosesTheFileAndSaysWhy) {
+    // /dev/full takes the open but fails every write, as a full disk does.
+    if (!QFile::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    CaptureFile capture;
+    QString error;
+    ASSERT_TRUE(capture.Open("/dev/full", error));
+    EXPECT_FALSE(capture.Append("text", error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(capture.IsOpen());
+}
+
+} // namespace
