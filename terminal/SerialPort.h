@@ -17,7 +17,7 @@ class QSerialPort;
 namespace terminal {
 
 struct PortSettings {
-    QString Device;      // "/dev/ttyUSB0"
+    QString Device; // "/dev/ttyUSB0"
     qint32 BaudRate = 4800;
     int Handshaking = 0; // 0..3
 };

@@ -41,12 +41,11 @@ TerminalSettings ReadTerminalSettings(const std::string& settingsPath,
                             d.Handshaking);
     s.PrinterType = InRange(file.GetInt(kSection, "PrinterType", d.PrinterType), 7, d.PrinterType);
     s.CRToCRLF = file.GetInt(kSection, "CRToCRLF", 0) == 1;
-    s.TerminalWidth = PositiveOr(file.GetInt(kSection, "TerminalWidth", d.TerminalWidth),
-                                 d.TerminalWidth);
-    s.TerminalHeight = PositiveOr(file.GetInt(kSection, "TerminalHeight", d.TerminalHeight),
-                                  d.TerminalHeight);
-    s.CaptureFileName =
-        file.GetString(kSection, "CaptureFileName", programFolder + "/Capture.txt");
+    s.TerminalWidth =
+        PositiveOr(file.GetInt(kSection, "TerminalWidth", d.TerminalWidth), d.TerminalWidth);
+    s.TerminalHeight =
+        PositiveOr(file.GetInt(kSection, "TerminalHeight", d.TerminalHeight), d.TerminalHeight);
+    s.CaptureFileName = file.GetString(kSection, "CaptureFileName", programFolder + "/Capture.txt");
     return s;
 }
 
@@ -101,7 +100,8 @@ std::string PortDisplayName(const std::string& device) {
     if (StartsWith(device, kDevicePrefix)) {
         const std::string number = device.substr(std::string(kDevicePrefix).size());
         if (!number.empty() && number.size() <= 2 &&
-            std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            std::all_of(number.begin(), number.end(),
+                        [](char c) { return c >= '0' && c <= '9'; })) {
             const int n = std::stoi(number);
             if (n < kComPortCount && (number.size() == 1 || number[0] != '0')) {
                 return "COM" + std::to_string(n + 1);

@@ -15,7 +15,7 @@ inline constexpr int kComPortCount = 16;
 std::string ComPortDevice(int portNumber);
 
 inline constexpr int kBaudRateCount = 9;
-inline constexpr int kBaudRates[kBaudRateCount] = {600,   1200,  2400,  4800, 9600,
+inline constexpr int kBaudRates[kBaudRateCount] = {600,   1200,  2400,  4800,  9600,
                                                    19200, 38400, 57600, 115200};
 inline constexpr int kHandshakingCount = 4;
 

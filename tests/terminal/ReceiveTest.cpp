@@ -112,7 +112,8 @@ TEST(DisplayBuffer, TellsTheViewWhatToAppendOrReplace) {
 TEST(ViewText, BreaksOnlyAtCrLfAndShowsOtherControls) {
     EXPECT_EQ(ViewText("a\r\nb"), "a\nb");
     EXPECT_EQ(ViewText("a\rb\nc\r\r\n"), QString::fromUtf16(u"a\u240Db\u240Ac\u240D\n"));
-    EXPECT_EQ(ViewText(std::string("\0\t\x1B\x7F", 4)), QString::fromUtf16(u"\u2400\t\u241B\u2421"));
+    EXPECT_EQ(ViewText(std::string("\0\t\x1B\x7F", 4)),
+              QString::fromUtf16(u"\u2400\t\u241B\u2421"));
     EXPECT_EQ(ViewText("\x80\x81\x9F\xA0\xE9\xFF"),
               QString::fromUtf16(u"\u20AC\uFFFD\u0178\u00A0\u00E9\u00FF"));
 }
@@ -160,8 +161,8 @@ TEST(ReceiveChunking, AnyChunkingGivesTheTextOfOneChunk) {
         ASSERT_EQ(chunked.Hex.HexAscii, whole.Hex.HexAscii);
         // The view lacks at most a last CR that waits for its LF.
         const bool crWaits = !expected.empty() && expected.back() == '\r';
-        ASSERT_EQ(view, ViewText(std::string_view(expected).substr(
-                            0, expected.size() - (crWaits ? 1 : 0))))
+        ASSERT_EQ(view, ViewText(std::string_view(expected).substr(0, expected.size() -
+                                                                          (crWaits ? 1 : 0))))
             << "round " << round;
     }
 }

@@ -1,8 +1,8 @@
 // The terminal's port over a pseudo-terminal: it opens although the line has
 // no modem signals, passes bytes both ways, reports a failed open, and says
 // once that the line is gone when the far end closes.
-#include "terminal/CaptureFile.h"
 #include "terminal/SerialPort.h"
+#include "terminal/CaptureFile.h"
 
 #include "PtyPair.h"
 

@@ -88,7 +88,8 @@ TEST_F(TerminalSettingsFile, ValuesOutsideTheirListsFallBack) {
     EXPECT_EQ(s.TerminalWidth, 9045);
     EXPECT_EQ(s.TerminalHeight, 8565);
 
-    WriteFile(path, "[Terminal]\r\nCommPort=15\r\nBaudRate=8\r\nHandshaking=3\r\nPrinterType=6\r\n");
+    WriteFile(path,
+              "[Terminal]\r\nCommPort=15\r\nBaudRate=8\r\nHandshaking=3\r\nPrinterType=6\r\n");
     const TerminalSettings top = ReadTerminalSettings(path, folder);
     EXPECT_EQ(top.CommPort, 15);
     EXPECT_EQ(top.BaudRate, 8);
