@@ -137,13 +137,21 @@ std::vector<std::uint8_t> SimulatedHost::AnswerRecord(std::uint8_t deviceId,
         if (!fits(kDeviceRecords, kFieldNetworkBytes)) {
             return Acknowledge(type, kStatusRejected);
         }
-        // Echo node address and command; status OK; four data bytes, empty
-        // until the field network itself is simulated.
-        return {type,      static_cast<std::uint8_t>(kFieldNetworkBytes),
-                data[0],   data[1],
-                kStatusOk, 0,
-                0,         0,
-                0};
+        {
+            // Echo node address and command, then the node's status and four
+            // value bytes.
+            const FieldNetwork::Answer answer =
+                field_.Command(memory_, data[0], data[1], Le32(data, 3));
+            return {type,
+                    static_cast<std::uint8_t>(kFieldNetworkBytes),
+                    data[0],
+                    data[1],
+                    answer.status,
+                    answer.value[0],
+                    answer.value[1],
+                    answer.value[2],
+                    answer.value[3]};
+        }
     case kRecordSite:
         return Acknowledge(type, fits(kDeviceRecords, kSiteBytes)
                                      ? StoreSiteParameters(data.first(kSiteBytes))

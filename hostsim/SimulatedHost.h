@@ -7,6 +7,7 @@
 //
 // CONTRACT (other folders code against these names; extend, do not rename).
 
+#include "hostsim/FieldNetwork.h"
 #include "hostsim/HostClock.h"
 
 #include <chrono>
@@ -89,6 +90,10 @@ public:
     // Replaces the memory with the sample records, dated by the clock.
     void LoadSampleContent();
 
+    // The remote game nodes that answer field-network commands.
+    FieldNetwork& Field() { return field_; }
+    const FieldNetwork& Field() const { return field_; }
+
 private:
     struct ReplyFaults {
         bool drop = false;
@@ -122,6 +127,7 @@ private:
     std::vector<std::uint8_t> memory_;
     HostClock clock_;
     std::uint16_t inputWord_ = kDefaultInputWord;
+    FieldNetwork field_;
 
     std::vector<std::uint8_t> received_; // request bytes not yet framed
     std::size_t receivedStart_ = 0;

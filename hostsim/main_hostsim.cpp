@@ -30,6 +30,7 @@ constexpr std::string_view kUsage =
     "  --split N           send replies in N pieces\n"
     "  --split-rate P      share 0..1 of replies split (default 1 with --split)\n"
     "  --seed S            seed of the fault choices (default 1)\n"
+    "  --fail-node A:N     remote node A (1..16) falls silent from its N-th command\n"
     "  --help              show this text\n";
 
 volatile std::sig_atomic_t stopRequested = 0;
@@ -45,6 +46,8 @@ struct Options {
     hostsim::FaultRates faults;
     std::optional<double> delayRate;
     std::optional<double> splitRate;
+    int failNode = 0;
+    int failFrom = 0;
 };
 
 template <typename T> std::optional<T> ParseNumber(std::string_view text) {
@@ -134,6 +137,20 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return bad("a whole number");
             }
             options.faults.seed = *seed;
+        } else if (arg == "--fail-node") {
+            const auto text = value();
+            const auto colon = text ? text->find(':') : std::string_view::npos;
+            const auto node = colon != std::string_view::npos
+                                  ? ParseNumber<int>(text->substr(0, colon))
+                                  : std::nullopt;
+            const auto from = colon != std::string_view::npos
+                                  ? ParseNumber<int>(text->substr(colon + 1))
+                                  : std::nullopt;
+            if (!node || !from || *node < 1 || *node > hostsim::FieldNetwork::kNodes || *from < 1) {
+                return bad("a node 1..16, a colon and a command number from 1");
+            }
+            options.failNode = *node;
+            options.failFrom = *from;
         } else {
             error = "unknown option " + std::string(arg);
             return false;
@@ -183,6 +200,9 @@ int main(int argc, char** argv) {
     hostsim::SimulatedHost host(options.sample);
     host.SetRecordRequests(false); // a long run must not grow without bound
     host.OnEachRequest(hostsim::MakeRandomFaults(options.faults));
+    if (options.failNode > 0) {
+        host.Field().FailNodeFrom(static_cast<std::uint8_t>(options.failNode), options.failFrom);
+    }
 
     hostsim::PtyServer server(host);
     if (!server.IsOpen()) {
