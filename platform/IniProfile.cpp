@@ -1,93 +1,56 @@
 #include "platform/IniProfile.h"
 
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string_view>
-#include <unistd.h>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
 
 namespace {
 
-// Loads `fileName` into `ini`; a missing file leaves it empty.
-bool LoadIni(CSimpleIniA& ini, const std::string& fileName) {
-    ini.SetUnicode(false);
-    ini.SetMultiKey(false);
-    ini.SetMultiLine(false);
-    ini.SetSpaces(false);
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
-    const std::string data = text.str();
-    return ini.LoadData(data.data(), data.size()) >= 0;
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kCr = "\r";
+constexpr std::string_view kLf = "\n";
 
-std::string Trim(const std::string& s) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) {
-        ++b;
-    }
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) {
-        --e;
-    }
-    return s.substr(b, e - b);
-}
-
-// The whole of `fileName` into `text`; a missing file reads as empty.
-bool ReadWholeFile(const std::string& fileName, std::string& text) {
-    text.clear();
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) {
-        std::error_code error;
-        return !std::filesystem::exists(fileName, error) && !error;
-    }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    text = contents.str();
-    return !in.bad();
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
 }
 
 std::string_view TrimView(std::string_view s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) {
+    while (!s.empty() && IsBlank(s.front())) {
         s.remove_prefix(1);
     }
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) {
+    while (!s.empty() && IsBlank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
+}
+
+std::string Lower(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return lower;
 }
 
 // A section or key name that reads back as itself: not empty, on one line,
 // not taken for a comment or a section header.
 bool IsName(std::string_view name) {
     return !TrimView(name).empty() && TrimView(name) == name &&
-           name.find_first_of("\r\n]") == std::string_view::npos && name.front() != ';' &&
-           name.front() != '#' && name.front() != '[';
+           name.find_first_of(std::string_view("\r\n]\0", 4)) == std::string_view::npos &&
+           name.front() != ';' && name.front() != '#' && name.front() != '[';
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+bool WritableName(const std::string& section, const std::string& key) {
+    return IsName(section) && IsName(key) && key.find('=') == std::string::npos;
 }
 
-// The name of a "[section]" line, read as SimpleIni reads it.
+// The name of a "[section]" line.
 std::optional<std::string_view> SectionName(std::string_view line) {
     line = TrimView(line);
     if (line.empty() || line.front() != '[') {
@@ -109,102 +72,25 @@ std::optional<std::string_view> KeyName(std::string_view line) {
                                             : std::optional(TrimView(line.substr(0, equals)));
 }
 
-// `text` with [section] key set to `value`: every line of that key in that
-// section is replaced (whichever a reader takes, it sees the new value), or
-// the key is added after the section's last entry, or the section is added
-// at the end. Line ends follow the file's own.
-std::string WithProfileValue(const std::string& text, const std::string& section,
-                             const std::string& key, const std::string& value) {
-    const std::string newline = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    const std::string entry = key + "=" + value;
-
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        auto end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    // A byte-order mark stays where it is but must not hide the first line.
-    const auto content = [&](std::size_t i) {
-        std::string_view line = lines[i];
-        if (i == 0 && line.starts_with("\xEF\xBB\xBF")) {
-            line.remove_prefix(3);
-        }
-        return line;
-    };
-
-    bool inSection = false;
-    bool replaced = false;
-    std::optional<std::size_t> lastEntry; // of the last matching section
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionName(content(i))) {
-            inSection = SameName(*name, section);
-            if (inSection) {
-                lastEntry = i;
-            }
-        } else if (inSection) {
-            if (const auto name = KeyName(content(i))) {
-                lastEntry = i;
-                if (SameName(*name, key)) {
-                    const std::size_t mark = lines[i].size() - content(i).size();
-                    lines[i] = lines[i].substr(0, mark) + entry;
-                    replaced = true;
-                }
-            }
-        }
-    }
-    if (!replaced) {
-        if (lastEntry) {
-            lines.insert(lines.begin() + static_cast<long>(*lastEntry) + 1, entry);
-        } else {
-            while (!lines.empty() && TrimView(lines.back()).empty()) {
-                lines.pop_back(); // one blank line before the new section
-            }
-            if (!lines.empty()) {
-                lines.emplace_back();
-            }
-            lines.push_back("[" + section + "]");
-            lines.push_back(entry);
-        }
-    }
-
-    std::string out;
-    for (const auto& line : lines) {
-        out += line;
-        out += newline;
-    }
-    return out;
-}
-} // namespace
-
-namespace {
-
-std::string StringFrom(const CSimpleIniA& ini, const std::string& section, const std::string& key,
-                       const std::string& defaultValue) {
-    std::string value = defaultValue;
-    if (const char* stored = ini.GetValue(section.c_str(), key.c_str(), nullptr)) {
-        value = Trim(stored);
-    }
-    if (value.size() > kProfileValueLimit) {
-        value.resize(kProfileValueLimit);
-    }
-    return value;
+// The value of a "key=value" line as a read returns it.
+std::string_view ValueOf(std::string_view line) {
+    std::string_view value = line.substr(line.find('=') + 1);
+    value = value.substr(0, value.find('\0'));
+    return TrimView(value);
 }
 
-long IntFrom(const CSimpleIniA& ini, const std::string& section, const std::string& key,
-             long defaultValue) {
-    const char* stored = ini.GetValue(section.c_str(), key.c_str(), nullptr);
-    if (stored == nullptr) {
-        return defaultValue;
-    }
-    const std::string text = Trim(stored);
+// A value as one line: a line break in it would start a line of its own (a
+// key, or a whole section) when the file is read back, and a NUL would end
+// it early.
+std::string OneLine(const std::string& value) {
+    std::string oneLine = value;
+    std::replace_if(
+        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; },
+        ' ');
+    return oneLine;
+}
+
+long LeadingInteger(std::string_view text, long defaultValue) {
     if (text.empty()) {
         return defaultValue;
     }
@@ -221,94 +107,246 @@ long IntFrom(const CSimpleIniA& ini, const std::string& section, const std::stri
             value = 0xFFFFFFFFLL; // saturate instead of overflowing
         }
     }
-    if (negative) {
-        value = -value;
+    return static_cast<long>(negative ? -value : value);
+}
+
+struct Line {
+    std::string text; // without its line end
+    std::string_view end; // "\n", "\r\n", "\r", or "" for a last line without one
+};
+
+// One appearance of a section: its header line and the lines up to the next
+// header. The lines before the first header form a section without header.
+struct Section {
+    std::optional<Line> header;
+    std::vector<Line> lines;
+    // Lower-case key -> indexes of its entries in `lines`.
+    std::unordered_map<std::string, std::vector<std::size_t>> keys;
+    // Index after the last entry (0: right after the header). Only comments
+    // and other non-entries follow it, so inserting there moves no entry.
+    std::size_t entriesEnd = 0;
+};
+
+// The file as lines, indexed by section and key.
+class Profile {
+public:
+    explicit Profile(std::string_view data) {
+        if (data.starts_with(kByteOrderMark)) {
+            bom_ = kByteOrderMark;
+            data.remove_prefix(kByteOrderMark.size());
+        }
+        sections_.emplace_back();
+        for (std::size_t start = 0; start < data.size();) {
+            const std::size_t stop = data.find_first_of("\r\n", start);
+            Line line;
+            std::size_t next = data.size();
+            if (stop == std::string_view::npos) {
+                line.text = data.substr(start);
+            } else {
+                line.text = data.substr(start, stop - start);
+                const bool crlf = data[stop] == '\r' && stop + 1 < data.size() &&
+                                  data[stop + 1] == '\n';
+                line.end = crlf ? kCrLf : data[stop] == '\r' ? kCr : kLf;
+                next = stop + line.end.size();
+            }
+            if (newline_.empty()) {
+                newline_ = line.end;
+            }
+            Add(std::move(line));
+            start = next;
+        }
+        if (newline_.empty()) {
+            newline_ = kLf;
+        }
     }
-    return static_cast<long>(value);
-}
 
-void ConfigureIni(CSimpleIniA& ini) {
-    ini.SetUnicode(false);
-    ini.SetMultiKey(false);
-    ini.SetMultiLine(false);
-    ini.SetSpaces(false);
-}
+    std::optional<std::string_view> Find(const std::string& section,
+                                         const std::string& key) const {
+        const auto named = byName_.find(Lower(section));
+        if (named == byName_.end()) {
+            return std::nullopt;
+        }
+        const std::string lowerKey = Lower(key);
+        for (const std::size_t s : named->second) {
+            const Section& sec = sections_[s];
+            if (const auto entry = sec.keys.find(lowerKey); entry != sec.keys.end()) {
+                return ValueOf(sec.lines[entry->second.front()].text);
+            }
+        }
+        return std::nullopt;
+    }
 
-// A value as one line: a line break in it would start a line of its own (a
-// key, or a whole section) when the file is read back.
-std::string OneLine(const std::string& value) {
-    std::string oneLine = value;
-    std::replace_if(
-        oneLine.begin(), oneLine.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return oneLine;
-}
+    // Sets [section] key=value; false when the text is unchanged.
+    bool Set(const std::string& section, const std::string& key, const std::string& value) {
+        const std::string lowerSection = Lower(section);
+        const std::string lowerKey = Lower(key);
+        const std::string entry = key + "=" + value;
+        const auto named = byName_.find(lowerSection);
+        bool found = false;
+        bool changed = false;
+        if (named != byName_.end()) {
+            for (const std::size_t s : named->second) {
+                Section& sec = sections_[s];
+                const auto it = sec.keys.find(lowerKey);
+                if (it == sec.keys.end()) {
+                    continue;
+                }
+                found = true;
+                for (const std::size_t i : it->second) {
+                    std::string& text = sec.lines[i].text;
+                    // Blanks in front of the key stay where they are.
+                    std::size_t indent = 0;
+                    while (indent < text.size() && IsBlank(text[indent])) {
+                        ++indent;
+                    }
+                    std::string replaced = text.substr(0, indent) + entry;
+                    if (replaced != text) {
+                        text = std::move(replaced);
+                        changed = true;
+                    }
+                }
+            }
+        }
+        if (found) {
+            return changed;
+        }
+        if (named != byName_.end()) {
+            Section& sec = sections_[named->second.back()];
+            Line& before = sec.entriesEnd == 0 ? *sec.header : sec.lines[sec.entriesEnd - 1];
+            if (before.end.empty()) {
+                before.end = newline_;
+            }
+            sec.lines.insert(sec.lines.begin() + static_cast<long>(sec.entriesEnd),
+                             Line{entry, newline_});
+            sec.keys[lowerKey].push_back(sec.entriesEnd);
+            ++sec.entriesEnd;
+            return true;
+        }
+        // A new section at the end, after one blank line.
+        Line* last = LastLine();
+        if (last != nullptr) {
+            if (last->end.empty()) {
+                last->end = newline_;
+            }
+            if (!TrimView(last->text).empty()) {
+                sections_.back().lines.push_back(Line{"", newline_});
+            }
+        }
+        Add(Line{"[" + section + "]", newline_});
+        Add(Line{entry, newline_});
+        return true;
+    }
 
-bool WritableName(const std::string& section, const std::string& key) {
-    return IsName(section) && IsName(key) && key.find('=') == std::string::npos;
+    std::string Text() const {
+        std::size_t size = bom_.size();
+        for (const Section& sec : sections_) {
+            size += sec.header ? sec.header->text.size() + sec.header->end.size() : 0;
+            for (const Line& line : sec.lines) {
+                size += line.text.size() + line.end.size();
+            }
+        }
+        std::string text;
+        text.reserve(size);
+        text += bom_;
+        for (const Section& sec : sections_) {
+            if (sec.header) {
+                text += sec.header->text;
+                text += sec.header->end;
+            }
+            for (const Line& line : sec.lines) {
+                text += line.text;
+                text += line.end;
+            }
+        }
+        return text;
+    }
+
+private:
+    // Appends a line read from the file (or a new one at the end).
+    void Add(Line line) {
+        if (const auto name = SectionName(line.text)) {
+            byName_[Lower(*name)].push_back(sections_.size());
+            Section sec;
+            sec.header = std::move(line);
+            sections_.push_back(std::move(sec));
+            return;
+        }
+        Section& sec = sections_.back();
+        const auto key = KeyName(line.text);
+        // Entries above the first section belong to no section.
+        if (key && !key->empty() && sec.header) {
+            sec.keys[Lower(*key)].push_back(sec.lines.size());
+            sec.entriesEnd = sec.lines.size() + 1;
+        }
+        sec.lines.push_back(std::move(line));
+    }
+
+    Line* LastLine() {
+        for (auto s = sections_.rbegin(); s != sections_.rend(); ++s) {
+            if (!s->lines.empty()) {
+                return &s->lines.back();
+            }
+            if (s->header) {
+                return &*s->header;
+            }
+        }
+        return nullptr;
+    }
+
+    std::string_view bom_;
+    std::string_view newline_;
+    std::vector<Section> sections_;
+    std::unordered_map<std::string, std::vector<std::size_t>> byName_;
+};
+
+std::string CutToLimit(std::string_view value) {
+    return std::string(value.substr(0, kProfileValueLimit));
 }
 
 } // namespace
 
-std::string GetProfileString(const std::string& section, const std::string& key,
-                             const std::string& defaultValue, const std::string& fileName) {
-    CSimpleIniA ini;
-    if (!LoadIni(ini, fileName)) {
-        std::string value = defaultValue;
-        if (value.size() > kProfileValueLimit) {
-            value.resize(kProfileValueLimit);
-        }
-        return value;
-    }
-    return StringFrom(ini, section, key, defaultValue);
-}
-
-long GetProfileInt(const std::string& section, const std::string& key, long defaultValue,
-                   const std::string& fileName) {
-    CSimpleIniA ini;
-    if (!LoadIni(ini, fileName)) {
-        return defaultValue;
-    }
-    return IntFrom(ini, section, key, defaultValue);
-}
-
 struct ProfileBatch::State {
+    explicit State(std::string name) : fileName(std::move(name)), profile(Load(fileName)) {}
+
+    std::string Load(const std::string& name) {
+        std::string data;
+        readable = ReadWholeFile(name, data) != FileRead::Unreadable;
+        return data;
+    }
+
     std::string fileName;
-    std::string text;
     bool readable = true;
     bool changed = false;
-    mutable bool parsed = false;
-    mutable CSimpleIniA ini;
+    Profile profile;
+    mutable std::string text;
+    mutable bool textCurrent = false;
 };
 
-ProfileBatch::ProfileBatch(std::string fileName) : state_(std::make_unique<State>()) {
-    state_->fileName = std::move(fileName);
-    state_->readable = ReadWholeFile(state_->fileName, state_->text);
-    if (!state_->readable) {
-        state_->text.clear();
-    }
-}
+ProfileBatch::ProfileBatch(std::string fileName)
+    : state_(std::make_unique<State>(std::move(fileName))) {}
 
 ProfileBatch::~ProfileBatch() = default;
+ProfileBatch::ProfileBatch(ProfileBatch&&) noexcept = default;
+ProfileBatch& ProfileBatch::operator=(ProfileBatch&&) noexcept = default;
 
-bool ProfileBatch::Readable() const { return state_->readable; }
+bool ProfileBatch::Readable() const {
+    return state_->readable;
+}
 
-const std::string& ProfileBatch::FileName() const { return state_->fileName; }
+const std::string& ProfileBatch::FileName() const {
+    return state_->fileName;
+}
 
 std::string ProfileBatch::GetString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue) const {
-    if (!state_->parsed) {
-        state_->ini.Reset();
-        ConfigureIni(state_->ini);
-        state_->ini.LoadData(state_->text.data(), state_->text.size());
-        state_->parsed = true;
-    }
-    return StringFrom(state_->ini, section, key, defaultValue);
+    const auto value = state_->profile.Find(section, key);
+    return CutToLimit(value ? *value : std::string_view(defaultValue));
 }
 
 long ProfileBatch::GetInt(const std::string& section, const std::string& key,
                           long defaultValue) const {
-    GetString(section, key, ""); // parses the text when needed
-    return IntFrom(state_->ini, section, key, defaultValue);
+    const auto value = state_->profile.Find(section, key);
+    return value ? LeadingInteger(*value, defaultValue) : defaultValue;
 }
 
 bool ProfileBatch::Write(const std::string& section, const std::string& key,
@@ -316,9 +354,10 @@ bool ProfileBatch::Write(const std::string& section, const std::string& key,
     if (!WritableName(section, key)) {
         return false;
     }
-    state_->text = WithProfileValue(state_->text, section, key, OneLine(value));
-    state_->changed = true;
-    state_->parsed = false;
+    if (state_->profile.Set(section, key, OneLine(value))) {
+        state_->changed = true;
+        state_->textCurrent = false;
+    }
     return true;
 }
 
@@ -329,48 +368,39 @@ bool ProfileBatch::Commit() {
     if (!state_->changed) {
         return true;
     }
-    if (!WriteFileAtomically(state_->fileName, state_->text)) {
+    if (!WriteFileAtomically(state_->fileName, Text())) {
         return false;
     }
     state_->changed = false;
     return true;
 }
 
-bool WriteProfileString(const std::string& section, const std::string& key,
-                        const std::string& value, const std::string& fileName) {
-    // Edited line by line, not saved from SimpleIni's model: a save would
-    // drop comments after the last key and re-space the whole file, and the
-    // profile calls leave every other line as it was.
-    if (!WritableName(section, key)) {
-        return false;
-    }
-    std::string text;
-    if (!ReadWholeFile(fileName, text)) {
-        return false; // there, but unreadable: rewriting it would lose it
-    }
-    return WriteFileAtomically(fileName, WithProfileValue(text, section, key, OneLine(value)));
+bool ProfileBatch::Changed() const {
+    return state_->changed;
 }
 
-bool WriteFileAtomically(const std::string& fileName, const std::string& contents) {
-    const std::string temp = fileName + ".tmp";
-    {
-        std::FILE* f = std::fopen(temp.c_str(), "wb");
-        if (f == nullptr) {
-            return false;
-        }
-        const bool written = std::fwrite(contents.data(), 1, contents.size(), f) == contents.size();
-        const bool flushed = std::fflush(f) == 0 && ::fsync(fileno(f)) == 0;
-        const bool closed = std::fclose(f) == 0;
-        if (!written || !flushed || !closed) {
-            std::remove(temp.c_str());
-            return false;
-        }
+const std::string& ProfileBatch::Text() const {
+    if (!state_->textCurrent) {
+        state_->text = state_->profile.Text();
+        state_->textCurrent = true;
     }
-    if (std::rename(temp.c_str(), fileName.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return state_->text;
+}
+
+std::string GetProfileString(const std::string& section, const std::string& key,
+                             const std::string& defaultValue, const std::string& fileName) {
+    return ProfileBatch(fileName).GetString(section, key, defaultValue);
+}
+
+long GetProfileInt(const std::string& section, const std::string& key, long defaultValue,
+                   const std::string& fileName) {
+    return ProfileBatch(fileName).GetInt(section, key, defaultValue);
+}
+
+bool WriteProfileString(const std::string& section, const std::string& key,
+                        const std::string& value, const std::string& fileName) {
+    ProfileBatch batch(fileName);
+    return batch.Write(section, key, value) && batch.Commit();
 }
 
 } // namespace platform

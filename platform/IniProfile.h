@@ -1,9 +1,27 @@
 #pragma once
 // INI profile access with the semantics of the Windows profile calls:
 // sections and keys are case-insensitive, everything else in the file is
-// kept, values are written as key=value without spaces and without a
-// byte-order mark. Every write rewrites the file through a temporary file
-// and a rename, so a crash never leaves half a file.
+// kept byte for byte, values are written as key=value without spaces and
+// without a byte-order mark. Every write replaces the file whole (see
+// SafeFile.h), so a crash never leaves half a file.
+//
+// Reads and writes see the file through one and the same reading of its
+// lines, so a write never puts a value where a read does not find it:
+// - LF, CR LF and a lone CR each end a line; a line added to a file gets
+//   the file's first line end (LF in a new file); other lines keep theirs.
+// - "[name]" (blanks allowed around the name, anything after the "]"
+//   ignored) starts a section; "key=value" is an entry of the section above
+//   it, key and value trimmed of blanks; lines starting with ";" or "#",
+//   and anything else, are kept but mean nothing. A UTF-8 byte-order mark
+//   in front of the first line is kept and skipped.
+// - A section may appear more than once; a read takes the first entry of
+//   the key in any of them, a write changes every entry of the key (or
+//   adds one at the end of the section's last appearance).
+// - A NUL byte is kept like any other byte; a value read ends before it.
+// - Entries before the first section belong to no section.
+// File names are the bytes the operating system sees (see SafeFile.h).
+
+#include "platform/SafeFile.h"
 
 #include <memory>
 #include <string>
@@ -37,6 +55,8 @@ class ProfileBatch {
 public:
     // Reads `fileName`; a missing file is an empty profile.
     explicit ProfileBatch(std::string fileName);
+    ProfileBatch(ProfileBatch&&) noexcept;
+    ProfileBatch& operator=(ProfileBatch&&) noexcept;
     ~ProfileBatch();
     ProfileBatch(const ProfileBatch&) = delete;
     ProfileBatch& operator=(const ProfileBatch&) = delete;
@@ -55,13 +75,14 @@ public:
     // Replaces the file once with every write of the batch (nothing is
     // written when nothing changed). False when it could not be written.
     bool Commit();
+    // Whether a write changed the text since it was read or committed.
+    bool Changed() const;
+    // The file's text as Commit would write it.
+    const std::string& Text() const;
 
 private:
     struct State;
     std::unique_ptr<State> state_;
 };
-
-// Writes `contents` to `fileName` through a temporary file and a rename.
-bool WriteFileAtomically(const std::string& fileName, const std::string& contents);
 
 } // namespace platform

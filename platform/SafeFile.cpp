@@ -1,0 +1,129 @@
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sys/stat.h>
+
+namespace platform {
+
+namespace {
+
+SaveFault nextFault = SaveFault::None;
+
+// Where a name leads: the file itself when it exists (links resolved), else
+// the name it would be created under in its resolved folder.
+QString Destination(const QString& name) {
+    const QFileInfo info(name);
+    if (info.exists()) {
+        return info.canonicalFilePath();
+    }
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : folder + QLatin1Char('/') + info.fileName();
+}
+
+} // namespace
+
+std::optional<QString> QtFileName(const std::string& bytes) {
+    if (bytes.empty()) {
+        return std::nullopt;
+    }
+    const QByteArray raw = QByteArray::fromStdString(bytes);
+    QString name = QFile::decodeName(raw);
+    if (QFile::encodeName(name) != raw) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+std::string FileNameBytes(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+FileRead ReadWholeFile(const std::string& fileName, std::string& contents) {
+    contents.clear();
+    const auto name = QtFileName(fileName);
+    if (!name) {
+        return FileRead::Unreadable;
+    }
+    const QFileInfo info(*name);
+    if (!info.exists()) {
+        // A symlink to nowhere is the operator's link: writing would replace
+        // the link itself by a plain file.
+        return info.isSymLink() ? FileRead::Unreadable : FileRead::Missing;
+    }
+    // Folders, pipes and devices are no settings or text files (and reading
+    // a pipe could wait for ever).
+    if (!info.isFile() || info.size() > kLargestReadableFile) {
+        return FileRead::Unreadable;
+    }
+    QFile file(*name);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return FileRead::Unreadable;
+    }
+    const QByteArray bytes = file.read(kLargestReadableFile + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kLargestReadableFile) {
+        return FileRead::Unreadable;
+    }
+    contents.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return FileRead::Read;
+}
+
+bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8_t> contents) {
+    const SaveFault fault = nextFault;
+    nextFault = SaveFault::None;
+    const auto name = QtFileName(fileName);
+    if (!name) {
+        return false;
+    }
+    QSaveFile file(*name);
+    // Never fall back to writing the file in place.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    const auto* data = reinterpret_cast<const char*>(contents.data());
+    const auto size = static_cast<qint64>(contents.size());
+    if (fault == SaveFault::HalfWay) {
+        file.write(data, size / 2);
+        file.cancelWriting();
+    } else if (file.write(data, size) != size) {
+        file.cancelWriting();
+    }
+    if (fault == SaveFault::AtRename) {
+        file.cancelWriting();
+    }
+    return file.commit();
+}
+
+bool WriteFileAtomically(const std::string& fileName, const std::string& contents) {
+    return WriteFileAtomically(
+        fileName, std::span(reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    const auto nameA = QtFileName(a);
+    const auto nameB = QtFileName(b);
+    if (!nameA || !nameB) {
+        return false;
+    }
+    // Hard links have one inode under two names.
+    struct stat statA {};
+    struct stat statB {};
+    if (::stat(a.c_str(), &statA) == 0 && ::stat(b.c_str(), &statB) == 0) {
+        return statA.st_dev == statB.st_dev && statA.st_ino == statB.st_ino;
+    }
+    return Destination(*nameA) == Destination(*nameB);
+}
+
+void SetSaveFaultForTesting(SaveFault fault) {
+    nextFault = fault;
+}
+
+} // namespace platform

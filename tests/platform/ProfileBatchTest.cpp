@@ -1,0 +1,265 @@
+// The batch form of the profile calls, the reading of odd files (line ends,
+// NUL bytes, byte-order marks, duplicates) shared by reads and writes, and a
+// seeded random test of the reader/writer pair.
+#include "platform/IniProfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+std::string Load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ProfileBatchTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    std::string PathOf(const char* name) const { return dir_.filePath(name).toStdString(); }
+
+    static void Store(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(ProfileBatchTest, ManyWritesReplaceTheFileOnceAtCommit) {
+    const std::string path = PathOf("NodeInfo.ini");
+    Store(path, "[Node1]\r\nGame=3\r\n");
+    ProfileBatch batch(path);
+    ASSERT_TRUE(batch.Readable());
+    EXPECT_TRUE(batch.Write("Node1", "Game", "4"));
+    EXPECT_TRUE(batch.Write("Node2", "Game", "5"));
+    EXPECT_TRUE(batch.Write("node2", "GROUP", "1"));
+    EXPECT_EQ(batch.GetInt("NODE1", "game", 0), 4) << "a batch reads its own writes";
+    EXPECT_EQ(batch.GetString("Node2", "Group", ""), "1");
+    EXPECT_EQ(Load(path), "[Node1]\r\nGame=3\r\n") << "nothing is written before Commit";
+
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(Load(path), "[Node1]\r\nGame=4\r\n\r\n[Node2]\r\nGame=5\r\nGROUP=1\r\n");
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{"NodeInfo.ini"});
+}
+
+TEST_F(ProfileBatchTest, NothingChangedWritesNothing) {
+    const std::string absent = PathOf("Absent.ini");
+    ProfileBatch empty(absent);
+    EXPECT_TRUE(empty.Commit());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(absent)));
+
+    const std::string path = PathOf("Settings.ini");
+    Store(path, "[A]\nX = 1\n");
+    ProfileBatch same(path);
+    ASSERT_TRUE(same.Write("a", "X", "1"));
+    EXPECT_TRUE(same.Changed()) << "the blanks around '=' go";
+    Store(path, "[A]\nX=1\n");
+    ProfileBatch unchanged(path);
+    ASSERT_TRUE(unchanged.Write("A", "X", "1"));
+    EXPECT_FALSE(unchanged.Changed());
+}
+
+TEST_F(ProfileBatchTest, AFileThatCannotBeReadIsNeverRewritten) {
+    // A folder where the file should be, and a name the file name encoding
+    // cannot carry: reads give defaults, commits refuse.
+    const std::string folder = PathOf("Settings.ini");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    for (const std::string& name : {folder, PathOf("") + "Caf\xE9.ini"}) {
+        ProfileBatch batch(name);
+        EXPECT_FALSE(batch.Readable()) << name;
+        EXPECT_EQ(batch.GetInt("A", "X", 7), 7);
+        EXPECT_TRUE(batch.Write("A", "X", "1"));
+        EXPECT_FALSE(batch.Commit());
+        EXPECT_FALSE(WriteProfileString("A", "X", "1", name));
+    }
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{});
+}
+
+TEST_F(ProfileBatchTest, EveryKindOfLineEndEndsALineForReadsAndWrites) {
+    const std::string path = PathOf("Settings.ini");
+    // CR alone (an old Mac editor), then mixed.
+    Store(path, "[Settings]\rLocation=a.txt\rPort=2\r\r[Other]\r\nX=1\nY=2");
+    EXPECT_EQ(GetProfileInt("Settings", "Port", 0, path), 2);
+    EXPECT_EQ(GetProfileInt("Other", "Y", 0, path), 2);
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(WriteProfileString("Settings", "Location", "b.txt", path));
+        ASSERT_TRUE(WriteProfileString("Settings", "New", "n", path));
+        ASSERT_TRUE(WriteProfileString("Other", "Z", "3", path));
+    }
+    EXPECT_EQ(Load(path),
+              "[Settings]\rLocation=b.txt\rPort=2\rNew=n\r\r[Other]\r\nX=1\nY=2\rZ=3\r");
+}
+
+TEST_F(ProfileBatchTest, NulBytesHideNothingFromTheReaderAndSurviveWrites) {
+    const std::string path = PathOf("Settings.ini");
+    const std::string original = std::string("[SiteParam]\nMaxNode=12\0junk\nCardPrefix=777\n", 42) +
+                                 std::string("; \0 comment\n[SiteParamBonus]\nOdds=900\n", 37);
+    Store(path, original);
+    EXPECT_EQ(GetProfileString("SiteParam", "MaxNode", "", path), "12");
+    EXPECT_EQ(GetProfileInt("SiteParam", "CardPrefix", 1234, path), 777);
+    EXPECT_EQ(GetProfileInt("SiteParamBonus", "Odds", 5000, path), 900);
+
+    ASSERT_TRUE(WriteProfileString("SiteParamBonus", "Odds", "901", path));
+    std::string expected = original;
+    expected.replace(expected.find("Odds=900"), 8, "Odds=901");
+    EXPECT_EQ(Load(path), expected);
+
+    ASSERT_TRUE(WriteProfileString("Terminal", "Chat", std::string("a\0b", 3), path));
+    EXPECT_EQ(GetProfileString("Terminal", "Chat", "", path), "a b");
+}
+
+TEST_F(ProfileBatchTest, ByteOrderMarkAndMissingFinalLineEndAreKept) {
+    const std::string path = PathOf("Settings.ini");
+    Store(path, "\xEF\xBB\xBF[Settings]\r\nPort=2");
+    EXPECT_EQ(GetProfileInt("Settings", "Port", 0, path), 2);
+    ASSERT_TRUE(WriteProfileString("Settings", "Baud", "9600", path));
+    EXPECT_EQ(Load(path), "\xEF\xBB\xBF[Settings]\r\nPort=2\r\nBaud=9600\r\n");
+
+    const std::string bare = PathOf("Bare.ini");
+    Store(bare, "; only a comment");
+    ASSERT_TRUE(WriteProfileString("A", "X", "1", bare));
+    EXPECT_EQ(Load(bare), "; only a comment\n\n[A]\nX=1\n");
+}
+
+TEST_F(ProfileBatchTest, DuplicatesReadTheFirstAndAreAllWritten) {
+    const std::string path = PathOf("Settings.ini");
+    Store(path, "Port=0\n[S]\nPort=1\nPort=2\n[T]\nPort=9\n[s]\nPORT=3\n; end\n");
+    EXPECT_EQ(GetProfileInt("S", "Port", -1, path), 1);
+    ASSERT_TRUE(WriteProfileString("S", "Port", "5", path));
+    ASSERT_TRUE(WriteProfileString("S", "Baud", "7", path));
+    EXPECT_EQ(Load(path), "Port=0\n[S]\nPort=5\nPort=5\n[T]\nPort=9\n[s]\nPort=5\nBaud=7\n; end\n");
+}
+
+// Any file, any sequence of writes: every write reads back (from the batch
+// and from the committed file), every key not written reads as before, and
+// every line that is not an entry of a written key survives in order.
+TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("Random.ini").toStdString();
+    const std::vector<std::string> names{"A", "a", "Node1", "NODE1", "Settings", "x y"};
+    const std::vector<std::string> pieces{
+        "[", "]", "=", ";", "#", " ", "\t", "\r", "\n", "\r\n", std::string(1, '\0'),
+        "\xEF\xBB\xBF", "\xE9", "A", "a", "Node1", "x y", "Settings", "value", "12", "-3"};
+    const auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::string line;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' || text[i] == '\n') {
+                out.push_back(line);
+                line.clear();
+                if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                    ++i;
+                }
+            } else {
+                line += text[i];
+            }
+        }
+        if (!line.empty()) {
+            out.push_back(line);
+        }
+        return out;
+    };
+    const auto trim = [](std::string s) {
+        const auto first = s.find_first_not_of(" \t\v\f");
+        if (first == std::string::npos) {
+            return std::string();
+        }
+        return s.substr(first, s.find_last_not_of(" \t\v\f") - first + 1);
+    };
+    const auto lower = [](std::string s) {
+        for (char& c : s) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return s;
+    };
+
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 100; ++round) {
+        std::string original;
+        const int length = static_cast<int>(random() % 40);
+        for (int i = 0; i < length; ++i) {
+            // Mostly lines that mean something, now and then noise.
+            if (random() % 3 == 0) {
+                original += pieces[random() % pieces.size()];
+            } else if (random() % 3 == 0) {
+                original += "[" + names[random() % names.size()] + "]\n";
+            } else {
+                original += names[random() % names.size()] + "=" + pieces[random() % pieces.size()] +
+                            (random() % 2 ? "\n" : "\r\n");
+            }
+        }
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+
+        const ProfileBatch before(path);
+        ProfileBatch batch(path);
+        std::map<std::pair<std::string, std::string>, std::string> written;
+        const int writes = 1 + static_cast<int>(random() % 6);
+        for (int w = 0; w < writes; ++w) {
+            const std::string section = names[random() % names.size()];
+            const std::string key = names[random() % names.size()];
+            std::string value = pieces[random() % pieces.size()] + pieces[random() % pieces.size()];
+            ASSERT_TRUE(batch.Write(section, key, value));
+            for (char& c : value) {
+                if (c == '\r' || c == '\n' || c == '\0') {
+                    c = ' ';
+                }
+            }
+            written[{lower(section), lower(key)}] = trim(value);
+        }
+        ASSERT_TRUE(batch.Commit());
+        const ProfileBatch after(path);
+        SCOPED_TRACE(::testing::Message() << "round " << round << " file:\n" << original);
+
+        for (const auto& s : names) {
+            for (const auto& k : names) {
+                const auto it = written.find({lower(s), lower(k)});
+                const std::string expected =
+                    it != written.end() ? it->second : before.GetString(s, k, "<none>");
+                EXPECT_EQ(batch.GetString(s, k, "<none>"), expected) << s << "/" << k;
+                EXPECT_EQ(after.GetString(s, k, "<none>"), expected) << s << "/" << k;
+            }
+        }
+        // Lines of the original that are no entry of a written key, in order.
+        std::vector<std::string> kept;
+        const bool bom = original.starts_with("\xEF\xBB\xBF");
+        for (const std::string& line : lines(bom ? original.substr(3) : original)) {
+            const auto equals = line.find('=');
+            bool entryOfWrittenKey = false;
+            for (const auto& [sectionKey, value] : written) {
+                entryOfWrittenKey = entryOfWrittenKey ||
+                                    (equals != std::string::npos &&
+                                     lower(trim(line.substr(0, equals))) == sectionKey.second);
+            }
+            if (!entryOfWrittenKey) {
+                kept.push_back(line);
+            }
+        }
+        const std::string result = Load(path);
+        EXPECT_EQ(bom, result.starts_with("\xEF\xBB\xBF"));
+        const std::vector<std::string> resultLines = lines(bom ? result.substr(3) : result);
+        std::size_t found = 0;
+        for (std::size_t r = 0; r < resultLines.size() && found < kept.size(); ++r) {
+            found += resultLines[r] == kept[found] ? 1 : 0;
+        }
+        EXPECT_EQ(found, kept.size()) << "lost a line:\n" << Load(path);
+    }
+}

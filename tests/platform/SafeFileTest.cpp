@@ -1,0 +1,169 @@
+// Replacing the operator's files: links and permissions kept, temporary
+// files never predictable, the old file intact whenever a write fails, and
+// one file name encoding for reading and writing.
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace platform;
+
+namespace {
+
+class SafeFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    void TearDown() override { SetSaveFaultForTesting(SaveFault::None); }
+
+    std::string PathOf(const std::string& name) const {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
+    static void Store(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string Load(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    QStringList Entries() const {
+        return QDir(dir_.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    }
+
+    QTemporaryDir dir_;
+};
+
+} // namespace
+
+TEST_F(SafeFileTest, ASymlinkedFileIsWrittenThroughAndKeepsItsPermissions) {
+    const std::string target = PathOf("real.txt");
+    const std::string link = PathOf("Settings.ini");
+    Store(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+
+    ASSERT_TRUE(WriteFileAtomically(link, std::string("new")));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(link)).isSymLink());
+    EXPECT_EQ(Load(target), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u) << "a private file stays private";
+    EXPECT_EQ(Entries(), (QStringList{"real.txt", "Settings.ini"}));
+}
+
+TEST_F(SafeFileTest, TheTemporaryFileNameIsNotPredictable) {
+    // A stale link where a fixed temporary name would be, and an operator's
+    // own file of the other usual name: neither is touched.
+    const std::string victim = PathOf("victim.txt");
+    Store(victim, "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), PathOf("Settings.ini.tmp").c_str()), 0);
+    Store(PathOf("Settings.ini.new"), "mine");
+
+    ASSERT_TRUE(WriteFileAtomically(PathOf("Settings.ini"), std::string("[A]\n")));
+    EXPECT_EQ(Load(victim), "precious");
+    EXPECT_EQ(Load(PathOf("Settings.ini.new")), "mine");
+    EXPECT_EQ(Load(PathOf("Settings.ini")), "[A]\n");
+    EXPECT_EQ(Entries(),
+              (QStringList{"Settings.ini", "Settings.ini.new", "Settings.ini.tmp", "victim.txt"}));
+}
+
+TEST_F(SafeFileTest, AWriteThatFailsLeavesTheOldFileIntact) {
+    const std::string path = PathOf("NodeBackup01.bin");
+    const std::vector<std::uint8_t> old{0x00, 0xFF, 0x0D, 0x0A, 0x00, 0x1A};
+    ASSERT_TRUE(WriteFileAtomically(path, old));
+    EXPECT_EQ(Load(path), std::string("\0\xFF\r\n\0\x1A", 6)) << "bytes as they are";
+
+    for (const SaveFault fault : {SaveFault::HalfWay, SaveFault::AtRename}) {
+        SetSaveFaultForTesting(fault);
+        EXPECT_FALSE(WriteFileAtomically(path, std::string(1000, 'x')));
+        EXPECT_EQ(Load(path), std::string("\0\xFF\r\n\0\x1A", 6));
+        EXPECT_EQ(Entries(), QStringList{"NodeBackup01.bin"}) << "no temporary file left";
+    }
+    EXPECT_TRUE(WriteFileAtomically(path, std::string("ok"))) << "a fault lasts one write";
+}
+
+TEST_F(SafeFileTest, AFullDiskHalfWayThroughLeavesTheOldFileIntact) {
+    // The kernel refuses bytes beyond the file size limit, as a full disk
+    // would: the write really stops half way.
+    const std::string path = PathOf("Settings.ini");
+    Store(path, "[Settings]\nkept=1\n");
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = WriteFileAtomically(path, std::string(100000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Load(path), "[Settings]\nkept=1\n");
+    EXPECT_EQ(Entries(), QStringList{"Settings.ini"});
+}
+
+TEST_F(SafeFileTest, WhatCannotBeReadIsToldApartFromWhatIsMissing) {
+    std::string contents = "stale";
+    EXPECT_EQ(ReadWholeFile(PathOf("absent.txt"), contents), FileRead::Missing);
+    EXPECT_EQ(contents, "");
+
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(PathOf("folder.txt"))));
+    EXPECT_EQ(ReadWholeFile(PathOf("folder.txt"), contents), FileRead::Unreadable);
+    ASSERT_EQ(::mkfifo(PathOf("pipe.txt").c_str(), 0600), 0);
+    EXPECT_EQ(ReadWholeFile(PathOf("pipe.txt"), contents), FileRead::Unreadable)
+        << "a pipe is refused, not waited on";
+    ASSERT_EQ(::symlink(PathOf("gone.txt").c_str(), PathOf("dangling.txt").c_str()), 0);
+    EXPECT_EQ(ReadWholeFile(PathOf("dangling.txt"), contents), FileRead::Unreadable);
+
+    Store(PathOf("binary.txt"), std::string("a\0b\r", 4));
+    EXPECT_EQ(ReadWholeFile(PathOf("binary.txt"), contents), FileRead::Read);
+    EXPECT_EQ(contents, std::string("a\0b\r", 4));
+}
+
+TEST_F(SafeFileTest, ANameTheFileNameEncodingCannotCarryIsNeverUsed) {
+    // Latin-1 "é" as a lone byte is no UTF-8: Qt would read and write some
+    // other name than the one stored.
+    const std::string latin1 = PathOf("") + "caf\xE9.txt";
+    EXPECT_FALSE(QtFileName(latin1).has_value());
+    EXPECT_FALSE(QtFileName("").has_value());
+    std::string contents;
+    EXPECT_EQ(ReadWholeFile(latin1, contents), FileRead::Unreadable);
+    EXPECT_FALSE(WriteFileAtomically(latin1, std::string("x")));
+    EXPECT_TRUE(Entries().isEmpty());
+
+    const std::string utf8 = PathOf("caf\xC3\xA9.txt");
+    ASSERT_TRUE(QtFileName(utf8).has_value());
+    EXPECT_EQ(FileNameBytes(*QtFileName(utf8)), utf8);
+    ASSERT_TRUE(WriteFileAtomically(utf8, std::string("x")));
+    EXPECT_EQ(Entries(), QStringList{QString::fromUtf8("caf\xC3\xA9.txt")});
+}
+
+TEST_F(SafeFileTest, TwoNamesOfOneFileAreRecognised) {
+    const std::string file = PathOf("MyLocation.txt");
+    Store(file, "x");
+    ASSERT_EQ(::symlink(file.c_str(), PathOf("link.txt").c_str()), 0);
+    ASSERT_EQ(::link(file.c_str(), PathOf("hard.txt").c_str()), 0);
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(PathOf("sub"))));
+    ASSERT_EQ(::symlink(dir_.path().toStdString().c_str(), PathOf("sub/up").c_str()), 0);
+
+    EXPECT_TRUE(SameFile(file, PathOf("link.txt")));
+    EXPECT_TRUE(SameFile(file, PathOf("hard.txt")));
+    EXPECT_TRUE(SameFile(file, PathOf("sub/../MyLocation.txt")));
+    EXPECT_TRUE(SameFile(PathOf("new.txt"), PathOf("sub/up/new.txt"))) << "not there yet";
+    EXPECT_FALSE(SameFile(file, PathOf("MyDisclaimer.txt")));
+    EXPECT_FALSE(SameFile(PathOf("a.txt"), PathOf("b.txt")));
+}
