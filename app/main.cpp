@@ -6,6 +6,7 @@
 
 #include "common/ProgramState.h"
 #include "diagnostics/frmDiagnostic.h"
+#include "game_setup/frmGameSetup.h"
 #include "host_config/frmOrvane.h"
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
@@ -124,6 +125,7 @@ int main(int argc, char** argv) {
     {
         frmOrvane mainWindow;
         mainWindow.SetToolWindowFactory(ToolWindow::Diagnostic, [] { return new frmDiagnostic(); });
+        mainWindow.SetToolWindowFactory(ToolWindow::GameSetup, [] { return new frmGameSetup(); });
 
         // Ending the program from outside saves exactly like "Exit".
         SignalRelay relay;

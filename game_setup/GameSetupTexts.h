@@ -30,13 +30,6 @@ inline constexpr const char* kGroups[2] = {"A", "B"};
 inline constexpr const char* kGameGroupName = "Game group";
 inline constexpr const char* kStatusName = "Game setup status";
 
-// Mnemonic forms of the captions (the designed captions, with a key).
-inline constexpr const char* kNodeNumberBuddy = "&Node #";
-inline constexpr const char* kGameNumberBuddy = "&Game #";
-inline constexpr const char* kDenominationBuddy = "&Denomination";
-inline constexpr const char* kKeyDownBuddy = "&Keydown";
-inline constexpr const char* kNoteInValueBuddy = "No&te-In Value";
-
 // ------------------------------------------------------------ field names
 inline constexpr const char* kFieldGameNumber = "GameNumber";
 inline constexpr const char* kFieldGameGroup = "GameGroup";

@@ -1,0 +1,640 @@
+#include "game_setup/frmGameSetup.h"
+
+#include "common/ProgramState.h"
+#include "common/codeCommon.h"
+#include "game_setup/GameSetupTexts.h"
+#include "game_setup/NodeFiles.h"
+#include "link/LinkSequence.h"
+#include "link/clsUSBInterface.h"
+#include "platform/IniProfile.h"
+#include "platform/MessageBox.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace t = gamesetup::texts;
+using gamesetup::NodeRecord;
+
+namespace {
+
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 420;
+constexpr int kMargin = 8;
+// Failures listed by name in a summary before "... and N more".
+constexpr std::size_t kListedFailures = 12;
+constexpr std::size_t kListedProblems = 12;
+constexpr std::size_t kListedSkippedLines = 5;
+
+QListWidget* MakeList(QWidget* parent, const char* name) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    return list;
+}
+
+template <class Table> void FillList(QListWidget* list, const Table& table) {
+    for (const auto& entry : table) {
+        list->addItem(entry.listText);
+    }
+}
+
+// Shows `value` as the list's chosen row; a value outside the list chooses
+// nothing rather than a wrong item.
+void ShowIndex(QListWidget* list, int value) {
+    if (value >= 0 && value < list->count()) {
+        list->setCurrentRow(value);
+        list->scrollToItem(list->currentItem());
+    } else {
+        list->setCurrentRow(-1);
+        list->clearSelection();
+    }
+}
+
+// The list's chosen row into `field`; without a choice the field keeps its
+// value.
+void StoreIndex(const QListWidget* list, std::uint8_t& field) {
+    const int row = list->currentRow();
+    if (row >= 0) {
+        field = static_cast<std::uint8_t>(row);
+    }
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
+
+frmGameSetup::frmGameSetup(QWidget* parent) : QWidget(parent) {
+    setObjectName("frmGameSetup");
+    setWindowTitle(t::kCaption);
+    // Each opening reads NodeInfo.ini again; "Cancel" leaves nothing behind.
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+    ArrangeControls();
+    ConnectControls();
+    resize(kDefaultWidth, kDefaultHeight);
+    Form_Load();
+}
+
+void frmGameSetup::BuildControls() {
+    const auto label = [this](const char* name, const char* text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        return l;
+    };
+    const auto button = [this](const char* name, const char* text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        return b;
+    };
+
+    lblNodeNumber = label("lblNodeNumber", t::kNodeNumber);
+    lstNodeNumber = MakeList(this, "lstNodeNumber");
+    lblGameNumber = label("lblGameNumber", t::kGameNumber);
+    txtGameNumber = new QLineEdit(this);
+    txtGameNumber->setObjectName("txtGameNumber");
+    txtGameNumber->setMaxLength(6);
+    lstGameGroup = MakeList(this, "lstGameGroup");
+    lstGameGroup->setAccessibleName(t::kGameGroupName);
+    for (const char* group : t::kGroups) {
+        lstGameGroup->addItem(group);
+    }
+    lblDenomination = label("lblDenomination", t::kDenomination);
+    lstDenomination = MakeList(this, "lstDenomination");
+    FillList(lstDenomination, gamesetup::kDenomTable);
+    lblKeyDown = label("lblKeyDown", t::kKeyDown);
+    lstKeyDown = MakeList(this, "lstKeyDown");
+    FillList(lstKeyDown, gamesetup::kKeyDownTable);
+    lblNoteInValue = label("lblNoteInValue", t::kNoteInValue);
+    lstNoteInValue = MakeList(this, "lstNoteInValue");
+    FillList(lstNoteInValue, gamesetup::kDenomTable);
+    chkKiosk = new QCheckBox(t::kKiosk, this);
+    chkKiosk->setObjectName("chkKiosk");
+
+    lblNodeNumber->setBuddy(lstNodeNumber);
+    lblGameNumber->setBuddy(txtGameNumber);
+    lblDenomination->setBuddy(lstDenomination);
+    lblKeyDown->setBuddy(lstKeyDown);
+    lblNoteInValue->setBuddy(lstNoteInValue);
+
+    cmdProgramSelected = button("cmdProgramSelected", t::kProgramSelected);
+    cmdProgramAll = button("cmdProgramAll", t::kProgramAll);
+    cmdAutoSetGameNumber = button("cmdAutoSetGameNumber", t::kAutoSetGameNumber);
+    cmdSetAllToSelected = button("cmdSetAllToSelected", t::kSetAllToSelected);
+    cmdFileRead = button("cmdFileRead", t::kFileRead);
+    cmdFileWrite = button("cmdFileWrite", t::kFileWrite);
+    cmdOK = button("cmdOK", t::kOK);
+    cmdCancel = button("cmdCancel", t::kCancel);
+
+    lblStatus = new QLabel(this);
+    lblStatus->setObjectName("lblStatus");
+    lblStatus->setAccessibleName(t::kStatusName);
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblStatus->setMinimumHeight(2 * lblStatus->fontMetrics().lineSpacing());
+    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    // Keyboard order: the node, its values, then the commands.
+    const std::array<QWidget*, 15> order{lstNodeNumber,
+                                         txtGameNumber,
+                                         lstGameGroup,
+                                         lstDenomination,
+                                         lstKeyDown,
+                                         lstNoteInValue,
+                                         chkKiosk,
+                                         cmdProgramSelected,
+                                         cmdProgramAll,
+                                         cmdAutoSetGameNumber,
+                                         cmdSetAllToSelected,
+                                         cmdFileRead,
+                                         cmdFileWrite,
+                                         cmdOK,
+                                         cmdCancel};
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void frmGameSetup::ArrangeControls() {
+    // The node list on the left, the node's values in the middle, the
+    // commands on the right and the status line across the bottom.
+    auto* nodeColumn = new QVBoxLayout;
+    nodeColumn->addWidget(lblNodeNumber);
+    nodeColumn->addWidget(lstNodeNumber, 1);
+    lstNodeNumber->setFixedWidth(lstNodeNumber->fontMetrics().horizontalAdvance("0000000") + 30);
+
+    const int groupRows = 2;
+    lstGameGroup->setFixedHeight(lstGameGroup->sizeHintForRow(0) * groupRows +
+                                 2 * lstGameGroup->frameWidth());
+    lstGameGroup->setFixedWidth(lstGameGroup->fontMetrics().horizontalAdvance("MM") + 24);
+    txtGameNumber->setFixedWidth(txtGameNumber->fontMetrics().horizontalAdvance("0000000") + 12);
+
+    auto* gameRow = new QHBoxLayout;
+    gameRow->addWidget(lblGameNumber);
+    gameRow->addWidget(txtGameNumber);
+    gameRow->addWidget(lstGameGroup, 0, Qt::AlignTop);
+    gameRow->addStretch(1);
+
+    // The three value lists side by side, each under its label; the
+    // denomination lists show all seven items.
+    const int denomRows = static_cast<int>(gamesetup::kDenomTable.size());
+    const int listHeight =
+        lstDenomination->sizeHintForRow(0) * denomRows + 2 * lstDenomination->frameWidth();
+    auto* values = new QGridLayout;
+    const std::array<std::pair<QLabel*, QListWidget*>, 3> columns{{
+        {lblDenomination, lstDenomination},
+        {lblKeyDown, lstKeyDown},
+        {lblNoteInValue, lstNoteInValue},
+    }};
+    for (int c = 0; c < 3; ++c) {
+        values->addWidget(columns[static_cast<std::size_t>(c)].first, 0, c);
+        QListWidget* list = columns[static_cast<std::size_t>(c)].second;
+        list->setMinimumHeight(listHeight);
+        list->setMinimumWidth(list->fontMetrics().horizontalAdvance("10 Dollars") + 36);
+        values->addWidget(list, 1, c);
+    }
+    values->setRowStretch(1, 1);
+
+    auto* middle = new QVBoxLayout;
+    middle->addLayout(gameRow);
+    middle->addSpacing(kMargin);
+    middle->addLayout(values, 1);
+    middle->addWidget(chkKiosk);
+
+    auto* commands = new QVBoxLayout;
+    for (QPushButton* b : {cmdProgramSelected, cmdProgramAll}) {
+        commands->addWidget(b);
+    }
+    commands->addSpacing(kMargin);
+    for (QPushButton* b : {cmdAutoSetGameNumber, cmdSetAllToSelected}) {
+        commands->addWidget(b);
+    }
+    commands->addSpacing(kMargin);
+    for (QPushButton* b : {cmdFileRead, cmdFileWrite}) {
+        commands->addWidget(b);
+    }
+    commands->addStretch(1);
+    commands->addWidget(cmdOK);
+    commands->addWidget(cmdCancel);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(nodeColumn);
+    top->addSpacing(kMargin);
+    top->addLayout(middle, 1);
+    top->addSpacing(kMargin);
+    top->addLayout(commands);
+
+    auto* whole = new QVBoxLayout(this);
+    whole->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    whole->addLayout(top, 1);
+    whole->addWidget(lblStatus);
+}
+
+void frmGameSetup::ConnectControls() {
+    connect(lstNodeNumber, &QListWidget::currentRowChanged, this,
+            [this] { lstNodeNumber_Click(); });
+    connect(cmdAutoSetGameNumber, &QPushButton::clicked, this,
+            [this] { cmdAutoSetGameNumber_Click(); });
+    connect(cmdSetAllToSelected, &QPushButton::clicked, this,
+            [this] { cmdSetAllToSelected_Click(); });
+    connect(cmdProgramSelected, &QPushButton::clicked, this,
+            [this] { cmdProgramSelected_Click(); });
+    connect(cmdProgramAll, &QPushButton::clicked, this, [this] { cmdProgramAll_Click(); });
+    connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+    connect(cmdFileRead, &QPushButton::clicked, this, [this] { cmdFileRead_Click(); });
+    connect(cmdFileWrite, &QPushButton::clicked, this, [this] { cmdFileWrite_Click(); });
+    // Escape leaves like "Cancel" (not during a run, when it is disabled).
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (cmdCancel->isEnabled()) {
+            cmdCancel_Click();
+        }
+    });
+}
+
+// ------------------------------------------------------------ opening
+
+void frmGameSetup::Form_Load() {
+    const ProgramState& state = ProgramState::Instance();
+    maxNode_ = state.SiteParams.MaxNode;
+    cardPrefix_ = state.SiteParams.CardPrefix;
+    currentNode_ = 0;
+
+    const platform::ProfileBatch ini(state.NodeFilePath);
+    gamesetup::IniLoad load = gamesetup::LoadNodeIni(ini, cardPrefix_, maxNode_);
+    table_ = load.table;
+    if (!load.readable) {
+        openNotice_ = t::IniUnreadable(state.NodeFilePath);
+    } else {
+        std::vector<gamesetup::FieldProblem> problems = std::move(load.unfit);
+        for (gamesetup::FieldProblem& p : gamesetup::TableProblems(table_, maxNode_)) {
+            problems.push_back(std::move(p));
+        }
+        if (!problems.empty()) {
+            openNotice_ =
+                t::kProblemsOnOpen + gamesetup::DescribeProblems(problems, kListedProblems);
+        }
+    }
+    SetStatus(openNotice_);
+
+    selecting_ = true;
+    for (int node = 1; node <= maxNode_; ++node) {
+        lstNodeNumber->addItem(QString::number(node));
+    }
+    selecting_ = false;
+    if (maxNode_ != 0) {
+        selecting_ = true;
+        lstNodeNumber->setCurrentRow(0);
+        selecting_ = false;
+        SelectionStep();
+    }
+}
+
+void frmGameSetup::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!noticeShown_ && !openNotice_.empty()) {
+        noticeShown_ = true;
+        QTimer::singleShot(0, this, [this] { Tell(true, t::kProblemsTitle, openNotice_); });
+    }
+}
+
+// ------------------------------------------------------------ selection
+
+bool frmGameSetup::StoreEntries() {
+    NodeRecord& r = table_[static_cast<std::size_t>(currentNode_)];
+    const std::string typed = txtGameNumber->text().toStdString();
+    const std::optional<std::int16_t> game = gamesetup::ParseGameNumber(typed);
+    if (!game) {
+        // Back to the node whose entry is wrong, before the operator is told.
+        selecting_ = true;
+        lstNodeNumber->setCurrentRow(currentNode_ - 1);
+        selecting_ = false;
+        Tell(true, t::kGameNumberTitle, t::GameNumberRefused(currentNode_, typed));
+        txtGameNumber->setFocus();
+        txtGameNumber->selectAll();
+        return false;
+    }
+    r.GameNumber = *game;
+    StoreIndex(lstGameGroup, r.GameGroup);
+    StoreIndex(lstNoteInValue, r.NoteInValue);
+    StoreIndex(lstDenomination, r.Denom);
+    StoreIndex(lstKeyDown, r.KeyDown);
+    r.Config = chkKiosk->isChecked() ? gamesetup::kKioskBit : 0;
+    return true;
+}
+
+bool frmGameSetup::SelectionStep() {
+    if (currentNode_ > 0 && !StoreEntries()) {
+        return false;
+    }
+    currentNode_ = lstNodeNumber->currentRow() + 1;
+    ShowCurrent();
+    return true;
+}
+
+void frmGameSetup::ShowCurrent() {
+    if (currentNode_ <= 0) {
+        return;
+    }
+    const NodeRecord& r = table_[static_cast<std::size_t>(currentNode_)];
+    txtGameNumber->setText(QString::number(r.GameNumber));
+    ShowIndex(lstGameGroup, r.GameGroup);
+    ShowIndex(lstDenomination, r.Denom);
+    ShowIndex(lstKeyDown, r.KeyDown);
+    ShowIndex(lstNoteInValue, r.NoteInValue);
+    chkKiosk->setChecked((r.Config & gamesetup::kKioskBit) != 0);
+}
+
+void frmGameSetup::lstNodeNumber_Click() {
+    if (!selecting_) {
+        SelectionStep();
+    }
+}
+
+// ------------------------------------------------------------ table commands
+
+void frmGameSetup::cmdAutoSetGameNumber_Click() {
+    if (maxNode_ != 0) {
+        for (int node = 1; node <= maxNode_; ++node) {
+            table_[static_cast<std::size_t>(node)].GameNumber = static_cast<std::int16_t>(node);
+            table_[static_cast<std::size_t>(node)].GameGroup = 0;
+        }
+    }
+    currentNode_ = 0; // what the controls hold now is dropped, not stored
+    SelectionStep();
+}
+
+void frmGameSetup::cmdSetAllToSelected_Click() {
+    if (!SelectionStep() || currentNode_ <= 0) {
+        return;
+    }
+    const NodeRecord& from = table_[static_cast<std::size_t>(currentNode_)];
+    for (int node = 1; node <= maxNode_; ++node) {
+        if (node != currentNode_) {
+            NodeRecord& to = table_[static_cast<std::size_t>(node)];
+            to.NoteInValue = from.NoteInValue;
+            to.Denom = from.Denom;
+            to.KeyDown = from.KeyDown;
+            to.Config = from.Config;
+        }
+    }
+}
+
+// ------------------------------------------------------------ programming
+
+bool frmGameSetup::ClaimFailed(const LinkSequence& run, const char* title) {
+    if (run.Claimed()) {
+        return false;
+    }
+    Tell(true, title, run.RefusalText());
+    return true;
+}
+
+void frmGameSetup::BeginRun() {
+    running_ = true;
+    stopRun_ = false;
+    EnableCommandButtons(this, false);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lstNodeNumber, txtGameNumber, lstGameGroup,
+                                         lstDenomination, lstKeyDown, lstNoteInValue, chkKiosk}) {
+        w->setEnabled(false);
+    }
+}
+
+void frmGameSetup::EndRun() {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{lstNodeNumber, txtGameNumber, lstGameGroup,
+                                         lstDenomination, lstKeyDown, lstNoteInValue, chkKiosk}) {
+        w->setEnabled(true);
+    }
+    EnableCommandButtons(this, true);
+    running_ = false;
+}
+
+std::optional<std::string> frmGameSetup::SendNode(int addr) {
+    if (addr < 1 || addr >= gamesetup::kNodeTableSize) {
+        return std::string(t::kWhyNoLink);
+    }
+    const NodeRecord& r = table_[static_cast<std::size_t>(addr)];
+    const std::vector<gamesetup::FieldProblem> problems = gamesetup::NodeProblems(r, addr);
+    if (!problems.empty()) {
+        std::string fields;
+        for (const gamesetup::FieldProblem& p : problems) {
+            fields += (fields.empty() ? "" : ", ") + p.field + " " + std::to_string(p.value) +
+                      " (0 to " + std::to_string(p.last) + ")";
+        }
+        return t::WhyOutOfRange(fields);
+    }
+    QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
+    if (link == nullptr) {
+        return std::string(t::kWhyNoLink);
+    }
+    const auto payload = gamesetup::NodePayload(addr, r);
+    const clsUSBInterface::ReplyBuffer reply =
+        link->SendMessage(gamesetup::kNodeMessageDeviceId, gamesetup::kNodeMessageLength,
+                          gamesetup::kNodeMessageCmnd, payload);
+    if (link == nullptr) {
+        return std::string(t::kWhyNoLink);
+    }
+    return gamesetup::SendFailure(link->LastOutcome(), link->LastReplyBytes(), reply,
+                                  link->OutcomeText(link->LastOutcome(), link->LastStatus()));
+}
+
+void frmGameSetup::cmdProgramSelected_Click() {
+    LinkSequence run(ProgramState::Instance().Link);
+    if (ClaimFailed(run, t::kProgramSelectedTitle)) {
+        return;
+    }
+    BeginRun();
+    if (!SelectionStep() || currentNode_ <= 0) {
+        EndRun();
+        return;
+    }
+    const int node = currentNode_;
+    SetStatus(t::Progress(1, 1));
+    const std::optional<std::string> failure = SendNode(node);
+    EndRun();
+    run.Release();
+    if (!failure) {
+        SetStatus(t::NodeProgrammed(node));
+    } else {
+        const gamesetup::ProgramRun result{1, 0, {{node, *failure}}};
+        const std::string summary = gamesetup::RunSummary(result, kListedFailures);
+        SetStatus(summary);
+        AppendStatusText(summary + "\r\n");
+        Tell(true, t::kProgramSelectedTitle, summary);
+    }
+    if (closeAfterRun_) {
+        close();
+    }
+}
+
+void frmGameSetup::cmdProgramAll_Click() {
+    LinkSequence run(ProgramState::Instance().Link);
+    if (ClaimFailed(run, t::kProgramTitle)) {
+        return;
+    }
+    BeginRun();
+    if (!SelectionStep()) {
+        EndRun();
+        return;
+    }
+    if (maxNode_ == 0) {
+        EndRun();
+        SetStatus(t::kNoNodes);
+        return;
+    }
+    gamesetup::ProgramRun result;
+    result.total = maxNode_;
+    bool quitting = false;
+    for (int node = 1; node <= maxNode_; ++node) {
+        if (node > 1 && (run.ShouldStop() || stopRun_)) {
+            quitting = run.ShouldStop();
+            for (int rest = node; rest <= maxNode_; ++rest) {
+                result.failures.push_back({rest, t::kWhyStopped});
+            }
+            AppendStatusText(t::kProgramTitle + std::string(": ") + t::kWhyStopped + ", nodes " +
+                             std::to_string(node) + " to " + std::to_string(maxNode_) + "\r\n");
+            break;
+        }
+        SetStatus(t::Progress(node, maxNode_));
+        if (std::optional<std::string> failure = SendNode(node)) {
+            result.failures.push_back({node, std::move(*failure)});
+        } else {
+            ++result.accepted;
+        }
+    }
+    EndRun();
+    run.Release();
+    const std::string summary = gamesetup::RunSummary(result, kListedFailures);
+    SetStatus(summary);
+    AppendStatusText(t::kProgramTitle + std::string(": ") +
+                     gamesetup::RunSummary(result, result.failures.size()) + "\r\n");
+    if (!quitting && !closeAfterRun_) {
+        Tell(!result.AllAccepted(), t::kProgramTitle, summary);
+    }
+    if (closeAfterRun_) {
+        close();
+    }
+}
+
+// ------------------------------------------------------------ leaving
+
+void frmGameSetup::cmdOK_Click() {
+    if (!SelectionStep()) {
+        return;
+    }
+    const std::string& path = ProgramState::Instance().NodeFilePath;
+    if (!gamesetup::SaveNodeIni(path, table_, cardPrefix_, maxNode_)) {
+        Tell(true, t::kNotSavedTitle, t::NotWritten(path));
+        return;
+    }
+    close();
+}
+
+void frmGameSetup::cmdCancel_Click() {
+    close();
+}
+
+void frmGameSetup::closeEvent(QCloseEvent* event) {
+    if (running_) {
+        // Leaving now would pull the table from under the run: the run
+        // stops at its next node and the window closes after it.
+        stopRun_ = true;
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+// ------------------------------------------------------------ files
+
+void frmGameSetup::cmdFileRead_Click() {
+    if (maxNode_ == 0) {
+        return;
+    }
+    const std::string path = ProgramState::Instance().ProgramFolder + "/" + t::kNodeTextName;
+    std::string contents;
+    switch (gamesetup::ReadWholeFile(path, contents)) {
+    case gamesetup::TextRead::Missing:
+        Tell(true, t::kReadFileTitle, t::TextFileMissing(path));
+        return;
+    case gamesetup::TextRead::Unreadable:
+        Tell(true, t::kReadFileTitle, t::TextFileUnreadable(path));
+        return;
+    case gamesetup::TextRead::Ok:
+        break;
+    }
+    const gamesetup::TextImport import =
+        gamesetup::ReadNodeText(contents, cardPrefix_, maxNode_, table_);
+    // Show the chosen node from the file, without storing the entries.
+    currentNode_ = lstNodeNumber->currentRow() + 1;
+    ShowCurrent();
+
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < import.skipped.size() && i < kListedSkippedLines; ++i) {
+        lines.push_back(t::SkippedLine(import.skipped[i].line, import.skipped[i].reason));
+    }
+    if (import.skipped.size() > kListedSkippedLines) {
+        lines.push_back(t::AndMore(import.skipped.size() - kListedSkippedLines));
+    }
+    const std::string summary = t::ImportSummary(import.nodesRead, import.skipped.size());
+    SetStatus(summary);
+    Tell(!import.skipped.empty(), t::kReadFileTitle,
+         lines.empty() ? summary : summary + "\n\n" + Join(lines));
+}
+
+void frmGameSetup::cmdFileWrite_Click() {
+    if (!SelectionStep()) {
+        return;
+    }
+    const std::vector<gamesetup::FieldProblem> problems =
+        gamesetup::TableProblems(table_, maxNode_);
+    if (!problems.empty()) {
+        Tell(true, t::kProblemsTitle,
+             t::kWriteRefused + gamesetup::DescribeProblems(problems, kListedProblems));
+        return;
+    }
+    // The files describe the table the window holds: its node count and site.
+    SiteParamRecord site = ProgramState::Instance().SiteParams;
+    site.MaxNode = static_cast<std::uint8_t>(maxNode_);
+    site.CardPrefix = cardPrefix_;
+    const std::vector<std::string> failed =
+        gamesetup::WriteNodeFiles(ProgramState::Instance().ProgramFolder, table_, site);
+    if (!failed.empty()) {
+        Tell(true, t::kNotSavedTitle, t::NotWritten(Join(failed)));
+        return;
+    }
+    SetStatus(t::kFilesWritten);
+}
+
+// ------------------------------------------------------------ telling
+
+void frmGameSetup::Tell(bool warning, const char* title, const std::string& text) {
+    platform::ShowMessage(
+        this, {warning ? platform::MessageKind::Warning : platform::MessageKind::Information, title,
+               QString::fromStdString(text)});
+}
+
+void frmGameSetup::SetStatus(const std::string& text) {
+    lblStatus->setText(QString::fromStdString(text));
+}

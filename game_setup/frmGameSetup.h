@@ -1,0 +1,115 @@
+#pragma once
+// The game setup window: the site's game nodes 1..MaxNode with their game
+// number and group, denomination, key-down, note-in value and kiosk flag.
+// The table is read from NodeInfo.ini when the window opens and written back
+// by "OK"; "Read File" and "Write File" exchange it with NodeInfo.txt (and
+// write the backups); "Program Selected" and "Program All" send nodes to the
+// host. The window closes (and is destroyed) on "OK", "Cancel" or the
+// title-bar close box.
+
+#include "game_setup/NodeProgramming.h"
+#include "game_setup/NodeRecord.h"
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class LinkSequence;
+
+class frmGameSetup : public QWidget {
+    Q_OBJECT
+public:
+    // Reads MaxNode and CardPrefix from the program's site parameters and
+    // the node table from NodeInfo.ini, and shows node 1.
+    explicit frmGameSetup(QWidget* parent = nullptr);
+
+    // Node whose values the controls show; 0 = none.
+    int CurrentNode() const { return currentNode_; }
+    int MaxNode() const { return maxNode_; }
+    const gamesetup::NodeTable& Table() const { return table_; }
+    bool Programming() const { return running_; }
+
+    // The selection step: stores the controls into the current node (unless
+    // it is 0), then shows the node chosen in the node list. False, and the
+    // operator kept on the node, when its game number cannot be taken.
+    bool SelectionStep();
+    // Sends node `addr` to the host; why it was not programmed, if it was
+    // not. The caller holds the link.
+    std::optional<std::string> SendNode(int addr);
+
+protected:
+    // The close box acts like "Cancel"; during a programming run it stops
+    // the run and the window closes when the run has ended.
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildControls();
+    void ArrangeControls();
+    void ConnectControls();
+    void Form_Load();
+
+    void lstNodeNumber_Click();
+    void cmdAutoSetGameNumber_Click();
+    void cmdSetAllToSelected_Click();
+    void cmdProgramSelected_Click();
+    void cmdProgramAll_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdFileRead_Click();
+    void cmdFileWrite_Click();
+
+    bool StoreEntries();
+    void ShowCurrent();
+    // Programming runs: claim the link (false, with the refusal told, when
+    // it is taken), then disable and enable the window's commands.
+    bool ClaimFailed(const LinkSequence& run, const char* title);
+    void BeginRun();
+    void EndRun();
+    void Tell(bool warning, const char* title, const std::string& text);
+    void SetStatus(const std::string& text);
+
+    QLabel* lblNodeNumber = nullptr;
+    QListWidget* lstNodeNumber = nullptr;
+    QLabel* lblGameNumber = nullptr;
+    QLineEdit* txtGameNumber = nullptr;
+    QListWidget* lstGameGroup = nullptr;
+    QLabel* lblDenomination = nullptr;
+    QListWidget* lstDenomination = nullptr;
+    QLabel* lblKeyDown = nullptr;
+    QListWidget* lstKeyDown = nullptr;
+    QLabel* lblNoteInValue = nullptr;
+    QListWidget* lstNoteInValue = nullptr;
+    QCheckBox* chkKiosk = nullptr;
+    QPushButton* cmdProgramAll = nullptr;
+    QPushButton* cmdProgramSelected = nullptr;
+    QPushButton* cmdAutoSetGameNumber = nullptr;
+    QPushButton* cmdSetAllToSelected = nullptr;
+    QPushButton* cmdFileRead = nullptr;
+    QPushButton* cmdFileWrite = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* lblStatus = nullptr;
+
+    gamesetup::NodeTable table_{};
+    int currentNode_ = 0;
+    int maxNode_ = 0;
+    std::int16_t cardPrefix_ = 0;
+    // Shown once the window is on screen: a NodeInfo.ini that could not be
+    // read, or nodes with values outside their lists.
+    std::string openNotice_;
+    bool noticeShown_ = false;
+
+    bool selecting_ = false; // the node list is moved by the window itself
+    bool running_ = false;
+    bool stopRun_ = false;
+    bool closeAfterRun_ = false;
+};

@@ -1,0 +1,450 @@
+// The game setup window on the real frmGameSetup: the selection step, the
+// table commands, the files, and programming against the simulated host
+// (bytes on the wire, records read back through the diagnostic window).
+#include "common/LinkLog.h"
+#include "common/ProgramState.h"
+#include "diagnostics/frmDiagnostic.h"
+#include "game_setup/NodeFiles.h"
+#include "game_setup/frmGameSetup.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/LinkSequence.h"
+#include "link/clsUSBInterface.h"
+#include "platform/IniProfile.h"
+#include "platform/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <memory>
+
+namespace {
+
+using gamesetup::NodeRecord;
+
+class GameSetupWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LinkLog::Instance().Clear();
+        FtHandle = 0;
+        host = std::make_shared<hostsim::SimulatedHost>();
+        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+        link = std::make_unique<clsUSBInterface>();
+        ProgramState& state = ProgramState::Instance();
+        state.Link = link.get();
+        state.SetProgramFolder(dir.path().toStdString());
+        state.SiteParams = SiteParamRecord{};
+        state.SiteParams.CardPrefix = 1234;
+        state.SiteParams.MaxNode = 6;
+        platform::SetMessageHook([this](const platform::MessageRequest& request) {
+            messages.push_back(request);
+            return platform::MessageAnswer::Ok;
+        });
+    }
+    void TearDown() override {
+        delete window.data();
+        platform::SetMessageHook({});
+        ProgramState::Instance().Link = nullptr;
+        link.reset();
+        SetFtdiBackend(nullptr);
+        FtHandle = 0;
+        LinkLog::Instance().Clear();
+    }
+
+    void Open() {
+        delete window.data();
+        window = new frmGameSetup();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+        QCoreApplication::processEvents(); // a notice on opening
+    }
+    // Lets a closed window go, as the event loop would.
+    void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    template <class T> T* Find(const char* name) {
+        T* child = window->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    QListWidget* List(const char* name) { return Find<QListWidget>(name); }
+    QLineEdit* Game() { return Find<QLineEdit>("txtGameNumber"); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void ClickRow(const char* listName, int row) {
+        QListWidget* list = List(listName);
+        list->scrollToItem(list->item(row));
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void ClickKiosk() {
+        QCheckBox* kiosk = Find<QCheckBox>("chkKiosk");
+        QTest::mouseClick(kiosk, Qt::LeftButton, {}, QPoint(8, kiosk->height() / 2));
+    }
+    void TypeGame(const QString& text) {
+        Game()->selectAll();
+        QTest::keyClicks(Game(), text);
+    }
+    const NodeRecord& Node(int n) const { return window->Table()[static_cast<std::size_t>(n)]; }
+    std::string Path(const char* name) const { return dir.path().toStdString() + "/" + name; }
+    void WriteIni(const std::string& text) {
+        std::ofstream(Path("NodeInfo.ini"), std::ios::binary) << text;
+    }
+
+    // Node messages the host received: the 9 payload bytes of each.
+    std::vector<std::vector<std::uint8_t>> NodeMessages() const {
+        std::vector<std::vector<std::uint8_t>> sent;
+        for (const auto& frame : host->Requests()) {
+            if (frame.size() == 18 && frame[0] == 12 && frame[1] == 18 && frame[6] == 4 &&
+                frame[7] == 8) {
+                sent.emplace_back(frame.begin() + 7, frame.begin() + 16);
+            }
+        }
+        return sent;
+    }
+    QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
+
+    QTemporaryDir dir;
+    std::shared_ptr<hostsim::SimulatedHost> host;
+    std::unique_ptr<clsUSBInterface> link;
+    QPointer<frmGameSetup> window;
+    std::vector<platform::MessageRequest> messages;
+};
+
+TEST_F(GameSetupWindow, OpensOnNodeOneWithTheDesignedControls) {
+    WriteIni("[1234-001]\r\nGameNumber=12\r\nGameGroup=1\r\nNoteInValue=4\r\nDenom=3\r\n"
+             "KeyDown=8\r\nConfig=1\r\n");
+    Open();
+    EXPECT_EQ(window->windowTitle(), "Game Setup");
+    ASSERT_EQ(List("lstNodeNumber")->count(), 6);
+    EXPECT_EQ(List("lstNodeNumber")->item(5)->text(), "6");
+    EXPECT_EQ(window->CurrentNode(), 1);
+    EXPECT_EQ(Game()->text(), "12");
+    EXPECT_EQ(List("lstGameGroup")->currentRow(), 1);
+    EXPECT_EQ(List("lstNoteInValue")->currentRow(), 4);
+    EXPECT_EQ(List("lstDenomination")->currentRow(), 3);
+    EXPECT_EQ(List("lstKeyDown")->currentRow(), 8);
+    EXPECT_TRUE(Find<QCheckBox>("chkKiosk")->isChecked());
+    EXPECT_EQ(List("lstKeyDown")->count(), 16);
+    EXPECT_EQ(List("lstKeyDown")->item(3)->text(), "15 Cents");
+    EXPECT_EQ(List("lstDenomination")->item(6)->text(), "5 Dollars");
+    EXPECT_EQ(Find<QLabel>("lblKeyDown")->text(), "Keydown");
+    EXPECT_EQ(Find<QLabel>("lblGameNumber")->buddy(), Game());
+    EXPECT_FALSE(List("lstGameGroup")->accessibleName().isEmpty());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(host->Requests().empty());
+}
+
+TEST_F(GameSetupWindow, MaxNodeZeroShowsNothingSendsNothingWritesNothing) {
+    ProgramState::Instance().SiteParams.MaxNode = 0;
+    Open();
+    EXPECT_EQ(List("lstNodeNumber")->count(), 0);
+    EXPECT_EQ(window->CurrentNode(), 0);
+    Click("cmdProgramAll");
+    EXPECT_TRUE(host->Requests().empty());
+    Click("cmdOK");
+    Settle();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
+}
+
+TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesAndCancelLosesThem) {
+    Open();
+    ClickRow("lstNodeNumber", 1); // node 2
+    ClickRow("lstDenomination", 5);
+    TypeGame("77");
+    ClickRow("lstGameGroup", 1);
+    ClickKiosk();
+    EXPECT_EQ(Node(2).Denom, 0);  // still in the controls only
+    ClickRow("lstNodeNumber", 4); // node 5
+    EXPECT_EQ(window->CurrentNode(), 5);
+    EXPECT_EQ(Node(2).Denom, 5);
+    EXPECT_EQ(Node(2).GameNumber, 77);
+    EXPECT_EQ(Node(2).GameGroup, 1);
+    EXPECT_EQ(Node(2).Config, 1);
+    EXPECT_EQ(Game()->text(), "0");
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(List("lstDenomination")->currentRow(), 5);
+
+    Click("cmdCancel");
+    Settle();
+    EXPECT_TRUE(window.isNull());
+    Open();
+    EXPECT_EQ(Node(2), NodeRecord{});
+}
+
+TEST_F(GameSetupWindow, OkWritesTheTableToNodeInfoIni) {
+    WriteIni("[Other]\r\nKeep=1\r\n");
+    Open();
+    ClickRow("lstKeyDown", 15);
+    TypeGame("300");
+    Click("cmdOK");
+    Settle();
+    EXPECT_TRUE(window.isNull());
+    const auto load = gamesetup::LoadNodeIni(Path("NodeInfo.ini"), 1234, 6);
+    EXPECT_EQ(load.table[1].KeyDown, 15);
+    EXPECT_EQ(load.table[1].GameNumber, 300);
+    EXPECT_EQ(platform::GetProfileInt("Other", "Keep", 0, Path("NodeInfo.ini")), 1);
+}
+
+TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
+    WriteIni("[1234-003]\r\nGameNumber=40\r\nGameGroup=1\r\nDenom=2\r\n");
+    Open();
+    TypeGame("999");
+    ClickRow("lstDenomination", 6); // also dropped: the entries are not stored
+    Click("cmdAutoSetGameNumber");
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_EQ(Node(n).GameNumber, n);
+        EXPECT_EQ(Node(n).GameGroup, 0);
+    }
+    EXPECT_EQ(Node(1).Denom, 0);
+    EXPECT_EQ(Node(3).Denom, 2);
+    EXPECT_EQ(Game()->text(), "1");
+    EXPECT_EQ(List("lstDenomination")->currentRow(), 0);
+}
+
+TEST_F(GameSetupWindow, SetAllToSelectedCopiesAllButGameNumbers) {
+    WriteIni("[1234-004]\r\nGameNumber=44\r\nGameGroup=1\r\nConfig=1\r\n");
+    Open();
+    ClickRow("lstNodeNumber", 1); // node 2, with changes not yet stored
+    TypeGame("22");
+    ClickRow("lstNoteInValue", 6);
+    ClickRow("lstDenomination", 2);
+    ClickRow("lstKeyDown", 12);
+    Click("cmdSetAllToSelected");
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_EQ(Node(n).NoteInValue, 6) << n;
+        EXPECT_EQ(Node(n).Denom, 2) << n;
+        EXPECT_EQ(Node(n).KeyDown, 12) << n;
+        EXPECT_EQ(Node(n).Config, 0) << n;
+    }
+    EXPECT_EQ(Node(2).GameNumber, 22);
+    EXPECT_EQ(Node(4).GameNumber, 44);
+    EXPECT_EQ(Node(4).GameGroup, 1);
+    EXPECT_EQ(Node(1).GameNumber, 0);
+}
+
+TEST_F(GameSetupWindow, AGameNumberOutOfRangeKeepsTheOperatorOnTheNode) {
+    Open();
+    ClickRow("lstNodeNumber", 1);
+    for (const char* typed : {"32768", "-1", "", "12x"}) {
+        messages.clear();
+        TypeGame(typed);
+        if (QString(typed).isEmpty()) {
+            Game()->clear();
+        }
+        ClickRow("lstNodeNumber", 4);
+        ASSERT_EQ(messages.size(), 1u) << typed;
+        EXPECT_TRUE(LastMessage().contains("node 2")) << LastMessage().toStdString();
+        EXPECT_TRUE(LastMessage().contains("0 to 32767"));
+        EXPECT_EQ(window->CurrentNode(), 2);
+        EXPECT_EQ(List("lstNodeNumber")->currentRow(), 1);
+        EXPECT_EQ(Node(2).GameNumber, 0);
+    }
+    Click("cmdProgramAll");
+    EXPECT_TRUE(host->Requests().empty());
+    TypeGame("32767");
+    ClickRow("lstNodeNumber", 4);
+    EXPECT_EQ(Node(2).GameNumber, 32767);
+}
+
+TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeAndTheRemoteRecordsShowIt) {
+    std::string ini;
+    for (int n = 1; n <= 6; ++n) {
+        const std::string s = "[1234-00" + std::to_string(n) + "]\r\n";
+        ini += s + "GameNumber=" + std::to_string(n * 100) +
+               "\r\nGameGroup=" + std::to_string(n % 2) + "\r\nNoteInValue=" + std::to_string(n) +
+               "\r\nDenom=" + std::to_string(6 - n) + "\r\nKeyDown=" + std::to_string(n + 9) +
+               "\r\nConfig=" + std::to_string(n % 2) + "\r\n";
+    }
+    WriteIni(ini);
+    Open();
+    host->ClearRequests();
+    Click("cmdProgramAll");
+    EXPECT_FALSE(window->Programming());
+
+    const auto sent = NodeMessages();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(host->Requests().size(), 6u);
+    // Node 3: key-down 12, denomination 3, note-in 3, config 1, game 300, group B.
+    EXPECT_EQ(sent[2], (std::vector<std::uint8_t>{8, 7, 3, 0xC3, 0x30, 1, 0x2C, 0x01, 1}));
+    for (int n = 1; n <= 6; ++n) {
+        EXPECT_EQ(sent[static_cast<std::size_t>(n - 1)][2], n);
+    }
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().kind, platform::MessageKind::Information);
+    EXPECT_EQ(LastMessage(), "The host accepted all 6 nodes.");
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    }
+
+    frmDiagnostic diagnostic;
+    for (int n = 1; n <= 6; ++n) {
+        diagnostic.DisplayRemote(static_cast<std::int16_t>(n));
+        auto* output = diagnostic.findChild<QListWidget*>("lstOutput");
+        QStringList lines;
+        for (int i = 0; i < output->count(); ++i) {
+            lines << output->item(i)->text();
+        }
+        const auto value = [&](const QString& label) {
+            for (const QString& line : lines) {
+                if (line.startsWith(label.leftJustified(33, ' '))) {
+                    return line.mid(33);
+                }
+            }
+            return QString("(none)");
+        };
+        EXPECT_EQ(value("Tag 1"), "0xC3");
+        EXPECT_EQ(value("Denomination"), QString::asprintf("%02d", 6 - n));
+        EXPECT_EQ(value("Keydown"), QString::asprintf("%02d", n + 9));
+        EXPECT_EQ(value("Note-In Value"), QString::asprintf("%02d", n));
+        EXPECT_EQ(value("Coin-In Value"), "00");
+        EXPECT_EQ(value("Configuration Flags"), QString::asprintf("0x%02X", n % 2));
+        EXPECT_EQ(value("Game Number"), QString::asprintf("%04d", n * 100));
+        EXPECT_EQ(value("Game Group"), QString::number(n % 2));
+    }
+}
+
+TEST_F(GameSetupWindow, ProgramSelectedSendsTheShownNodeWithItsEntries) {
+    Open();
+    ClickRow("lstNodeNumber", 2); // node 3
+    ClickRow("lstKeyDown", 8);
+    ClickRow("lstDenomination", 3);
+    ClickRow("lstNoteInValue", 4);
+    ClickKiosk();
+    TypeGame("300");
+    host->ClearRequests();
+    Click("cmdProgramSelected");
+    const auto sent = NodeMessages();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (std::vector<std::uint8_t>{8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
+}
+
+TEST_F(GameSetupWindow, AHostThatNeverAnswersEndsInASummaryOfFailures) {
+    ProgramState::Instance().SiteParams.MaxNode = 2;
+    Open();
+    host->OnEachRequest(
+        [](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) { h.DropNextReply(); });
+    Click("cmdProgramAll");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().kind, platform::MessageKind::Warning);
+    EXPECT_EQ(LastMessage(), "No node was programmed: the host accepted none of the 2 nodes.\n"
+                             "\nNode 1: no reply (time-out)"
+                             "\nNode 2: no reply (time-out)");
+    EXPECT_EQ(NodeMessages().size(), 2u); // it went on after the first failure
+}
+
+TEST_F(GameSetupWindow, NodesAboveTheHostsRoomAreReportedAsRefused) {
+    ProgramState::Instance().SiteParams.MaxNode = 129;
+    Open();
+    Click("cmdProgramAll");
+    EXPECT_EQ(NodeMessages().size(), 129u);
+    EXPECT_EQ(LastMessage(), "The host accepted 127 of 129 nodes. These were not programmed:\n"
+                             "\nNode 128: refused by the host (status 1)"
+                             "\nNode 129: refused by the host (status 1)");
+}
+
+TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
+    WriteIni("[1234-002]\r\nDenom=9\r\nKeyDown=20\r\nGameNumber=5\r\n");
+    Open();
+    ASSERT_EQ(messages.size(), 1u); // told once the window is up
+    EXPECT_TRUE(LastMessage().contains("Node 2: Denom 9 (0 to 6)"));
+    EXPECT_TRUE(LastMessage().contains("Node 2: KeyDown 20 (0 to 15)"));
+
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(List("lstDenomination")->currentRow(), -1);
+    EXPECT_EQ(List("lstKeyDown")->currentRow(), -1);
+    EXPECT_EQ(List("lstNoteInValue")->currentRow(), 0);
+    ClickRow("lstNodeNumber", 0); // leaving it keeps the values as they were
+    EXPECT_EQ(Node(2).Denom, 9);
+
+    messages.clear();
+    Click("cmdFileWrite");
+    EXPECT_TRUE(LastMessage().startsWith("Nothing was written"));
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.txt"))));
+
+    Click("cmdProgramAll");
+    std::vector<int> sentNodes;
+    for (const auto& payload : NodeMessages()) {
+        sentNodes.push_back(payload[2]);
+    }
+    EXPECT_EQ(sentNodes, (std::vector<int>{1, 3, 4, 5, 6}));
+    EXPECT_TRUE(LastMessage().contains("Node 2: not sent: Denom 9 (0 to 6), KeyDown 20 (0 to 15)"))
+        << LastMessage().toStdString();
+
+    // Choosing list items mends the node.
+    ClickRow("lstNodeNumber", 1);
+    ClickRow("lstDenomination", 1);
+    ClickRow("lstKeyDown", 2);
+    messages.clear();
+    Click("cmdFileWrite");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("NodeBackup99.bin"))));
+}
+
+TEST_F(GameSetupWindow, ReadFileTakesTheFileAndSaysWhatItSkipped) {
+    Open();
+    Click("cmdFileRead");
+    EXPECT_TRUE(LastMessage().contains("NodeInfo.txt")) << LastMessage().toStdString();
+
+    std::ofstream(Path("NodeInfo.txt"), std::ios::binary)
+        << "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n"
+           "1234\t001\t0042B\t$5.00\t$0.10\t$0.75\t0x01\r\n"
+           "9999\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\r\n"
+           "1234\t003\t0003A\t$0.01\t$0.01\t$0.01\r\n";
+    TypeGame("555"); // not stored: the file's values are shown
+    messages.clear();
+    Click("cmdFileRead");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(LastMessage(), "Read 1 node; skipped 2 lines.\n\n"
+                             "Line 3: site 9999 is not this site (1234)\n"
+                             "Line 4: has 6 fields, 7 expected\n");
+    EXPECT_EQ(Game()->text(), "42");
+    EXPECT_EQ(List("lstGameGroup")->currentRow(), 1);
+    EXPECT_EQ(List("lstNoteInValue")->currentRow(), 6);
+    EXPECT_EQ(List("lstKeyDown")->currentRow(), 7);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
+}
+
+TEST_F(GameSetupWindow, AFailedWriteNamesTheFileAndKeepsTheWindow) {
+    QDir(dir.path()).mkdir("NodeInfo.txt"); // cannot be replaced by a file
+    Open();
+    ClickRow("lstDenomination", 4);
+    Click("cmdFileWrite");
+    EXPECT_TRUE(LastMessage().contains(QString::fromStdString(Path("NodeInfo.txt"))));
+    EXPECT_FALSE(LastMessage().contains("NodeBackup99.bin"));
+    EXPECT_FALSE(window.isNull());
+    EXPECT_EQ(Node(1).Denom, 4);
+
+    QDir(dir.path()).mkdir("NodeInfo.ini");
+    Click("cmdOK");
+    Settle();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(LastMessage().contains(QString::fromStdString(Path("NodeInfo.ini"))));
+}
+
+TEST_F(GameSetupWindow, ABusyLinkRefusesProgrammingBeforeAnythingChanges) {
+    Open();
+    TypeGame("31");
+    LinkSequence other(link.get());
+    ASSERT_TRUE(other.Claimed());
+    Click("cmdProgramAll");
+    Click("cmdProgramSelected");
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(LastMessage(), LinkSequence::kRefusedText);
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_EQ(Node(1).GameNumber, 0); // the entries were not stored either
+    EXPECT_TRUE(Find<QPushButton>("cmdProgramAll")->isEnabled());
+}
+
+} // namespace
