@@ -344,6 +344,36 @@ TEST_F(GameSetupWindow, AHostThatNeverAnswersEndsInASummaryOfFailures) {
     EXPECT_EQ(NodeMessages().size(), 2u); // it went on after the first failure
 }
 
+TEST_F(GameSetupWindow, AQuitStopsProgramAllBetweenNodes) {
+    Open();
+    int requests = 0;
+    host->OnEachRequest([&](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
+        if (++requests == 2) {
+            link->RequestStop();
+        }
+    });
+    Click("cmdProgramAll");
+    EXPECT_EQ(NodeMessages().size(), 2u);
+    EXPECT_TRUE(messages.empty()); // the program is closing: no box
+    const QString status = Find<QLabel>("lblStatus")->text();
+    EXPECT_TRUE(status.startsWith("The host accepted 2 of 6 nodes.")) << status.toStdString();
+    EXPECT_TRUE(status.contains("Node 3: not sent (the program is closing)"));
+    EXPECT_TRUE(LinkLog::Instance().Text().contains("nodes 3 to 6"))
+        << LinkLog::Instance().Text().toStdString();
+    link->ClearStopRequest();
+}
+
+TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
+    Open();
+    host->OnEachRequest(
+        [this](hostsim::SimulatedHost&, std::span<const std::uint8_t>) { window->close(); });
+    Click("cmdProgramAll");
+    EXPECT_EQ(NodeMessages().size(), 1u);
+    Settle();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
+}
+
 TEST_F(GameSetupWindow, NodesAboveTheHostsRoomAreReportedAsRefused) {
     ProgramState::Instance().SiteParams.MaxNode = 129;
     Open();
