@@ -122,13 +122,6 @@ inline constexpr std::array<FieldSpec, 30> kRemoteLayout{{
 inline constexpr std::uint8_t kRemoteTag1 = 0xC3;
 inline constexpr std::uint8_t kRemoteTag2 = 0x3C;
 
-// Record i of the remote node records: the host has room for them up to the
-// first player record.
-constexpr std::int32_t RemoteRecordAddress(int index) {
-    return kRemoteBase + kRemoteRecordSize * index;
-}
-inline constexpr int kRemoteRecordRoom = (kPlayerBase - kRemoteBase) / kRemoteRecordSize;
-
 // Offset of the row labelled `label` in `layout`; a label that is not there
 // fails the build when used in a constant expression.
 template <std::size_t N>

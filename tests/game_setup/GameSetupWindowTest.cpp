@@ -139,6 +139,31 @@ TEST_F(GameSetupWindow, OpensOnNodeOneWithTheDesignedControls) {
     EXPECT_EQ(Find<QLabel>("lblKeyDown")->text(), "Keydown");
     EXPECT_EQ(Find<QLabel>("lblGameNumber")->buddy(), Game());
     EXPECT_FALSE(List("lstGameGroup")->accessibleName().isEmpty());
+    // Keyboard order: the node, its values, then the commands.
+    const QStringList order = {"lstNodeNumber",
+                               "txtGameNumber",
+                               "lstGameGroup",
+                               "lstDenomination",
+                               "lstKeyDown",
+                               "lstNoteInValue",
+                               "chkKiosk",
+                               "cmdProgramSelected",
+                               "cmdProgramAll",
+                               "cmdAutoSetGameNumber",
+                               "cmdSetAllToSelected",
+                               "cmdFileRead",
+                               "cmdFileWrite",
+                               "cmdOK",
+                               "cmdCancel"};
+    QStringList chain;
+    QWidget* w = List("lstNodeNumber");
+    for (int guard = 0; guard < 100 && chain.size() < order.size();
+         ++guard, w = w->nextInFocusChain()) {
+        if (order.contains(w->objectName()) && !chain.contains(w->objectName())) {
+            chain << w->objectName();
+        }
+    }
+    EXPECT_EQ(chain, order);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(host->Requests().empty());
 }
@@ -365,8 +390,14 @@ TEST_F(GameSetupWindow, AQuitStopsProgramAllBetweenNodes) {
 
 TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
     Open();
-    host->OnEachRequest(
-        [this](hostsim::SimulatedHost&, std::span<const std::uint8_t>) { window->close(); });
+    host->OnEachRequest([this](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
+        // No second command can start while nodes are being programmed.
+        for (QPushButton* b : window->findChildren<QPushButton*>()) {
+            EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+        }
+        EXPECT_TRUE(Find<QLabel>("lblStatus")->text().startsWith("Programming node 1 of 6"));
+        window->close();
+    });
     Click("cmdProgramAll");
     EXPECT_EQ(NodeMessages().size(), 1u);
     Settle();
