@@ -119,7 +119,7 @@ protected:
     std::vector<platform::MessageRequest> messages;
 };
 
-TEST_F(GameSetupWindow, OpensOnNodeOneWithTheDesignedControls) {
+TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
     WriteIni("[1234-001]\r\nGameNumber=12\r\nGameGroup=1\r\nNoteInValue=4\r\nDenom=3\r\n"
              "KeyDown=8\r\nConfig=1\r\n");
     Open();
