@@ -1,5 +1,7 @@
 #include "app/ProgramFolder.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -17,7 +19,7 @@ bool CanWriteIn(const QString& folder) {
 }
 
 std::string Clean(const QString& folder) {
-    return QDir::cleanPath(folder).toStdString();
+    return platform::FileNameBytes(QDir::cleanPath(folder));
 }
 
 } // namespace
@@ -26,19 +28,25 @@ ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
                                         const std::string& appDataFolder) {
     if (!requested.empty()) {
-        const QString folder = QDir(QString::fromStdString(requested)).absolutePath();
+        const auto name = platform::QtFileName(requested);
+        if (!name) {
+            return {{},
+                    "the folder name " + requested +
+                        " is not valid in this system's file name encoding (UTF-8)"};
+        }
+        const QString folder = QDir(*name).absolutePath();
         if (!QDir().mkpath(folder) || !CanWriteIn(folder)) {
-            return {{}, "cannot write in the folder " + folder.toStdString()};
+            return {{}, "cannot write in the folder " + platform::FileNameBytes(folder)};
         }
         return {Clean(folder), {}};
     }
-    const QString exeFolder = QString::fromStdString(executableFolder);
+    const QString exeFolder = platform::QtFileName(executableFolder).value_or(QString());
     if (!exeFolder.isEmpty() && CanWriteIn(exeFolder)) {
         return {Clean(exeFolder), {}};
     }
-    const QString dataFolder = QString::fromStdString(appDataFolder);
+    const QString dataFolder = platform::QtFileName(appDataFolder).value_or(QString());
     if (dataFolder.isEmpty() || !QDir().mkpath(dataFolder) || !CanWriteIn(dataFolder)) {
-        return {{}, "cannot write in the application data folder " + dataFolder.toStdString()};
+        return {{}, "cannot write in the application data folder " + appDataFolder};
     }
     return {Clean(dataFolder), {}};
 }

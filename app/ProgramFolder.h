@@ -10,7 +10,10 @@ struct ProgramFolderChoice {
 
 // `requested` (from --folder) when given, created if missing; else the folder
 // of the executable when it is writable (portable use); else the user's
-// application data folder, created on first use.
+// application data folder, created on first use. Folders are the bytes the
+// system sees (platform/SafeFile.h); a requested folder whose name is not
+// valid in the file name encoding is refused rather than read and written
+// under another name.
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
                                         const std::string& appDataFolder);

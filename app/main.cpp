@@ -12,6 +12,7 @@
 #include "hostsim/SimulatedHost.h"
 #include "link/codeFTDIDirect.h"
 #include "platform/DeviceChoice.h"
+#include "platform/SafeFile.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -111,8 +112,8 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/orvane.svg"));
 
     const ProgramFolderChoice folder = ChooseProgramFolder(
-        options.folder, QCoreApplication::applicationDirPath().toStdString(),
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+        options.folder, platform::FileNameBytes(QCoreApplication::applicationDirPath()),
+        platform::FileNameBytes(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     if (folder.folder.empty()) {
         std::cerr << programName << ": " << folder.error << "\n";
         return 1;

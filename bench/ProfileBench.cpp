@@ -18,7 +18,7 @@
 namespace {
 
 constexpr int kNodes = 255;
-constexpr std::array<const char*, 6> kKeys{"GameNumber", "Group",        "Denomination",
+constexpr std::array<const char*, 6> kKeys{"GameNumber", "Group",       "Denomination",
                                            "Keydown",    "NoteInValue", "Kiosk"};
 
 std::string NodeSection(int node) {

@@ -109,5 +109,38 @@ inline constexpr const char* kTextUnencodable =
 
 inline constexpr const char* kNotSavedTitle = "File not written";
 inline constexpr const char* kNotSaved = "The file could not be written:\n%1";
+// A file that could not be read at start-up is never overwritten.
+inline constexpr const char* kNotSavedUnread = "%1 (it could not be read, so it was kept as it is)";
+inline constexpr const char* kNotReadTitle = "File not read";
+inline constexpr const char* kNotRead = "The file could not be read:\n%1";
+
+// What start-up found in Settings.ini and the text files, one line each.
+inline constexpr const char* kStartUpTitle = "Settings and files";
+inline constexpr const char* kStartUpIntro = "Orvane started with these problems:";
+inline constexpr const char* kSettingsUnreadable =
+    "%1 could not be read. The defaults are shown, and the file will not be overwritten.";
+// "SiteParam/PrinterType holds 9; accepted: 0 to 5. 0 is used instead."
+inline constexpr const char* kStoredOutOfRange =
+    "%1 holds \"%2\"; accepted: 0 to %3. %4 is used instead.";
+// "<field>: the stored value "999" is out of range; accepted: 0 to 255. 0 is used instead."
+inline constexpr const char* kStoredParameter =
+    "%1: the stored value \"%2\" %3; accepted: %4. %5 is used instead.";
+inline constexpr const char* kTextUnreadable =
+    "The text file %1 could not be read. Its box is left empty, and the file will not be "
+    "overwritten.";
+inline constexpr const char* kBadFileName =
+    "The file name %1 is not valid in this system's file name encoding. Its box is left empty, "
+    "and no file is written under that name.";
+inline constexpr const char* kSameFileAtStartUp =
+    "The text file %1 is the same file as %2. It is not loaded or saved; choose another file for "
+    "it.";
+inline constexpr const char* kNameRefusedTitle = "File not used";
+inline constexpr const char* kSameFileChosen =
+    "%1 is the same file as %2, which Orvane keeps for something else. Please choose another "
+    "file.";
+inline constexpr const char* kSettingsFileName = "the settings file";
+inline constexpr const char* kNodeFileName = "the node table file";
+inline constexpr const char* kLocationText = "the location text";
+inline constexpr const char* kDisclaimerText = "the disclaimer text";
 
 } // namespace hostconfig::texts

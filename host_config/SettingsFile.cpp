@@ -1,7 +1,8 @@
 #include "host_config/SettingsFile.h"
 
-#include "common/codeWindows.h"
 #include "host_config/MainWindowTexts.h"
+#include "host_config/SiteConfig.h"
+#include "platform/IniProfile.h"
 
 namespace hostconfig {
 
@@ -30,46 +31,73 @@ constexpr std::array<ParameterKey, 9> kParameterKeys{{
     {kSiteParamBonus, "Limit", 0, false, ""},
 }};
 
-long InRangeOr(long value, long low, long high, long fallback) {
-    return value >= low && value <= high ? value : fallback;
+// The default of a key whose stored value is out of range, with a line for
+// the operator.
+long Checked(const platform::ProfileBatch& batch, const char* section, const char* key, long high,
+             long fallback, QStringList* problems) {
+    const long value = batch.GetInt(section, key, fallback);
+    if (value >= 0 && value <= high) {
+        return value;
+    }
+    if (problems != nullptr) {
+        *problems << QString(texts::kStoredOutOfRange)
+                         .arg(QString::fromStdString(std::string(section) + "/" + key),
+                              QString::fromStdString(batch.GetString(section, key, "")))
+                         .arg(high)
+                         .arg(fallback);
+    }
+    return fallback;
 }
 
 } // namespace
 
-MainSettings ReadMainSettings(const std::string& path, const std::string& folder) {
+MainSettings ReadMainSettings(const std::string& path, const std::string& folder,
+                              QStringList* problems) {
+    const platform::ProfileBatch batch(path);
+    if (!batch.Readable() && problems != nullptr) {
+        *problems << QString(texts::kSettingsUnreadable).arg(QString::fromUtf8(path));
+    }
     MainSettings s;
     s.LocationFileName =
-        ReadIniString(kSettings, "LocationFileName", folder + "/" + texts::kLocationFile, path);
+        batch.GetString(kSettings, "LocationFileName", folder + "/" + texts::kLocationFile);
     s.DisclaimerFileName =
-        ReadIniString(kSettings, "DisclaimerFileName", folder + "/" + texts::kDisclaimerFile, path);
-    s.PrinterType =
-        static_cast<int>(InRangeOr(ReadIniInteger(kSiteParam, "PrinterType", 0, path), 0, 5, 0));
-    s.GlobalOptions = static_cast<std::uint8_t>(
-        InRangeOr(ReadIniInteger(kSiteParam, "GlobalOptions", 0, path), 0, 255, 0));
+        batch.GetString(kSettings, "DisclaimerFileName", folder + "/" + texts::kDisclaimerFile);
+    s.PrinterType = static_cast<int>(Checked(batch, kSiteParam, "PrinterType", 5, 0, problems));
+    s.GlobalOptions =
+        static_cast<std::uint8_t>(Checked(batch, kSiteParam, "GlobalOptions", 255, 0, problems));
+    std::array<QString, kParameterCount> boxes;
     for (std::size_t n = 0; n < kParameterKeys.size(); ++n) {
         const ParameterKey& k = kParameterKeys[n];
-        s.Parameters[n] =
-            k.isText ? ReadIniString(k.section, k.key, k.defaultText, path)
-                     : std::to_string(ReadIniInteger(k.section, k.key, k.defaultValue, path));
+        s.Parameters[n] = k.isText ? batch.GetString(k.section, k.key, k.defaultText)
+                                   : std::to_string(batch.GetInt(k.section, k.key, k.defaultValue));
+        boxes[n] = QString::fromStdString(s.Parameters[n]);
     }
-    s.KioskNoteInValue = static_cast<int>(
-        InRangeOr(ReadIniInteger(kSiteParam, "KioskNoteInValue", 0, path), 0, 6, 0));
+    for (const FieldError& e : ValidateParameters(boxes)) {
+        const ParameterKey& k = kParameterKeys[static_cast<std::size_t>(e.box)];
+        const std::string fallback = k.isText ? k.defaultText : std::to_string(k.defaultValue);
+        if (problems != nullptr) {
+            *problems << QString(texts::kStoredParameter)
+                             .arg(e.field, boxes[static_cast<std::size_t>(e.box)], e.problem,
+                                  e.accepted, QString::fromStdString(fallback));
+        }
+        s.Parameters[static_cast<std::size_t>(e.box)] = fallback;
+    }
+    s.KioskNoteInValue =
+        static_cast<int>(Checked(batch, kSiteParam, "KioskNoteInValue", 6, 0, problems));
     return s;
 }
 
 bool WriteMainSettings(const MainSettings& s, const std::string& path) {
-    bool ok = WriteIniString(kSettings, "LocationFileName", s.LocationFileName, path);
-    ok = WriteIniString(kSettings, "DisclaimerFileName", s.DisclaimerFileName, path) && ok;
-    ok = WriteIniString(kSiteParam, "PrinterType", std::to_string(s.PrinterType), path) && ok;
-    ok = WriteIniString(kSiteParam, "GlobalOptions", std::to_string(s.GlobalOptions), path) && ok;
+    platform::ProfileBatch batch(path);
+    bool ok = batch.Write(kSettings, "LocationFileName", s.LocationFileName);
+    ok = batch.Write(kSettings, "DisclaimerFileName", s.DisclaimerFileName) && ok;
+    ok = batch.Write(kSiteParam, "PrinterType", std::to_string(s.PrinterType)) && ok;
+    ok = batch.Write(kSiteParam, "GlobalOptions", std::to_string(s.GlobalOptions)) && ok;
     for (std::size_t n = 0; n < kParameterKeys.size(); ++n) {
-        ok = WriteIniString(kParameterKeys[n].section, kParameterKeys[n].key, s.Parameters[n],
-                            path) &&
-             ok;
+        ok = batch.Write(kParameterKeys[n].section, kParameterKeys[n].key, s.Parameters[n]) && ok;
     }
-    ok = WriteIniString(kSiteParam, "KioskNoteInValue", std::to_string(s.KioskNoteInValue), path) &&
-         ok;
-    return ok;
+    ok = batch.Write(kSiteParam, "KioskNoteInValue", std::to_string(s.KioskNoteInValue)) && ok;
+    return ok && batch.Commit();
 }
 
 } // namespace hostconfig

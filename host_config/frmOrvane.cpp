@@ -11,6 +11,7 @@
 #include "link/clsUSBInterface.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/SafeFile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -106,7 +107,9 @@ void frmOrvane::StartUp() {
 
     ProgramState& state = ProgramState::Instance();
     state.SetProgramFolder(state.ProgramFolder);
-    const MainSettings s = ReadMainSettings(state.SettingsPath, state.ProgramFolder);
+    startUpProblems_.clear();
+    const MainSettings s =
+        ReadMainSettings(state.SettingsPath, state.ProgramFolder, &startUpProblems_);
     locationFileName_ = s.LocationFileName;
     disclaimerFileName_ = s.DisclaimerFileName;
     printerType_ = s.PrinterType;
@@ -124,8 +127,7 @@ void frmOrvane::StartUp() {
     for (int n = 1; n <= 3; ++n) {
         optPrinter[static_cast<std::size_t>(n)]->setEnabled(false);
     }
-    FileLoadSave(0, locationFileName_);
-    FileLoadSave(2, disclaimerFileName_);
+    LoadTicketTextsAtStartUp();
     // Filling the controls marked every part as changed; nothing is yet.
     for (QCheckBox* box : chkSend) {
         box->setChecked(false);
@@ -142,6 +144,51 @@ void frmOrvane::StartUp() {
     });
 
     SetParameters();
+
+    if (!startUpProblems_.isEmpty()) {
+        // Shown once the window is up, so the operator sees what it is about.
+        QTimer::singleShot(0, this, [this] {
+            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kStartUpTitle,
+                                         QString(t::kStartUpIntro) + QStringLiteral("\n\n") +
+                                             startUpProblems_.join(QChar('\n'))});
+        });
+    }
+}
+
+QString frmOrvane::OtherUseOf(std::size_t n, const std::string& fileName) const {
+    const ProgramState& state = ProgramState::Instance();
+    if (platform::SameFile(fileName, state.SettingsPath)) {
+        return t::kSettingsFileName;
+    }
+    if (platform::SameFile(fileName, state.NodeFilePath)) {
+        return t::kNodeFileName;
+    }
+    const std::string& other = n == 0 ? disclaimerFileName_ : locationFileName_;
+    if (platform::SameFile(fileName, other)) {
+        return n == 0 ? t::kDisclaimerText : t::kLocationText;
+    }
+    return {};
+}
+
+void frmOrvane::LoadTicketTextsAtStartUp() {
+    for (std::size_t n = 0; n < 2; ++n) {
+        const std::string& fileName = n == 0 ? locationFileName_ : disclaimerFileName_;
+        const QString shown = QString::fromUtf8(fileName);
+        QString problem;
+        if (!platform::QtFileName(fileName)) {
+            problem = QString(t::kBadFileName).arg(shown);
+        } else if (QString other = OtherUseOf(n, fileName);
+                   !other.isEmpty() && (n == 1 || other != t::kDisclaimerText)) {
+            // When both texts name one file, the location text keeps it.
+            problem = QString(t::kSameFileAtStartUp).arg(shown, other);
+        } else if (!FileLoadSave(static_cast<int>(2 * n), fileName)) {
+            problem = QString(t::kTextUnreadable).arg(shown);
+        }
+        if (!problem.isEmpty()) {
+            startUpProblems_ << problem;
+            keptFiles_[n] = fileName;
+        }
+    }
 }
 
 bool frmOrvane::ShutDownMustWait() const {
@@ -198,13 +245,19 @@ void frmOrvane::ShutDown() {
     s.KioskNoteInValue = cboKioskNoteInValue->currentIndex();
     QStringList failed;
     if (!WriteMainSettings(s, state.SettingsPath)) {
-        failed << QString::fromStdString(state.SettingsPath);
+        failed << QString::fromUtf8(state.SettingsPath);
     }
-    if (!FileLoadSave(1, locationFileName_)) {
-        failed << QString::fromStdString(locationFileName_);
-    }
-    if (!FileLoadSave(3, disclaimerFileName_)) {
-        failed << QString::fromStdString(disclaimerFileName_);
+    for (std::size_t n = 0; n < 2; ++n) {
+        const std::string& fileName = n == 0 ? locationFileName_ : disclaimerFileName_;
+        const QString shown = QString::fromUtf8(fileName);
+        if (!keptFiles_[n].empty() && keptFiles_[n] == fileName) {
+            // Never written over; an edit that is lost is said so.
+            if (txtHeaderFooter[n]->toPlainText() != ticketSources_[n].shownText) {
+                failed << QString(t::kNotSavedUnread).arg(shown);
+            }
+        } else if (!FileLoadSave(static_cast<int>(2 * n + 1), fileName)) {
+            failed << shown;
+        }
     }
     if (!failed.isEmpty()) {
         const QString text = QString(t::kNotSaved).arg(failed.join(QChar('\n')));
@@ -461,28 +514,59 @@ void frmOrvane::cmdProgram_Click() {
 // ------------------------------------------------------------------- files
 
 bool frmOrvane::FileLoadSave(int fileAction, const std::string& sFileName) {
-    QPlainTextEdit* box = txtHeaderFooter[fileAction < 2 ? 0 : 1];
+    const std::size_t n = fileAction < 2 ? 0 : 1;
+    QPlainTextEdit* box = txtHeaderFooter[n];
+    TicketSource& source = ticketSources_[n];
     if (fileAction == 1 || fileAction == 3) {
-        return SaveTicketText(sFileName, box->toPlainText());
+        const QString text = box->toPlainText();
+        if (source.fromFile && text == source.shownText) {
+            return SaveTicketBytes(sFileName, source.bytes);
+        }
+        return SaveTicketText(sFileName, text, source.form);
     }
-    if (const auto text = LoadTicketText(sFileName)) {
-        box->setPlainText(*text);
+    LoadedTicketText loaded = LoadTicketText(sFileName);
+    if (loaded.outcome == platform::FileRead::Missing) {
+        return true;
     }
+    if (loaded.outcome == platform::FileRead::Unreadable) {
+        return false;
+    }
+    box->setPlainText(loaded.text);
+    source = {loaded.form, std::move(loaded.bytes), box->toPlainText(), true};
     return true;
 }
 
 void frmOrvane::cmdFileOps_Click(int n) {
-    const bool location = n < 2;
-    std::string& fileName = location ? locationFileName_ : disclaimerFileName_;
-    const platform::FileDialogRequest request{n % 2 == 0 ? platform::FileDialogKind::Open
-                                                         : platform::FileDialogKind::Save,
-                                              t::kFileDialogTitles[static_cast<std::size_t>(n)],
-                                              t::kFileFilter, QString::fromStdString(fileName)};
+    const std::size_t box = n < 2 ? 0 : 1;
+    std::string& fileName = box == 0 ? locationFileName_ : disclaimerFileName_;
+    const platform::FileDialogRequest request{
+        n % 2 == 0 ? platform::FileDialogKind::Open : platform::FileDialogKind::Save,
+        t::kFileDialogTitles[static_cast<std::size_t>(n)], t::kFileFilter,
+        platform::QtFileName(fileName).value_or(QString())};
     const QString chosen = platform::ShowFileDialog(this, request);
     if (chosen.isEmpty()) {
         return;
     }
-    fileName = chosen.toStdString();
+    const std::string chosenName = platform::FileNameBytes(chosen);
+    if (const QString other = OtherUseOf(box, chosenName); !other.isEmpty()) {
+        platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNameRefusedTitle,
+                                     QString(t::kSameFileChosen).arg(chosen, other)});
+        return;
+    }
+    if (n % 2 == 0) {
+        // A file that cannot be read is not taken on: its name would have it
+        // overwritten at shut-down.
+        if (!FileLoadSave(n, chosenName)) {
+            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotReadTitle,
+                                         QString(t::kNotRead).arg(chosen)});
+            return;
+        }
+        fileName = chosenName;
+        keptFiles_[box].clear();
+        return;
+    }
+    fileName = chosenName;
+    keptFiles_[box].clear();
     if (!FileLoadSave(n, fileName)) {
         platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle,
                                      QString(t::kNotSaved).arg(chosen)});

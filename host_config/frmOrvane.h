@@ -6,6 +6,7 @@
 // files, the device link); closing it is the shut-down.
 
 #include "host_config/SiteConfig.h"
+#include "host_config/TicketTextFile.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -63,8 +64,15 @@ public:
     void SendDateTime();
     void SendHeaderFooter(int choice, const QString& sText);
     // FileAction 0 load location, 1 save location, 2 load disclaimer,
-    // 3 save disclaimer. False when a save could not be written.
+    // 3 save disclaimer. False when a save could not be written or an
+    // existing file could not be read (the box then keeps its text). A text
+    // saved unedited goes back byte for byte; an edited one in the form it
+    // was read in. File names are the bytes the system sees.
     bool FileLoadSave(int fileAction, const std::string& sFileName);
+
+    // What start-up found wrong with Settings.ini and the text files, one
+    // line each (also shown to the operator once the window is up).
+    const QStringList& StartUpProblems() const { return startUpProblems_; }
 
     std::uint8_t GlobalOptions() const { return globalOptions_; }
     int PrinterType() const { return printerType_; }
@@ -99,6 +107,12 @@ private:
     QStringList ParameterProblems() const;
     QStringList TicketTextProblems() const;
     void Refuse(const char* intro, const QStringList& problems);
+    // Loads the text files named in Settings.ini, refusing names that lead
+    // to another file of the program or cannot be used.
+    void LoadTicketTextsAtStartUp();
+    // What else `fileName` is, when it leads to a file the program keeps for
+    // something other than box `n`'s text; empty when nothing.
+    QString OtherUseOf(std::size_t n, const std::string& fileName) const;
 
     // Controls, named as in the window's table.
     std::array<QCheckBox*, 8> chkOptions{};
@@ -121,6 +135,20 @@ private:
     std::uint8_t globalOptions_ = 0;
     std::string locationFileName_;
     std::string disclaimerFileName_;
+
+    // Where each box's text came from, so an unedited text goes back as it
+    // was and an edited one in the same form.
+    struct TicketSource {
+        hostconfig::TicketTextForm form;
+        std::string bytes;
+        QString shownText; // the box's text right after loading
+        bool fromFile = false;
+    };
+    std::array<TicketSource, 2> ticketSources_{};
+    // A text file that must not be written at shut-down (it could not be
+    // read, or its name is unusable or another file's); empty when none.
+    std::array<std::string, 2> keptFiles_{};
+    QStringList startUpProblems_;
 
     std::unique_ptr<clsUSBInterface> link_;
     std::array<ToolWindowFactory, 5> toolFactories_{};

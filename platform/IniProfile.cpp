@@ -111,7 +111,7 @@ long LeadingInteger(std::string_view text, long defaultValue) {
 }
 
 struct Line {
-    std::string text; // without its line end
+    std::string text;     // without its line end
     std::string_view end; // "\n", "\r\n", "\r", or "" for a last line without one
 };
 
@@ -144,8 +144,8 @@ public:
                 line.text = data.substr(start);
             } else {
                 line.text = data.substr(start, stop - start);
-                const bool crlf = data[stop] == '\r' && stop + 1 < data.size() &&
-                                  data[stop + 1] == '\n';
+                const bool crlf =
+                    data[stop] == '\r' && stop + 1 < data.size() && data[stop + 1] == '\n';
                 line.end = crlf ? kCrLf : data[stop] == '\r' ? kCr : kLf;
                 next = stop + line.end.size();
             }
@@ -160,8 +160,7 @@ public:
         }
     }
 
-    std::optional<std::string_view> Find(const std::string& section,
-                                         const std::string& key) const {
+    std::optional<std::string_view> Find(const std::string& section, const std::string& key) const {
         const auto named = byName_.find(Lower(section));
         if (named == byName_.end()) {
             return std::nullopt;

@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 SaveFault nextFault = SaveFault::None;
+std::string faultyFile;
 
 // Where a name leads: the file itself when it exists (links resolved), else
 // the name it would be created under in its resolved folder.
@@ -73,8 +74,11 @@ FileRead ReadWholeFile(const std::string& fileName, std::string& contents) {
 }
 
 bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8_t> contents) {
-    const SaveFault fault = nextFault;
-    nextFault = SaveFault::None;
+    SaveFault fault = SaveFault::None;
+    if (nextFault != SaveFault::None && (faultyFile.empty() || faultyFile == fileName)) {
+        fault = nextFault;
+        nextFault = SaveFault::None;
+    }
     const auto name = QtFileName(fileName);
     if (!name) {
         return false;
@@ -101,7 +105,8 @@ bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8
 
 bool WriteFileAtomically(const std::string& fileName, const std::string& contents) {
     return WriteFileAtomically(
-        fileName, std::span(reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()));
+        fileName,
+        std::span(reinterpret_cast<const std::uint8_t*>(contents.data()), contents.size()));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -122,8 +127,9 @@ bool SameFile(const std::string& a, const std::string& b) {
     return Destination(*nameA) == Destination(*nameB);
 }
 
-void SetSaveFaultForTesting(SaveFault fault) {
+void SetSaveFaultForTesting(SaveFault fault, const std::string& fileName) {
     nextFault = fault;
+    faultyFile = fileName;
 }
 
 } // namespace platform

@@ -49,12 +49,13 @@ bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8
 // name is unusable or names no existing file and the names differ.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Tests make the next replace fail as a crash or a full disk would.
+// Tests make the next replace of `fileName` (of any file when empty) fail
+// as a crash or a full disk would.
 enum class SaveFault {
     None,
     HalfWay, // the write stops after half of the bytes
     AtRename // everything is written, the final rename fails
 };
-void SetSaveFaultForTesting(SaveFault fault);
+void SetSaveFaultForTesting(SaveFault fault, const std::string& fileName = {});
 
 } // namespace platform

@@ -41,4 +41,18 @@ TEST(ProgramFolder, UnusableRequestedFolderIsAnError) {
     EXPECT_FALSE(choice.error.empty());
 }
 
+TEST(ProgramFolder, AFolderNameTheFileNameEncodingCannotCarryIsRefused) {
+    QTemporaryDir tmp;
+    const std::string latin1 = tmp.path().toStdString() + "/caf\xE9";
+    const auto choice = ChooseProgramFolder(latin1, "", "");
+    EXPECT_TRUE(choice.folder.empty());
+    EXPECT_NE(choice.error.find("not valid in this system's file name encoding"),
+              std::string::npos);
+    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
+        << "no folder of another name is made";
+
+    const std::string utf8 = tmp.path().toStdString() + "/caf\xC3\xA9";
+    EXPECT_EQ(ChooseProgramFolder(utf8, "", "").folder, utf8);
+}
+
 } // namespace

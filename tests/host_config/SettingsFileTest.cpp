@@ -4,9 +4,13 @@
 
 #include "common/codeWindows.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 using namespace hostconfig;
 
@@ -52,4 +56,37 @@ TEST(SettingsFile, WritesBoxesAsTypedAndKeepsOtherSections) {
     EXPECT_EQ(back.Parameters[7], "50");
 
     EXPECT_FALSE(WriteMainSettings(s, dir.filePath("no/such/dir/Settings.ini").toStdString()));
+}
+
+TEST(SettingsFile, StoredValuesOutOfRangeAreReportedWithFieldAndValue) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("Settings.ini").toStdString();
+    std::ofstream(path) << "[SiteParam]\nMaxNode=256\nCardPrefix=32767\nKioskNoteInValue=7\n"
+                           "[SiteParamBonus]\nRefill=328\nLimit=2147483647\n";
+    QStringList problems;
+    const MainSettings s = ReadMainSettings(path, "/prog", &problems);
+    ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
+    EXPECT_TRUE(problems[0].contains("Max Node")) << problems[0].toStdString();
+    EXPECT_TRUE(problems[0].contains("\"256\""));
+    EXPECT_TRUE(problems[0].contains("0 is used instead"));
+    EXPECT_TRUE(problems[1].contains("\"328\""));
+    EXPECT_TRUE(problems[1].contains("50 is used instead"));
+    EXPECT_TRUE(problems[2].contains("KioskNoteInValue holds \"7\""));
+    EXPECT_EQ(s.Parameters[0], "0");
+    EXPECT_EQ(s.Parameters[1], "32767") << "the largest prefix is fine";
+    EXPECT_EQ(s.Parameters[7], "50");
+    EXPECT_EQ(s.Parameters[8], "2147483647");
+}
+
+TEST(SettingsFile, AFileThatCannotBeReadIsReportedAndKept) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("Settings.ini").toStdString();
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(path)));
+    QStringList problems;
+    const MainSettings s = ReadMainSettings(path, "/prog", &problems);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains("could not be read"));
+    EXPECT_EQ(s.Parameters[1], "1234");
+    EXPECT_FALSE(WriteMainSettings(s, path));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isDir());
 }

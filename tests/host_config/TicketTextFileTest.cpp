@@ -37,13 +37,35 @@ TEST(TicketTextFile, SavingAndLoadingAgainNeverGrows) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(start.data(), static_cast<qint64>(start.size()));
         f.close();
-        const QString first = LoadTicketText(path).value();
+        const QString first = LoadTicketText(path).text;
         for (int round = 0; round < 4; ++round) {
-            ASSERT_TRUE(SaveTicketText(path, LoadTicketText(path).value()));
+            ASSERT_TRUE(SaveTicketText(path, LoadTicketText(path).text));
         }
-        EXPECT_EQ(LoadTicketText(path).value(), first) << start;
+        EXPECT_EQ(LoadTicketText(path).text, first) << start;
         EXPECT_EQ(QFile(QString::fromStdString(path)).size(),
                   static_cast<qint64>(TicketTextFileContents(first).size()));
     }
-    EXPECT_FALSE(LoadTicketText(dir.filePath("missing.txt").toStdString()).has_value());
+    EXPECT_EQ(LoadTicketText(dir.filePath("missing.txt").toStdString()).outcome,
+              platform::FileRead::Missing);
+}
+
+TEST(TicketTextFile, AnEditedTextKeepsTheFormItWasReadIn) {
+    EXPECT_EQ(TicketTextFormOf("A\nB\n"),
+              (TicketTextForm{TicketTextForm::Encoding::Utf8, false, "\n"}));
+    EXPECT_EQ(TicketTextFormOf("A\rB"),
+              (TicketTextForm{TicketTextForm::Encoding::Utf8, false, "\r"}));
+    EXPECT_EQ(TicketTextFormOf("\xEF\xBB\xBFX\r\n"),
+              (TicketTextForm{TicketTextForm::Encoding::Utf8, true, "\r\n"}));
+    EXPECT_EQ(TicketTextFormOf("Caf\xE9"),
+              (TicketTextForm{TicketTextForm::Encoding::Latin1, false, "\r\n"}));
+
+    const TicketTextForm latin1{TicketTextForm::Encoding::Latin1, false, "\n"};
+    EXPECT_EQ(TicketTextFileContents(QString::fromUtf8("Caf\u00e9\nOl\u00e9"), latin1),
+              "Caf\xE9\nOl\xE9\n");
+    // A character Latin-1 cannot hold: the file becomes UTF-8 rather than
+    // lose it.
+    EXPECT_EQ(TicketTextFileContents(QString::fromUtf8("\u20ac 5"), latin1), "\xE2\x82\xAC 5\n");
+    const TicketTextForm marked{TicketTextForm::Encoding::Utf8, true, "\r\n"};
+    EXPECT_EQ(TicketTextFileContents("A\nB", marked), "\xEF\xBB\xBF"
+                                                      "A\r\nB\r\n");
 }

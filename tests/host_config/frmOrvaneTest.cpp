@@ -524,7 +524,7 @@ TEST_F(MainWindowTest, FileButtonsGoThroughTheDialog) {
     EXPECT_EQ(dialogs[1].title, "Save Location Text");
     EXPECT_EQ(dialogs[1].kind, platform::FileDialogKind::Save);
     EXPECT_EQ(dialogs[1].initialFileName, other);
-    EXPECT_EQ(ReadFile(other), "Line 1\r\nLine 2\r\n");
+    EXPECT_EQ(ReadFile(other), "Line 1\nLine 2") << "not edited: kept as it was";
     dialogAnswers.push_back(other);
     Click(&w, "cmdFileOps_0");
     EXPECT_EQ(Ticket(&w, 0)->toPlainText(), "Line 1\nLine 2");

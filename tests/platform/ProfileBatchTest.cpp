@@ -110,8 +110,9 @@ TEST_F(ProfileBatchTest, EveryKindOfLineEndEndsALineForReadsAndWrites) {
 
 TEST_F(ProfileBatchTest, NulBytesHideNothingFromTheReaderAndSurviveWrites) {
     const std::string path = PathOf("Settings.ini");
-    const std::string original = std::string("[SiteParam]\nMaxNode=12\0junk\nCardPrefix=777\n", 42) +
-                                 std::string("; \0 comment\n[SiteParamBonus]\nOdds=900\n", 37);
+    const std::string original =
+        std::string("[SiteParam]\nMaxNode=12\0junk\nCardPrefix=777\n", 42) +
+        std::string("; \0 comment\n[SiteParamBonus]\nOdds=900\n", 37);
     Store(path, original);
     EXPECT_EQ(GetProfileString("SiteParam", "MaxNode", "", path), "12");
     EXPECT_EQ(GetProfileInt("SiteParam", "CardPrefix", 1234, path), 777);
@@ -156,9 +157,27 @@ TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
     ASSERT_TRUE(dir.isValid());
     const std::string path = dir.filePath("Random.ini").toStdString();
     const std::vector<std::string> names{"A", "a", "Node1", "NODE1", "Settings", "x y"};
-    const std::vector<std::string> pieces{
-        "[", "]", "=", ";", "#", " ", "\t", "\r", "\n", "\r\n", std::string(1, '\0'),
-        "\xEF\xBB\xBF", "\xE9", "A", "a", "Node1", "x y", "Settings", "value", "12", "-3"};
+    const std::vector<std::string> pieces{"[",
+                                          "]",
+                                          "=",
+                                          ";",
+                                          "#",
+                                          " ",
+                                          "\t",
+                                          "\r",
+                                          "\n",
+                                          "\r\n",
+                                          std::string(1, '\0'),
+                                          "\xEF\xBB\xBF",
+                                          "\xE9",
+                                          "A",
+                                          "a",
+                                          "Node1",
+                                          "x y",
+                                          "Settings",
+                                          "value",
+                                          "12",
+                                          "-3"};
     const auto lines = [](const std::string& text) {
         std::vector<std::string> out;
         std::string line;
@@ -203,8 +222,8 @@ TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
             } else if (random() % 3 == 0) {
                 original += "[" + names[random() % names.size()] + "]\n";
             } else {
-                original += names[random() % names.size()] + "=" + pieces[random() % pieces.size()] +
-                            (random() % 2 ? "\n" : "\r\n");
+                original += names[random() % names.size()] + "=" +
+                            pieces[random() % pieces.size()] + (random() % 2 ? "\n" : "\r\n");
             }
         }
         std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
@@ -245,9 +264,9 @@ TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
             const auto equals = line.find('=');
             bool entryOfWrittenKey = false;
             for (const auto& [sectionKey, value] : written) {
-                entryOfWrittenKey = entryOfWrittenKey ||
-                                    (equals != std::string::npos &&
-                                     lower(trim(line.substr(0, equals))) == sectionKey.second);
+                entryOfWrittenKey =
+                    entryOfWrittenKey || (equals != std::string::npos &&
+                                          lower(trim(line.substr(0, equals))) == sectionKey.second);
             }
             if (!entryOfWrittenKey) {
                 kept.push_back(line);
