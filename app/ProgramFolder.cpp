@@ -50,3 +50,19 @@ ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
     }
     return {Clean(dataFolder), {}};
 }
+
+std::string PortableFolderCandidate(const std::string& executableFolder,
+                                    const std::string& installedFolder) {
+    if (executableFolder.empty() || installedFolder.empty()) {
+        return executableFolder;
+    }
+    // Canonical paths see through /bin -> usr/bin and other symlinks; a
+    // folder that does not exist has none and is compared as written.
+    auto canonical = [](const std::string& path) {
+        const QString text = platform::QtFileName(path).value_or(QString());
+        const QString resolved = QFileInfo(text).canonicalFilePath();
+        return resolved.isEmpty() ? QDir::cleanPath(text) : resolved;
+    };
+    return canonical(executableFolder) == canonical(installedFolder) ? std::string{}
+                                                                     : executableFolder;
+}

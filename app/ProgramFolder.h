@@ -17,3 +17,10 @@ struct ProgramFolderChoice {
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
                                         const std::string& appDataFolder);
+
+// The executable's folder as a candidate for portable use, or empty when the
+// executable runs from the folder it was installed to (e.g. /usr/bin): an
+// installed program never keeps its files among the system's executables,
+// not even when run by a user who could write there.
+std::string PortableFolderCandidate(const std::string& executableFolder,
+                                    const std::string& installedFolder);

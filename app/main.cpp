@@ -24,6 +24,9 @@
 #include <iostream>
 #include <memory>
 
+#ifndef ORVANE_INSTALLED_BINDIR
+#define ORVANE_INSTALLED_BINDIR ""
+#endif
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "0.0.0"
 #endif
@@ -112,7 +115,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon(":/orvane.svg"));
 
     const ProgramFolderChoice folder = ChooseProgramFolder(
-        options.folder, platform::FileNameBytes(QCoreApplication::applicationDirPath()),
+        options.folder,
+        PortableFolderCandidate(platform::FileNameBytes(QCoreApplication::applicationDirPath()),
+                                ORVANE_INSTALLED_BINDIR),
         platform::FileNameBytes(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     if (folder.folder.empty()) {
         std::cerr << programName << ": " << folder.error << "\n";
