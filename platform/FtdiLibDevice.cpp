@@ -102,8 +102,24 @@ FT_STATUS FtdiLibDevice::Open(int index, FT_HANDLE& handle) {
         return configured;
     }
     received_.clear();
+    ReadStrings();
     handle = handle_.Issue();
     return FT_OK;
+}
+
+void FtdiLibDevice::ReadStrings() {
+    // The strings say which bridge is in use; a chip without them is still
+    // usable, so a failure leaves them empty.
+    std::array<char, 128> product{};
+    std::array<char, 128> serial{};
+    libusb_device* const device = libusb_get_device(context_->usb_dev);
+    if (device != nullptr &&
+        ftdi_usb_get_strings2(context_.get(), device, nullptr, 0, product.data(),
+                              static_cast<int>(product.size()), serial.data(),
+                              static_cast<int>(serial.size())) == 0) {
+        product_ = product.data();
+        serial_ = serial.data();
+    }
 }
 
 FT_STATUS FtdiLibDevice::OpenByIndex(int index) {
@@ -151,6 +167,8 @@ FT_STATUS FtdiLibDevice::Close(FT_HANDLE handle) {
     }
     handle_.Release();
     received_.clear();
+    product_.clear();
+    serial_.clear();
     return ftdi_usb_close(context_.get()) == 0 ? FT_OK : FT_IO_ERROR;
 }
 

@@ -35,6 +35,12 @@ public:
     FT_STATUS GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) override;
     FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) override;
 
+    // The open device's product description and serial number as libftdi1
+    // reads them from its string descriptors ("FT232R USB UART",
+    // "A50285BI"); empty while no device is open or when the chip has none.
+    const std::string& ProductDescription() const { return product_; }
+    const std::string& SerialNumber() const { return serial_; }
+
 private:
     struct ContextDeleter {
         void operator()(ftdi_context* context) const;
@@ -47,10 +53,13 @@ private:
     // One read from the chip into the receive buffer; returns after about
     // one latency period when the chip has nothing to send.
     FT_STATUS FillReceived();
+    void ReadStrings();
 
     std::string description_;
     std::unique_ptr<ftdi_context, ContextDeleter> context_;
     std::vector<std::uint8_t> received_;
+    std::string product_;
+    std::string serial_;
     DeviceHandle handle_;
 };
 

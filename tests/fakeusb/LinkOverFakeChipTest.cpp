@@ -1,0 +1,95 @@
+// The device link over the libftdi1 backend, end to end: the same exchanges
+// as over the pseudo-terminal, through the real libftdi1 and a software
+// FT232R, plus a cable pulled out in the middle of an exchange.
+#include "tests/fakeusb/FakeFt232r.h"
+
+#include "common/LinkLog.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/FtdiLibDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class LinkOverFakeChip : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fakeusb::Plug(host);
+        FtHandle = 0;
+        SetFtdiBackend(std::make_shared<platform::FtdiLibDevice>());
+        link = std::make_unique<clsUSBInterface>();
+        ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
+        LinkLog::Instance().Clear();
+    }
+    void TearDown() override {
+        link.reset();
+        SetFtdiBackend(nullptr);
+        EXPECT_EQ(fakeusb::OpenHandles(), 0) << "the link left the device open";
+        fakeusb::Reset();
+    }
+    std::string Log() const { return LinkLog::Instance().Text().toStdString(); }
+
+    std::shared_ptr<hostsim::SimulatedHost> host = std::make_shared<hostsim::SimulatedHost>(false);
+    std::unique_ptr<clsUSBInterface> link;
+};
+
+TEST_F(LinkOverFakeChip, WritesAndReadsHostMemory) {
+    std::array<std::uint8_t, 70> block{};
+    block[0] = 0x00; // address 0x8400, the footer text
+    block[1] = 0x84;
+    block[4] = 64;
+    const std::string text = "THANK YOU FOR PLAYING";
+    std::copy(text.begin(), text.end(), block.begin() + 6);
+    link->SendMessage(1, 79, 2, block);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
+
+    const auto reply = link->NovRamRead(0x8400, 64);
+    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
+    EXPECT_EQ(std::string(reply.begin() + 13, reply.begin() + 13 + text.size()), text);
+    EXPECT_EQ(reply[13 + text.size()], 0);
+    // The frame went out byte for byte as the link built it.
+    const auto& out = fakeusb::Chip().bytesOut;
+    ASSERT_GE(out.size(), 15u);
+    EXPECT_EQ(out[out.size() - 15], 1);  // DeviceID
+    EXPECT_EQ(out[out.size() - 14], 15); // MsgLen
+}
+
+TEST_F(LinkOverFakeChip, RepliesInPieces) {
+    host->SplitNextReply(4);
+    link->NovRamRead(0xD800, 128);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
+    EXPECT_EQ(link->LastReplyBytes(), 13 + 128 + 2);
+}
+
+TEST_F(LinkOverFakeChip, HostThatNeverAnswersTimesOut) {
+    host->DropNextReply();
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    EXPECT_EQ(Log(), "  Timeout\r\n");
+}
+
+TEST_F(LinkOverFakeChip, ACablePulledMidExchangeIsADeviceErrorNeverAReply) {
+    host->OnEachRequest(
+        [](hostsim::SimulatedHost&, std::span<const std::uint8_t>) { fakeusb::Unplug(); });
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status) << Log();
+    EXPECT_EQ(link->LastStatus(), platform::FT_IO_ERROR);
+    EXPECT_NE(Log().find("Error 4, I/O Error opening USB direct port\r\n"), std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("  Status = I/O Error\r\n"), std::string::npos) << Log();
+    host->OnEachRequest({});
+
+    // Plugged back, a link that opens the device again reaches the host.
+    fakeusb::Replug();
+    link.reset();
+    FtHandle = 0;
+    link = std::make_unique<clsUSBInterface>();
+    ASSERT_NE(FtHandle, 0u) << Log();
+    EXPECT_EQ(link->ReadInputs(), hostsim::SimulatedHost::kDefaultInputWord);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
+}
+
+} // namespace
