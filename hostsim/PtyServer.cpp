@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,46 +20,102 @@ constexpr std::size_t kReadChunk = 4096;
 } // namespace
 
 PtyServer::PtyServer(SimulatedHost& host) : host_(host) {
+    Open();
+}
+
+bool PtyServer::Open() {
+    error_.clear();
     master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master_ < 0) {
-        Fail("posix_openpt");
-        return;
+        return Fail("posix_openpt");
     }
     if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
-        Fail("grantpt/unlockpt");
-        return;
+        return Fail("grantpt/unlockpt");
     }
     std::array<char, 256> name{};
     if (ptsname_r(master_, name.data(), name.size()) != 0) {
-        Fail("ptsname_r");
-        return;
+        return Fail("ptsname_r");
     }
     slavePath_ = name.data();
     slave_ = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave_ < 0) {
-        Fail("open " + slavePath_);
-        return;
+        return Fail("open " + slavePath_);
     }
     // Raw 8-bit line: no echo, no line editing, no CR/LF translation, so
     // frames pass through byte for byte.
     termios raw{};
     if (tcgetattr(slave_, &raw) != 0) {
-        Fail("tcgetattr");
-        return;
+        return Fail("tcgetattr");
     }
     cfmakeraw(&raw);
     if (tcsetattr(slave_, TCSANOW, &raw) != 0) {
-        Fail("tcsetattr");
-        return;
+        return Fail("tcsetattr");
     }
+    return UpdateLink();
 }
 
 PtyServer::~PtyServer() {
+    HangUp();
+}
+
+void PtyServer::HangUp() {
+    RemoveLink();
     if (slave_ >= 0) {
         close(slave_);
+        slave_ = -1;
     }
     if (master_ >= 0) {
         close(master_);
+        master_ = -1;
+    }
+    unsent_.clear();
+}
+
+bool PtyServer::Serve() {
+    HangUp();
+    return Open();
+}
+
+bool PtyServer::SetLinkPath(std::string path) {
+    RemoveLink();
+    linkPath_ = std::move(path);
+    if (IsOpen() && !UpdateLink()) {
+        linkPath_.clear();
+        return false;
+    }
+    return true;
+}
+
+bool PtyServer::UpdateLink() {
+    if (linkPath_.empty()) {
+        return true;
+    }
+    // A new link beside the old one, renamed over it, so the name never
+    // points nowhere while the line is served.
+    struct stat existing {};
+    if (lstat(linkPath_.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
+        errno = EEXIST;
+        return Fail("link path " + linkPath_ + " is not a symbolic link");
+    }
+    const std::string fresh = linkPath_ + ".new";
+    unlink(fresh.c_str());
+    if (symlink(slavePath_.c_str(), fresh.c_str()) != 0) {
+        return Fail("symlink " + fresh);
+    }
+    if (rename(fresh.c_str(), linkPath_.c_str()) != 0) {
+        const bool failed = Fail("rename to " + linkPath_);
+        unlink(fresh.c_str());
+        return failed;
+    }
+    return true;
+}
+
+void PtyServer::RemoveLink() {
+    // Only ever a link this server made; a file in its place is left alone.
+    struct stat existing {};
+    if (!linkPath_.empty() && lstat(linkPath_.c_str(), &existing) == 0 &&
+        S_ISLNK(existing.st_mode)) {
+        unlink(linkPath_.c_str());
     }
 }
 

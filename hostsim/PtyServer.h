@@ -27,6 +27,19 @@ public:
     const std::string& SlavePath() const;
     const std::string& Error() const;
 
+    // A host that goes away and comes back: HangUp closes the pseudo-
+    // terminal (a client's reads then fail, as when a USB serial adapter is
+    // pulled out); Serve opens a new one. A new pseudo-terminal has a new
+    // path, so a client that is to find it again uses a link path.
+    void HangUp();
+    bool Serve();
+
+    // Keeps a symbolic link at `path` to the pseudo-terminal being served
+    // (replaced at each Serve, removed by HangUp and at the end), so a
+    // client can open the same name before and after. False (and Error)
+    // when it cannot be made.
+    bool SetLinkPath(std::string path);
+
     // Waits at most `maxWait` for request bytes or a reply piece that falls
     // due, then feeds requests to the host and writes its replies. While it
     // waits, the signal mask is `waitMask` when given (as in ppoll), so a
@@ -49,6 +62,9 @@ private:
     void CollectReplies();
     bool WriteReplies();
     bool Fail(const std::string& what);
+    bool Open();
+    bool UpdateLink();
+    void RemoveLink();
 
     SimulatedHost& host_;
     int master_ = -1;
@@ -56,6 +72,7 @@ private:
     // connected (which would wake ppoll at once, again and again).
     int slave_ = -1;
     std::string slavePath_;
+    std::string linkPath_;
     std::string error_;
     std::vector<std::uint8_t> unsent_;
 };

@@ -1,6 +1,9 @@
 // orvane-hostsim: the simulated Tolvex host on a pseudo-terminal, so the
 // program can be run against it with --device tty:PATH. Prints the path on
-// its own line, then serves until SIGINT or SIGTERM.
+// its own line, then serves until SIGINT or SIGTERM. SIGUSR1 pulls the host
+// out (the pseudo-terminal closes; prints "unplugged"), SIGUSR2 plugs it in
+// again on a new pseudo-terminal (prints its path); --link keeps one name
+// for whichever is served.
 
 #include "hostsim/PtyServer.h"
 #include "hostsim/RandomFaults.h"
@@ -31,12 +34,26 @@ constexpr std::string_view kUsage =
     "  --split-rate P      share 0..1 of replies split (default 1 with --split)\n"
     "  --seed S            seed of the fault choices (default 1)\n"
     "  --fail-node A:N     remote node A (1..16) falls silent from its N-th command\n"
-    "  --help              show this text\n";
+    "  --link PATH         keep a symbolic link PATH to the pseudo-terminal\n"
+    "  --help              show this text\n"
+    "\n"
+    "SIGUSR1 closes the pseudo-terminal, as if the host were unplugged, and prints\n"
+    "\"unplugged\"; SIGUSR2 serves on a new one and prints its path.\n";
 
 volatile std::sig_atomic_t stopRequested = 0;
+volatile std::sig_atomic_t unplugRequested = 0;
+volatile std::sig_atomic_t plugRequested = 0;
 
 void RequestStop(int) {
     stopRequested = 1;
+}
+
+void RequestUnplug(int) {
+    unplugRequested = 1;
+}
+
+void RequestPlug(int) {
+    plugRequested = 1;
 }
 
 struct Options {
@@ -48,6 +65,7 @@ struct Options {
     std::optional<double> splitRate;
     int failNode = 0;
     int failFrom = 0;
+    std::string link;
 };
 
 template <typename T> std::optional<T> ParseNumber(std::string_view text) {
@@ -130,6 +148,12 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return bad("a number of pieces 1..1000");
             }
             options.faults.pieces = *pieces;
+        } else if (arg == "--link") {
+            const auto path = value();
+            if (!path || path->empty()) {
+                return bad("a path");
+            }
+            options.link = std::string(*path);
         } else if (arg == "--seed") {
             const auto text = value();
             const auto seed = text ? ParseNumber<std::uint64_t>(*text) : std::nullopt;
@@ -180,22 +204,29 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The stop signals stay blocked except while the server sleeps in
-    // ppoll, so a signal can never slip in between the flag check and the
-    // wait.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
+    // The signals stay blocked except while the server sleeps in ppoll (or
+    // sigsuspend while unplugged), so none can slip in between the flag
+    // check and the wait.
+    sigset_t handled;
+    sigemptyset(&handled);
+    for (const int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) {
+        sigaddset(&handled, signal);
+    }
     sigset_t waitMask;
-    sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigprocmask(SIG_BLOCK, &handled, &waitMask);
+    for (const int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) {
+        sigdelset(&waitMask, signal);
+    }
+    const auto install = [](int signal, void (*handler)(int)) {
+        struct sigaction action {};
+        action.sa_handler = handler;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    };
+    install(SIGINT, RequestStop);
+    install(SIGTERM, RequestStop);
+    install(SIGUSR1, RequestUnplug);
+    install(SIGUSR2, RequestPlug);
 
     hostsim::SimulatedHost host(options.sample);
     host.SetRecordRequests(false); // a long run must not grow without bound
@@ -205,13 +236,38 @@ int main(int argc, char** argv) {
     }
 
     hostsim::PtyServer server(host);
-    if (!server.IsOpen()) {
+    if (!server.IsOpen() || !server.SetLinkPath(options.link)) {
         std::cerr << "orvane-hostsim: cannot open a pseudo-terminal: " << server.Error() << "\n";
         return 1;
     }
     std::cout << server.SlavePath() << std::endl;
 
+    bool plugged = true;
     while (stopRequested == 0) {
+        if (unplugRequested != 0) {
+            unplugRequested = 0;
+            if (plugged) {
+                server.HangUp();
+                plugged = false;
+                std::cout << "unplugged" << std::endl;
+            }
+        }
+        if (plugRequested != 0) {
+            plugRequested = 0;
+            if (!plugged) {
+                if (!server.Serve()) {
+                    std::cerr << "orvane-hostsim: cannot open a pseudo-terminal: "
+                              << server.Error() << "\n";
+                    return 1;
+                }
+                plugged = true;
+                std::cout << server.SlavePath() << std::endl;
+            }
+        }
+        if (!plugged) {
+            sigsuspend(&waitMask);
+            continue;
+        }
         if (!server.ServeOnce(std::chrono::seconds(1), &waitMask)) {
             std::cerr << "orvane-hostsim: " << server.Error() << "\n";
             return 1;

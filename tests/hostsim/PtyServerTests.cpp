@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -32,6 +35,11 @@ public:
     bool Send(const Bytes& bytes) {
         return write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     }
+    // True when the line reports a hang-up (the other end closed).
+    bool HungUp() const {
+        pollfd watch{fd_, POLLIN, 0};
+        return poll(&watch, 1, 0) > 0 && (watch.revents & POLLHUP) != 0;
+    }
     // Reads what has arrived within `ms` (0: only what is there now).
     Bytes Receive(int ms) {
         pollfd watch{fd_, POLLIN, 0};
@@ -51,6 +59,69 @@ private:
 };
 
 } // namespace
+
+// One exchange over `line`: a ReadInputs request and its 11-byte reply.
+Bytes ReadInputsOver(PtyServer& server, ClientLine& line) {
+    if (!line.Send(Request(3, 1, 5))) {
+        return {};
+    }
+    Bytes reply;
+    for (int round = 0; round < 50 && reply.size() < 11; ++round) {
+        if (!server.ServeOnce(std::chrono::milliseconds(100))) {
+            break;
+        }
+        const Bytes got = line.Receive(20);
+        reply.insert(reply.end(), got.begin(), got.end());
+    }
+    return reply;
+}
+
+std::string LinkTarget(const std::string& link) {
+    std::array<char, 256> target{};
+    const ssize_t n = readlink(link.c_str(), target.data(), target.size() - 1);
+    return n > 0 ? std::string(target.data(), static_cast<std::size_t>(n)) : std::string{};
+}
+
+TEST(PtyServer, HangsUpAndServesAgainUnderTheSameLinkName) {
+    QTemporaryDir dir;
+    const std::string link = (dir.path() + "/host").toStdString();
+    SimulatedHost host(true);
+    PtyServer server(host);
+    ASSERT_TRUE(server.SetLinkPath(link)) << server.Error();
+    EXPECT_EQ(LinkTarget(link), server.SlavePath());
+    {
+        ClientLine line(link);
+        ASSERT_TRUE(line.IsOpen());
+        EXPECT_EQ(ReadInputsOver(server, line).size(), 11u);
+
+        server.HangUp();
+        EXPECT_FALSE(server.IsOpen());
+        EXPECT_TRUE(line.HungUp());
+        EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(link)));
+        EXPECT_FALSE(server.ServeOnce(std::chrono::milliseconds(1)));
+    }
+    ASSERT_TRUE(server.Serve()) << server.Error();
+    EXPECT_EQ(LinkTarget(link), server.SlavePath());
+    ClientLine again(link);
+    ASSERT_TRUE(again.IsOpen());
+    EXPECT_EQ(ReadInputsOver(server, again).size(), 11u);
+}
+
+TEST(PtyServer, NeverReplacesAFileWithItsLink) {
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/Settings.ini";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\n");
+    file.close();
+    SimulatedHost host(true);
+    {
+        PtyServer server(host);
+        EXPECT_FALSE(server.SetLinkPath(path.toStdString()));
+        EXPECT_NE(server.Error().find("not a symbolic link"), std::string::npos) << server.Error();
+    }
+    EXPECT_EQ(QFileInfo(path).size(), 11); // still the file, after the server ended
+}
 
 TEST(PtyServer, ServesTheHostInProcess) {
     SimulatedHost host(true);
