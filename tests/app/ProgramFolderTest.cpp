@@ -56,3 +56,26 @@ TEST(ProgramFolder, AFolderNameTheFileNameEncodingCannotCarryIsRefused) {
 }
 
 } // namespace
+
+TEST(ProgramFolder, InstalledExecutableFolderIsNeverPortable) {
+    QTemporaryDir tmp;
+    const QString usr = tmp.path() + "/usr/bin";
+    QDir().mkpath(usr);
+    // /bin -> usr/bin, as on a merged-/usr system.
+    ASSERT_TRUE(QFile::link(tmp.path() + "/usr/bin", tmp.path() + "/bin"));
+    const std::string installed = usr.toStdString();
+
+    // Writable or not (root can write in /usr/bin), the installed folder is
+    // not offered, also when reached through the symlink or spelled unclean.
+    EXPECT_EQ(PortableFolderCandidate(installed, installed), "");
+    EXPECT_EQ(PortableFolderCandidate((tmp.path() + "/bin").toStdString(), installed), "");
+    EXPECT_EQ(PortableFolderCandidate((tmp.path() + "/usr/./bin/").toStdString(), installed), "");
+    const std::string data = (tmp.path() + "/data").toStdString();
+    EXPECT_EQ(ChooseProgramFolder("", PortableFolderCandidate(installed, installed), data).folder,
+              data);
+
+    // A build tree or a copy elsewhere stays portable.
+    const std::string build = (tmp.path() + "/usr/bin2").toStdString();
+    EXPECT_EQ(PortableFolderCandidate(build, installed), build);
+    EXPECT_EQ(PortableFolderCandidate(build, ""), build);
+}
