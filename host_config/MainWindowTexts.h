@@ -143,4 +143,38 @@ inline constexpr const char* kNodeFileName = "the node table file";
 inline constexpr const char* kLocationText = "the location text";
 inline constexpr const char* kDisclaimerText = "the disclaimer text";
 
+// Status line: what the link is connected to, and how the last exchange
+// ended.
+inline constexpr const char* kStatusFtdi = "FTDI %1, serial %2";
+inline constexpr const char* kStatusFtdiNoSerial = "FTDI %1";
+inline constexpr const char* kStatusFtdiUnnamed = "FTDI device";
+inline constexpr const char* kStatusTty = "%1 at %2 baud";
+inline constexpr const char* kStatusSimulated = "Simulated host";
+inline constexpr const char* kStatusUnknown = "Device";
+// "No device: <reason>. <hint>"
+inline constexpr const char* kStatusNoDevice = "No device: %1. %2";
+inline constexpr const char* kHintFtdi =
+    "Plug in the host and press Reconnect (no access? install the udev rule; another "
+    "device? start with --device).";
+inline constexpr const char* kHintTty =
+    "Check that %1 is there and that you may open it (the dialout group or the udev rule), "
+    "then press Reconnect; another device? start with --device.";
+inline constexpr const char* kHintSimulated = "Plug the simulated host in and press Reconnect.";
+inline constexpr const char* kLastExchangeNone = "Last exchange: none";
+// "Last exchange: OK 12:04:31"
+inline constexpr const char* kLastExchange = "Last exchange: %1 %2";
+inline constexpr const char* kOutcomeOk = "OK";
+inline constexpr const char* kOutcomeCrcError = "CRC error";
+inline constexpr const char* kOutcomeTimeout = "Timeout";
+inline constexpr const char* kOutcomeTooLong = "Reply too long";
+inline constexpr const char* kOutcomeBadLength = "Bad reply length";
+inline constexpr const char* kOutcomeBusy = "Refused, link busy";
+inline constexpr const char* kTimeFormat = "HH:mm:ss";
+inline constexpr const char* kReconnect = "Reconnect";
+inline constexpr const char* kReconnectTip = "Open the device again";
+inline constexpr const char* kReconnectRefusedTitle = "Not reconnected";
+inline constexpr const char* kReconnectRefused =
+    "The connection cannot be made again while a command is talking to the host. Try again "
+    "when it has finished.";
+
 } // namespace hostconfig::texts

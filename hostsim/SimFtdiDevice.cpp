@@ -8,6 +8,12 @@ using namespace platform;
 
 SimFtdiDevice::SimFtdiDevice(std::shared_ptr<SimulatedHost> host) : host_(std::move(host)) {}
 
+DeviceDescription SimFtdiDevice::Describe() const {
+    DeviceDescription description;
+    description.kind = DeviceDescription::Kind::Simulated;
+    return description;
+}
+
 SimulatedHost& SimFtdiDevice::Host() {
     return *host_;
 }

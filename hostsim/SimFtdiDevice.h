@@ -30,6 +30,7 @@ public:
                              std::uint32_t& got) override;
     platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE handle, std::uint32_t& queued) override;
     platform::FT_STATUS WaitForData(platform::FT_HANDLE handle, int milliseconds) override;
+    platform::DeviceDescription Describe() const override;
 
     SimulatedHost& Host();
 

@@ -256,8 +256,8 @@ int main(int argc, char** argv) {
             plugRequested = 0;
             if (!plugged) {
                 if (!server.Serve()) {
-                    std::cerr << "orvane-hostsim: cannot open a pseudo-terminal: "
-                              << server.Error() << "\n";
+                    std::cerr << "orvane-hostsim: cannot open a pseudo-terminal: " << server.Error()
+                              << "\n";
                     return 1;
                 }
                 plugged = true;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace platform {
 
@@ -37,6 +38,16 @@ enum FtStatusCode : FT_STATUS {
 // Flag of FT_ListDevices asking for the number of attached devices only.
 inline constexpr std::uint32_t FT_LIST_NUMBER_ONLY = 0x80000000u;
 
+// What a backend reaches, in the terms the operator knows it by.
+struct DeviceDescription {
+    enum class Kind { Unknown, Ftdi, Tty, Simulated };
+    Kind kind = Kind::Unknown;
+    std::string product; // Ftdi: the open chip's description ("FT232R USB UART")
+    std::string serial;  // Ftdi: the open chip's serial number
+    std::string path;    // Tty: the device path
+    int baud = 0;        // Tty: the line speed
+};
+
 class FtdiDevice {
 public:
     virtual ~FtdiDevice() = default;
@@ -57,6 +68,8 @@ public:
     // Sleeps until input is waiting or `milliseconds` have passed, whichever
     // comes first. Lets the link wait for a reply without spinning.
     virtual FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) = 0;
+    // What this backend is (and, once open, which device it holds).
+    virtual DeviceDescription Describe() const { return {}; }
 };
 
 } // namespace platform

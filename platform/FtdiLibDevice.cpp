@@ -107,6 +107,14 @@ FT_STATUS FtdiLibDevice::Open(int index, FT_HANDLE& handle) {
     return FT_OK;
 }
 
+DeviceDescription FtdiLibDevice::Describe() const {
+    DeviceDescription description;
+    description.kind = DeviceDescription::Kind::Ftdi;
+    description.product = product_;
+    description.serial = serial_;
+    return description;
+}
+
 void FtdiLibDevice::ReadStrings() {
     // The strings say which bridge is in use; a chip without them is still
     // usable, so a failure leaves them empty.

@@ -34,6 +34,7 @@ public:
     FT_STATUS Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std::uint32_t& got) override;
     FT_STATUS GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) override;
     FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) override;
+    DeviceDescription Describe() const override;
 
     // The open device's product description and serial number as libftdi1
     // reads them from its string descriptors ("FT232R USB UART",

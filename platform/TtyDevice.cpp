@@ -243,4 +243,12 @@ FT_STATUS TtyDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
     return ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0 ? FT_OK : FT_IO_ERROR;
 }
 
+DeviceDescription TtyDevice::Describe() const {
+    DeviceDescription description;
+    description.kind = DeviceDescription::Kind::Tty;
+    description.path = path_;
+    description.baud = baud_;
+    return description;
+}
+
 } // namespace platform

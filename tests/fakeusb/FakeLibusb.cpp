@@ -155,7 +155,8 @@ int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
         chip.latencyMs = value;
         return 0;
     case kSetBitMode:
-        chip.bitMode = static_cast<std::uint16_t>(value >> 8); // the mode; the low byte is the pin mask
+        chip.bitMode =
+            static_cast<std::uint16_t>(value >> 8); // the mode; the low byte is the pin mask
         return 0;
     case kSetModemCtrl:
     case kSetEventChar:
@@ -297,7 +298,7 @@ ssize_t libusb_get_device_list(libusb_context*, libusb_device*** list) {
     if (present != nullptr) {
         ++present->refs;
     }
-    *list = new libusb_device*[2]{present, nullptr};
+    *list = new libusb_device* [2] { present, nullptr };
     return present != nullptr ? 1 : 0;
 }
 
@@ -495,7 +496,8 @@ int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint, u
         chip.bytesOut.insert(chip.bytesOut.end(), data, data + length);
         *transferred = length;
         // The host may be pulled out while it takes the request in.
-        TheBus().host->Receive(std::span<const std::uint8_t>(data, static_cast<std::size_t>(length)));
+        TheBus().host->Receive(
+            std::span<const std::uint8_t>(data, static_cast<std::size_t>(length)));
         return LIBUSB_SUCCESS;
     }
     if (endpoint == fakeusb::kEndpointIn) {

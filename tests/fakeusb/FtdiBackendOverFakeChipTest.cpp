@@ -68,6 +68,8 @@ TEST_F(FtdiBackendOverFakeChip, ListsOpensAndSetsUpTheChipAsTheLinkNeedsIt) {
     EXPECT_NE(handle, 0u);
     EXPECT_EQ(device.ProductDescription(), "FT232R USB UART");
     EXPECT_EQ(device.SerialNumber(), "TLVX0001");
+    EXPECT_EQ(device.Describe().kind, DeviceDescription::Kind::Ftdi);
+    EXPECT_EQ(device.Describe().serial, "TLVX0001");
 
     const fakeusb::ChipState& chip = fakeusb::Chip();
     EXPECT_TRUE(chip.unknownControls.empty()) << "a request the chip does not know";
@@ -105,8 +107,8 @@ TEST_F(FtdiBackendOverFakeChip, OpensTheChipNamedByItsDescription) {
         EXPECT_EQ(device.SerialNumber(), "TLVX0001");
         EXPECT_EQ(device.Close(handle), FT_OK);
     }
-    for (const char* description : {"s:0x0403:0x6001:TLVX0002", "i:0x0403:0x6001:1", "d:001/005",
-                                    "i:0x0403:0x6015"}) {
+    for (const char* description :
+         {"s:0x0403:0x6001:TLVX0002", "i:0x0403:0x6001:1", "d:001/005", "i:0x0403:0x6015"}) {
         FtdiLibDevice device(description);
         FT_HANDLE handle = 0;
         EXPECT_EQ(device.Open(0, handle), FT_DEVICE_NOT_FOUND) << description;
@@ -146,8 +148,8 @@ TEST_F(FtdiBackendOverFakeChip, CarriesFramesBothWaysWithoutTheModemStatusBytes)
     framed[14] = static_cast<std::uint8_t>(crc & 0xFF);
     const std::vector<std::uint8_t> record = Exchange(device, handle, framed, 143);
     ASSERT_EQ(record.size(), 143u);
-    EXPECT_TRUE(std::equal(record.begin() + 13, record.begin() + 141,
-                           host->Memory().begin() + 0xD800));
+    EXPECT_TRUE(
+        std::equal(record.begin() + 13, record.begin() + 141, host->Memory().begin() + 0xD800));
 
     bool sawFullPacket = false;
     for (const std::vector<std::uint8_t>& transfer : fakeusb::Chip().inTransfers) {
@@ -182,9 +184,8 @@ TEST_F(FtdiBackendOverFakeChip, ADevicePulledMidExchangeFailsThenOpensAgainWhenP
     FT_HANDLE handle = 0;
     ASSERT_EQ(device.Open(0, handle), FT_OK);
     // The cable comes out while the host takes the request in.
-    host->OnEachRequest([](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
-        fakeusb::Unplug();
-    });
+    host->OnEachRequest(
+        [](hostsim::SimulatedHost&, std::span<const std::uint8_t>) { fakeusb::Unplug(); });
     std::uint32_t written = 0;
     EXPECT_EQ(device.Write(handle, kReadInputs, written), FT_OK);
     host->OnEachRequest({});

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <thread>
 
 using namespace hostsim_test;
@@ -39,7 +41,7 @@ TEST(HostFaults, DropCorruptGarbageEachApplyOnce) {
 
     host.PrefixNextReplyWithGarbage(5);
     Bytes expected(5, SimulatedHost::kGarbageByte);
-    expected.insert(expected.end(), normal.begin(), normal.end());
+    std::copy(normal.begin(), normal.end(), std::back_inserter(expected));
     EXPECT_EQ(Exchange(host, kRead), expected);
     host.PrefixNextReplyWith({0x00, 0x01});
     EXPECT_EQ(Exchange(host, kRead).at(1), 0x01);
