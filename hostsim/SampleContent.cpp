@@ -1,6 +1,10 @@
 #include "hostsim/SampleContent.h"
 
+#include "common/TransactionEntry.h"
 #include "hostsim/RecordFields.h"
+
+#include <random>
+#include <vector>
 
 namespace hostsim {
 
@@ -54,9 +58,9 @@ void FillSite(std::span<std::uint8_t> memory, const CivilTime& now) {
     put("Audit Print Date/Time 0, 1", PackedBefore(now, hours{8 * 24 + 20}), 1);
     put("Audit Clear Date/Time 0, 1", PackedBefore(now, hours{7 * 24 + 2}), 0);
     put("Audit Clear Date/Time 0, 1", PackedBefore(now, hours{30 * 24 + 2}), 1);
-    put("Trace Mask", 0);
-    put("Trace Print Mask", 0);
-    put("Trace Index", 12);
+    put("Trace Mask", kSampleStoreMask);
+    put("Trace Print Mask", kSamplePrintMask);
+    put("Trace Index", kSampleTransactions);
     put("Backup Index", 3);
     put("Ticket Queue Put Index", 5);
     put("Ticket Queue Get Index", 5);
@@ -135,6 +139,131 @@ void FillRemote(std::span<std::uint8_t> memory, const CivilTime& now, int i) {
     SealRecord(node, records::kRemoteLayout);
 }
 
+// One transaction of the sample log and the seconds since the one before.
+struct LoggedEvent {
+    records::TransactionType type;
+    int game;
+    int acct;
+    std::uint32_t amount;
+    int gapSeconds;
+};
+
+// A site's recent history: card sessions at the games, money in at the
+// kiosk, accounts opened and changed, progressive awards and the odd fault,
+// oldest first. A fixed seed keeps it the same on every start.
+std::vector<LoggedEvent> SampleHistory() {
+    using T = records::TransactionType;
+    std::minstd_rand rng(1047);
+    const auto pick = [&rng](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+    constexpr int kKiosk = kSampleHighNode;
+    constexpr std::uint32_t kNotes[] = {100, 500, 1000, 2000}; // cents
+    std::vector<LoggedEvent> events;
+    const auto add = [&](T type, int game, int acct, std::uint32_t amount, int gap) {
+        events.push_back({type, game, acct, amount, gap});
+    };
+    while (events.size() < static_cast<std::size_t>(kSampleTransactions)) {
+        const int acct = 1001 + pick(kSampleRecords);
+        const int game = 1 + pick(kKiosk - 1);
+        const int idle = 120 + pick(2400); // between two visits
+        switch (pick(20)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
+        case 5:
+        case 6: { // a card session at a game
+            add(T::Insert, game, acct, 0, idle);
+            const std::uint32_t in = kNotes[pick(4)];
+            add(T::GameIn, game, acct, in, 20 + pick(60));
+            add(T::CrdSend, game, acct, in, 2);
+            const std::uint32_t won = (in / 50) * static_cast<std::uint32_t>(pick(5)) * 10;
+            if (won > 0) {
+                add(T::Disp, game, acct, won, 60 + pick(600));
+                add(T::DispIn, game, acct, won / 2, 5 + pick(30));
+            }
+            if (pick(3) == 0) {
+                add(T::Clear, game, acct, in / 2 + won / 2, 30 + pick(300));
+            }
+            add(T::Remove, game, acct, 0, 10 + pick(200));
+            break;
+        }
+        case 7:
+        case 8: // notes at the kiosk
+            add(T::KioskIn, kKiosk, acct, 2000, idle);
+            add(T::BillIn, kKiosk, acct, 2000, 1);
+            add(T::AddBal, kKiosk, acct, 2000, 2);
+            break;
+        case 9:
+            add(T::Redeem, kKiosk, acct, 500 * static_cast<std::uint32_t>(1 + pick(8)), idle);
+            break;
+        case 10:
+            add(T::Create, kKiosk, 1018 + pick(40), 0, idle);
+            add(T::Modify, kKiosk, acct, 0, 40 + pick(100));
+            break;
+        case 11:
+            add(T::Promo, kKiosk, acct, 500, idle);
+            break;
+        case 12:
+            add(T::CardBsy, game, acct, 0, idle);
+            add(T::AddFlt, game, acct, 40 + static_cast<std::uint32_t>(pick(200)), 30);
+            break;
+        case 13:
+            add(T::NoCard, game, 0, 0, idle);
+            add(T::Overdrw, game, acct, 250, 90 + pick(300));
+            break;
+        case 14:
+            add(T::AwrdPrg, game, acct, 5000 + 25 * static_cast<std::uint32_t>(pick(400)), idle);
+            add(T::DpnPool, game, acct, 5000, 1);
+            break;
+        case 15:
+            add(T::SetCnt, game, 0, 1000 * static_cast<std::uint32_t>(game) + 37, idle);
+            break;
+        case 16:
+            add(T::TktErr, kKiosk, acct, 0, idle);
+            break;
+        case 17:
+            add(T::NodeGPF, game, 0, 0x01, idle);
+            break;
+        case 18:
+            add(T::DpnIn, game, acct, 25 * static_cast<std::uint32_t>(1 + pick(20)), idle);
+            break;
+        default:
+            if (pick(4) == 0) {
+                add(T::Delete, kKiosk, 1018 + pick(40), 0, idle);
+            }
+            break;
+        }
+    }
+    events.resize(static_cast<std::size_t>(kSampleTransactions));
+    return events;
+}
+
+// The sample history in the log region, the newest entry a few minutes
+// before `now`; the entries after it are cleared, as on a host whose log
+// has not yet filled.
+void FillTransactionLog(std::span<std::uint8_t> memory, const CivilTime& now) {
+    const std::span<std::uint8_t> log =
+        memory.subspan(records::kTransactionLogBase, records::kTransactionLogSize);
+    std::fill(log.begin(), log.end(), std::uint8_t{0});
+    const std::vector<LoggedEvent> events = SampleHistory();
+    CivilTime when = AddSeconds(now, -std::chrono::seconds(240));
+    for (std::size_t k = events.size(); k-- > 0;) {
+        const LoggedEvent& e = events[k];
+        records::TransactionEntry entry;
+        entry.type = static_cast<std::uint8_t>(e.type);
+        entry.date = PackedDateTime(when);
+        entry.seconds = static_cast<std::uint8_t>(when.second);
+        entry.game = static_cast<std::uint16_t>(e.game);
+        entry.acct = static_cast<std::uint16_t>(e.acct);
+        entry.amount = e.amount;
+        const auto bytes = records::EncodeTransactionEntry(entry);
+        std::copy(bytes.begin(), bytes.end(),
+                  log.begin() + static_cast<std::ptrdiff_t>(k) * records::kTransactionEntrySize);
+        when = AddSeconds(when, -std::chrono::seconds(e.gapSeconds));
+    }
+}
+
 } // namespace
 
 void FillSampleContent(std::span<std::uint8_t> memory, const CivilTime& now) {
@@ -143,6 +272,7 @@ void FillSampleContent(std::span<std::uint8_t> memory, const CivilTime& now) {
         FillPlayer(memory, now, i);
         FillRemote(memory, now, i);
     }
+    FillTransactionLog(memory, now);
 }
 
 } // namespace hostsim

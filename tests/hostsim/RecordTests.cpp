@@ -188,7 +188,33 @@ TEST(HostSample, RecordsAreBelievableAndRepeatable) {
         EXPECT_EQ(Le(bytes, node + 4, 2), 100 + i);
         EXPECT_TRUE(hostsim::IsValid(Unpack(Le(bytes, node + 84, 4)))) << i;
     }
-    // Nothing is written outside the three record areas.
-    EXPECT_EQ(std::count(bytes.begin() + 0xE000, bytes.end(), 0),
-              static_cast<std::ptrdiff_t>(bytes.size() - 0xE000));
+    // The transaction log: history in date order, ending before the clock,
+    // then cleared entries; nothing is written after the log.
+    std::uint64_t previous = 0;
+    for (std::size_t k = 0; k < 220; ++k) {
+        const std::size_t entry = 0xE000 + 16 * k;
+        const std::uint32_t packed = Le(bytes, entry + 1, 4);
+        const CivilTime at = Unpack(packed);
+        ASSERT_TRUE(hostsim::IsValid(at)) << k;
+        EXPECT_GE(bytes[entry], 1) << k;
+        EXPECT_LE(bytes[entry], 25) << k;
+        EXPECT_LE(bytes[entry + 5], 59) << k;
+        EXPECT_GE(Le(bytes, entry + 6, 2), 1u) << k;
+        EXPECT_LE(Le(bytes, entry + 6, 2), 16u) << k;
+        const std::uint64_t order = (static_cast<std::uint64_t>(at.year) << 40) |
+                                    (static_cast<std::uint64_t>(at.month) << 32) |
+                                    (static_cast<std::uint64_t>(at.day) << 24) |
+                                    (static_cast<std::uint64_t>(at.hour) << 16) |
+                                    (static_cast<std::uint64_t>(at.minute) << 8) | bytes[entry + 5];
+        EXPECT_GE(order, previous) << k;
+        previous = order;
+    }
+    EXPECT_LT(previous,
+              (2025ull << 40) | (3ull << 32) | (1ull << 24) | (0ull << 16) | (30ull << 8));
+    EXPECT_EQ(std::count(bytes.begin() + 0xE000 + 16 * 220, bytes.end(), 0),
+              static_cast<std::ptrdiff_t>(bytes.size() - 0xE000 - 16 * 220));
+    // The site record shows the log's masks and next index.
+    EXPECT_EQ(Le(site, 76, 4), 0x7FFFFFu);
+    EXPECT_EQ(Le(site, 80, 4), 0x80090u);
+    EXPECT_EQ(Le(site, 84, 2), 220u);
 }

@@ -1,0 +1,231 @@
+// The transaction log's entry lines and the dump's listing, text and CSV.
+#include "transactions/TransactionDump.h"
+#include "transactions/TransactionTexts.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <sstream>
+
+using records::TransactionEntry;
+using transactions::EntryLine;
+using transactions::TransactionDump;
+
+namespace {
+
+using EntryBytes = std::array<std::uint8_t, records::kTransactionEntrySize>;
+using BlockBytes = std::array<std::uint8_t, records::kTransactionBlockSize>;
+
+// 3 January 2024 14:05, packed: month 1, day 3, year 24, hour 14, minute 5.
+constexpr std::uint32_t kJan3 = 1u | 3u << 4 | 24u << 9 | 14u << 16 | 5u << 21;
+
+TransactionEntry Decoded(const EntryBytes& bytes) {
+    return records::DecodeTransactionEntry(bytes);
+}
+
+std::string LineOf(const EntryBytes& bytes) {
+    return EntryLine(Decoded(bytes));
+}
+
+EntryBytes Filled(std::uint8_t value) {
+    EntryBytes bytes;
+    bytes.fill(value);
+    return bytes;
+}
+
+// Block `block` of a log whose entry k has type k % 26 and account k.
+BlockBytes SampleBlock(int block) {
+    BlockBytes bytes{};
+    for (int i = 0; i < records::kTransactionEntriesPerBlock; ++i) {
+        const int k = block * records::kTransactionEntriesPerBlock + i;
+        TransactionEntry entry;
+        entry.type = static_cast<std::uint8_t>(k % 26);
+        entry.date = kJan3;
+        entry.seconds = static_cast<std::uint8_t>(k % 60);
+        entry.game = static_cast<std::uint16_t>(1 + k % 16);
+        entry.acct = static_cast<std::uint16_t>(k);
+        entry.amount = static_cast<std::uint32_t>(100 * k);
+        const EntryBytes one = records::EncodeTransactionEntry(entry);
+        std::copy(one.begin(), one.end(), bytes.begin() + i * records::kTransactionEntrySize);
+    }
+    return bytes;
+}
+
+std::vector<std::string> SplitCrLf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "text does not end with CR LF";
+    return lines;
+}
+
+} // namespace
+
+TEST(TransactionLine, WorkedExampleLinesUpUnderTheHeader) {
+    TransactionEntry entry;
+    entry.type = 1;
+    entry.date = kJan3;
+    entry.seconds = 9;
+    entry.game = 7;
+    entry.acct = 123;
+    entry.amount = 2500;
+    const std::string line = LineOf(records::EncodeTransactionEntry(entry));
+    EXPECT_EQ(line, "0x01 Create  01/03/2024 14:05:09 0007 0123 000002500");
+
+    const std::string header = transactions::HeaderLine();
+    EXPECT_EQ(header, "Type         Date/Time           Game Acct Amount");
+    EXPECT_EQ(header.find("Date/Time"), 13u);
+    EXPECT_EQ(line.find("01/03"), 13u);
+    EXPECT_EQ(header.find("Game"), 33u);
+    EXPECT_EQ(line.find("0007"), 33u);
+    EXPECT_EQ(header.find("Acct"), 38u);
+    EXPECT_EQ(line.find("0123"), 38u);
+    EXPECT_EQ(header.find("Amount"), 43u);
+    EXPECT_EQ(line.find("000002500"), 43u);
+}
+
+TEST(TransactionLine, ErasedAndClearedEntries) {
+    // Bits 31 of date and amount and bits 6-7 of the seconds are dropped.
+    EXPECT_EQ(LineOf(Filled(0xFF)), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
+    EXPECT_EQ(LineOf(Filled(0x00)), "0x00 None    00/00/2000 00:00:00 0000 0000 000000000");
+}
+
+TEST(TransactionLine, LastTypeAndFirstUnknownCode) {
+    EntryBytes bytes{};
+    bytes[0] = 25;
+    EXPECT_EQ(LineOf(bytes).substr(0, 13), "0x19 DpnPool ");
+    bytes[0] = 26;
+    EXPECT_EQ(LineOf(bytes).substr(0, 13), "0x1A INVALID ");
+}
+
+TEST(TransactionLine, IgnoredBitsChangeNothing) {
+    TransactionEntry entry;
+    entry.type = 8;
+    entry.date = kJan3;
+    entry.seconds = 59;
+    entry.amount = 999999999;
+    EntryBytes bytes = records::EncodeTransactionEntry(entry);
+    const std::string plain = LineOf(bytes);
+    bytes[4] |= 0x80;  // bit 31 of the date
+    bytes[5] |= 0xC0;  // bits 6-7 of the seconds
+    bytes[13] |= 0x80; // bit 31 of the amount
+    bytes[14] = 0xAB;  // unused
+    bytes[15] = 0xCD;
+    EXPECT_EQ(LineOf(bytes), plain);
+    EXPECT_EQ(plain, "0x08 Disp    01/03/2024 14:05:59 0000 0000 999999999");
+    // One more than 9 digits keeps all of them.
+    entry.amount = 1000000000;
+    EXPECT_EQ(LineOf(records::EncodeTransactionEntry(entry)).substr(43), "1000000000");
+}
+
+TEST(TransactionLine, RandomEntriesDecodeEncodeAndListWithinBounds) {
+    // Seeded, so a failure repeats: any 16 bytes decode to values within
+    // their fields, survive the simulated host's encoder, and list as one
+    // line whose fixed columns hold.
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 20000; ++round) {
+        EntryBytes bytes;
+        for (auto& b : bytes) {
+            b = static_cast<std::uint8_t>(byte(random));
+        }
+        const TransactionEntry entry = Decoded(bytes);
+        ASSERT_LE(entry.date, 0x7FFFFFFFu);
+        ASSERT_LE(entry.seconds, 63);
+        ASSERT_LE(entry.amount, 0x7FFFFFFFu);
+        ASSERT_EQ(Decoded(records::EncodeTransactionEntry(entry)), entry);
+
+        const std::string line = EntryLine(entry);
+        ASSERT_GE(line.size(), 52u) << line;
+        ASSERT_LE(line.size(), 58u) << line;
+        ASSERT_EQ(line.substr(0, 2), "0x");
+        ASSERT_EQ(line[4], ' ');
+        ASSERT_EQ(line[12], ' ');
+        // After the date and time (one blank inside), game, account and
+        // amount read back as the decoded values.
+        const std::size_t afterDate = line.find(' ', line.find(' ', 13) + 1) + 1;
+        std::istringstream fields(line.substr(afterDate));
+        unsigned game = 0, acct = 0, amount = 0;
+        fields >> game >> acct >> amount;
+        ASSERT_EQ(game, entry.game) << line;
+        ASSERT_EQ(acct, entry.acct) << line;
+        ASSERT_EQ(amount, entry.amount) << line;
+    }
+}
+
+TEST(TransactionDumpListing, AFullDumpListsTheHeaderAnd256Entries) {
+    TransactionDump dump;
+    for (int block = 0; block < TransactionDump::kBlocks; ++block) {
+        dump.SetBlock(block, SampleBlock(block));
+    }
+    const std::vector<std::string> lines = dump.Lines();
+    ASSERT_EQ(lines.size(), 257u);
+    EXPECT_EQ(lines[0], transactions::HeaderLine());
+    EXPECT_EQ(lines[1], "0x00 None    01/03/2024 14:05:00 0001 0000 000000000");
+    EXPECT_EQ(lines[256], "0x15 TktErr  01/03/2024 14:05:15 0016 0255 000025500");
+    EXPECT_EQ(dump.BlocksRead(), 32);
+    EXPECT_EQ(SplitCrLf(dump.ListingText()), lines);
+}
+
+TEST(TransactionDumpListing, AFailedBlockIsOneLineInPlaceOfItsEntries) {
+    TransactionDump dump;
+    for (int block = 0; block < TransactionDump::kBlocks; ++block) {
+        if (block == 1) {
+            dump.SetBlockFailed(block, "Timeout");
+        } else {
+            dump.SetBlock(block, SampleBlock(block));
+        }
+    }
+    const std::vector<std::string> lines = dump.Lines();
+    ASSERT_EQ(lines.size(), 1u + 8u + 1u + 30u * 8u);
+    EXPECT_EQ(lines[8].substr(43), "000000700"); // entry 7, the last of block 0
+    EXPECT_EQ(lines[9], "Entries 8-15 could not be read: Timeout");
+    EXPECT_EQ(lines[10].substr(38), "0016 000001600"); // entry 16 follows
+    EXPECT_FALSE(dump.Entry(8).has_value());
+    EXPECT_FALSE(dump.Entry(15).has_value());
+    EXPECT_TRUE(dump.Entry(16).has_value());
+    EXPECT_EQ(dump.BlocksRead(), 31);
+
+    // A block read again after failing lists its entries.
+    dump.SetBlock(1, SampleBlock(1));
+    EXPECT_EQ(dump.Lines().size(), 257u);
+}
+
+TEST(TransactionDumpListing, NothingReadYetSaysSoForEveryBlock) {
+    const std::vector<std::string> lines = TransactionDump().Lines();
+    ASSERT_EQ(lines.size(), 33u);
+    EXPECT_EQ(lines[32], "Entries 248-255 could not be read: not read");
+    EXPECT_FALSE(TransactionDump().Entry(0).has_value());
+    EXPECT_FALSE(TransactionDump().Entry(256).has_value());
+    EXPECT_FALSE(TransactionDump().Entry(-1).has_value());
+}
+
+TEST(TransactionDumpCsv, OneRowPerEntryAndPerMissingBlock) {
+    TransactionDump dump;
+    for (int block = 0; block < TransactionDump::kBlocks; ++block) {
+        dump.SetBlock(block, SampleBlock(block));
+    }
+    dump.SetBlockFailed(31, "Status = Device Not Opened, really");
+    const std::vector<std::string> rows = SplitCrLf(dump.CsvText());
+    ASSERT_EQ(rows.size(), 1u + 248u + 1u);
+    EXPECT_EQ(rows[0], "Entry,Type,Mnemonic,Description,Date/Time,Game,Account,Amount");
+    EXPECT_EQ(rows[1], "0,0,None,,2024-01-03T14:05:00,1,0,0");
+    EXPECT_EQ(rows[4], "3,3,AddBal,Amount added to player's balance,2024-01-03T14:05:03,4,3,300");
+    EXPECT_EQ(rows[10],
+              "9,9,Clear,Game Cash-outs (Clear button pressed),2024-01-03T14:05:09,10,9,900");
+    EXPECT_EQ(rows[249], "248-255,,,\"Entries 248-255 could not be read: Status = Device Not "
+                         "Opened, really\",,,,");
+
+    TransactionDump erased;
+    EntryBytes ff = Filled(0xFF);
+    BlockBytes block;
+    for (int i = 0; i < 8; ++i) {
+        std::copy(ff.begin(), ff.end(), block.begin() + i * 16);
+    }
+    erased.SetBlock(0, block);
+    EXPECT_EQ(SplitCrLf(erased.CsvText())[1],
+              "0,255,INVALID,,2127-15-31T31:63:63,65535,65535,2147483647");
+}

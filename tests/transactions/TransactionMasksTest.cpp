@@ -1,0 +1,117 @@
+// The print/store mask rules, the mask message and the settings keys.
+#include "transactions/TransactionMasks.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <array>
+
+using transactions::MaskColumn;
+using transactions::TransactionMaskPayload;
+using transactions::TransactionSettings;
+
+TEST(TransactionMasks, LoadedBitsCheckTheirBoxesAndBitsWithoutABoxStay) {
+    const MaskColumn six(6);
+    EXPECT_FALSE(six.BoxChecked(0));
+    EXPECT_TRUE(six.BoxChecked(1));
+    EXPECT_TRUE(six.BoxChecked(2));
+    EXPECT_FALSE(six.BoxChecked(3));
+
+    MaskColumn one(1);
+    for (int type = 1; type <= 22; ++type) {
+        EXPECT_FALSE(one.BoxChecked(type)) << type;
+    }
+    one.BoxClicked(0, false); // no such box: the bit stays
+    one.BoxClicked(23, true);
+    EXPECT_EQ(one.Mask(), 1);
+    EXPECT_EQ(TransactionMaskPayload(0, one.Mask())[6], 1);
+
+    // Bits 23..31 without a box: shown nowhere, kept through box clicks.
+    MaskColumn high(static_cast<std::int32_t>(0x80800000u));
+    EXPECT_FALSE(high.BoxChecked(23));
+    high.BoxClicked(22, true);
+    high.BoxClicked(22, false);
+    EXPECT_EQ(static_cast<std::uint32_t>(high.Mask()), 0x80800000u);
+}
+
+TEST(TransactionMasks, SetAllIncludesBitZeroButBoxesOneByOneDoNot) {
+    MaskColumn column;
+    column.SetAll();
+    EXPECT_EQ(column.Mask(), 0x7FFFFF);
+    for (int type = 1; type <= 22; ++type) {
+        EXPECT_TRUE(column.BoxChecked(type)) << type;
+    }
+    column.ClearAll();
+    EXPECT_EQ(column.Mask(), 0);
+
+    for (int type = 1; type <= 22; ++type) {
+        column.BoxClicked(type, true);
+    }
+    EXPECT_EQ(column.Mask(), 0x7FFFFE);
+    column.BoxClicked(1, false);
+    column.BoxClicked(22, false);
+    EXPECT_EQ(column.Mask(), 0x3FFFFC);
+}
+
+TEST(TransactionMasks, PayloadCarriesStoreThenPrintLowByteFirst) {
+    MaskColumn store;
+    MaskColumn print;
+    store.BoxClicked(1, true);
+    print.BoxClicked(22, true);
+    const std::array<std::uint8_t, 10> expected{10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0};
+    EXPECT_EQ(TransactionMaskPayload(store.Mask(), print.Mask()), expected);
+
+    // A mask with bit 31 set goes out as its 32-bit pattern.
+    const std::array<std::uint8_t, 10> negative{10,   8,    0xFF, 0xFF, 0xFF,
+                                                0xFF, 0x00, 0x00, 0x00, 0x80};
+    EXPECT_EQ(TransactionMaskPayload(-1, static_cast<std::int32_t>(0x80000000u)), negative);
+}
+
+class TransactionSettingsTest : public ::testing::Test {
+protected:
+    std::string Path() const { return dir.filePath("Settings.ini").toStdString(); }
+    std::string Contents() const {
+        QFile file(dir.filePath("Settings.ini"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll().toStdString();
+    }
+    void Store(const char* text) const {
+        QFile file(dir.filePath("Settings.ini"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(TransactionSettingsTest, MissingFileOrKeysReadAsZero) {
+    TransactionSettings settings = transactions::ReadTransactionSettings(Path());
+    EXPECT_EQ(settings.PrintMask, 0);
+    EXPECT_EQ(settings.StoreMask, 0);
+    Store("[transaction]\r\nPRINT=6\r\n");
+    settings = transactions::ReadTransactionSettings(Path());
+    EXPECT_EQ(settings.PrintMask, 6);
+    EXPECT_EQ(settings.StoreMask, 0);
+}
+
+TEST_F(TransactionSettingsTest, NegativeAndOtherValuesRoundTripAsSignedDecimal) {
+    Store("[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=-2147483648\r\nStore=4294967295\r\n");
+    const TransactionSettings settings = transactions::ReadTransactionSettings(Path());
+    EXPECT_EQ(settings.PrintMask, INT32_MIN);
+    EXPECT_EQ(settings.StoreMask, -1); // the same 32 bits
+    ASSERT_TRUE(transactions::WriteTransactionSettings(settings, Path()));
+    EXPECT_EQ(Contents(),
+              "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=-2147483648\r\nStore=-1\r\n");
+
+    ASSERT_TRUE(transactions::WriteTransactionSettings({8388607, 2}, Path()));
+    const TransactionSettings back = transactions::ReadTransactionSettings(Path());
+    EXPECT_EQ(back.PrintMask, 8388607);
+    EXPECT_EQ(back.StoreMask, 2);
+}
+
+TEST_F(TransactionSettingsTest, AFileThatCannotBeWrittenIsReported) {
+    const std::string inMissingFolder = dir.filePath("gone/Settings.ini").toStdString();
+    EXPECT_FALSE(transactions::WriteTransactionSettings({1, 2}, inMissingFolder));
+}
