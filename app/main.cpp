@@ -13,6 +13,7 @@
 #include "link/codeFTDIDirect.h"
 #include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
+#include "transactions/frmTransactions.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -132,6 +133,8 @@ int main(int argc, char** argv) {
         frmOrvane mainWindow;
         mainWindow.SetToolWindowFactory(ToolWindow::Diagnostic, [] { return new frmDiagnostic(); });
         mainWindow.SetToolWindowFactory(ToolWindow::GameSetup, [] { return new frmGameSetup(); });
+        mainWindow.SetToolWindowFactory(ToolWindow::Transactions,
+                                        [] { return new frmTransactions(); });
 
         // Ending the program from outside saves exactly like "Exit".
         SignalRelay relay;

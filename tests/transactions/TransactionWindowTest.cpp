@@ -1,0 +1,452 @@
+// The transaction window against the simulated host: the boxes and their
+// masks, the settings section, "Program" and "Dump" on the wire, unread
+// blocks, a dump that cannot run twice or is stopped, "Save..." and "Close"
+// through the main window.
+#include "transactions/frmTransactions.h"
+
+#include "common/LinkLog.h"
+#include "common/ProgramState.h"
+#include "common/TransactionEntry.h"
+#include "host_config/frmOrvane.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/LinkSequence.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+bool IsMemoryRead(const Bytes& frame) {
+    return frame.size() == 15 && frame[0] == 1 && frame[6] == 1;
+}
+
+class TransactionWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LinkLog::Instance().Clear();
+        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
+        ProgramState::Instance().SiteParams = {};
+        FtHandle = 0;
+        host = std::make_shared<hostsim::SimulatedHost>();
+        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+        platform::SetMessageHook([this](const platform::MessageRequest& r) {
+            messages.push_back(r);
+            return platform::MessageAnswer::Ok;
+        });
+        platform::SetFileDialogHook([this](const platform::FileDialogRequest& r) {
+            dialogs.push_back(r);
+            QString answer;
+            if (!dialogAnswers.empty()) {
+                answer = dialogAnswers.front();
+                dialogAnswers.pop_front();
+            }
+            return answer;
+        });
+    }
+    void TearDown() override {
+        window.reset();
+        ProgramState::Instance().Link = nullptr;
+        link.reset();
+        platform::SetMessageHook({});
+        platform::SetFileDialogHook({});
+        SetFtdiBackend(nullptr);
+        FtHandle = 0;
+        LinkLog::Instance().Clear();
+    }
+
+    void Connect() {
+        link = std::make_unique<clsUSBInterface>();
+        ProgramState::Instance().Link = link.get();
+        host->ClearRequests();
+    }
+    void Open() {
+        window = std::make_unique<frmTransactions>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    template <class T> T* Find(const QString& name) {
+        T* child = window->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name.toStdString();
+        return child;
+    }
+    QCheckBox* PrintBox(int i) { return Find<QCheckBox>(QString("chkTransactionPrint_%1").arg(i)); }
+    QCheckBox* StoreBox(int i) { return Find<QCheckBox>(QString("chkTransactionStore_%1").arg(i)); }
+    QCheckBox* PrintPair(int j) {
+        return Find<QCheckBox>(QString("chkTransactionPrintSetClrAll_%1").arg(j));
+    }
+    QCheckBox* StorePair(int j) {
+        return Find<QCheckBox>(QString("chkTransactionStoreSetClrAll_%1").arg(j));
+    }
+    QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
+    void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
+    void ClickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, 6)); }
+    QString Result() { return Find<QLabel>("lblResult")->text(); }
+
+    std::vector<std::string> Listing() {
+        auto* list = Find<QListWidget>("lstOutput");
+        std::vector<std::string> lines;
+        for (int i = 0; i < list->count(); ++i) {
+            lines.push_back(list->item(i)->text().toStdString());
+        }
+        return lines;
+    }
+    // The listing the host's memory should give, block by block.
+    transactions::TransactionDump DumpOfMemory() const {
+        transactions::TransactionDump dump;
+        for (int b = 0; b < transactions::TransactionDump::kBlocks; ++b) {
+            dump.SetBlock(b,
+                          transactions::TransactionBlockBytes(
+                              host->Memory().data() + records::kTransactionLogBase + 128 * b, 128));
+        }
+        return dump;
+    }
+    std::vector<Bytes> MemoryReads() const {
+        std::vector<Bytes> reads;
+        for (const Bytes& frame : host->Requests()) {
+            if (IsMemoryRead(frame)) {
+                reads.push_back(frame);
+            }
+        }
+        return reads;
+    }
+    // Runs `action` on the `n`th memory read (1-based) the host receives.
+    void OnMemoryRead(int n, std::function<void(hostsim::SimulatedHost&)> action) {
+        auto count = std::make_shared<int>(0);
+        host->OnEachRequest([=](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
+            if (IsMemoryRead(Bytes(frame.begin(), frame.end())) && ++*count == n) {
+                action(h);
+            }
+        });
+    }
+    std::string Settings() const { return ReadFile(dir.filePath("Settings.ini")); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<hostsim::SimulatedHost> host;
+    std::unique_ptr<clsUSBInterface> link;
+    std::unique_ptr<frmTransactions> window;
+    std::vector<platform::MessageRequest> messages;
+    std::vector<platform::FileDialogRequest> dialogs;
+    std::deque<QString> dialogAnswers;
+};
+
+} // namespace
+
+TEST_F(TransactionWindow, LoadChecksTheBoxesOfTheStoredMasksAndUnloadWritesThemBack) {
+    // Bit 31 and bit 1 stored, edited by hand: -2147483646.
+    WriteFile(dir.filePath("Settings.ini"),
+              "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=6\r\nStore=-2147483646\r\n");
+    Open();
+    EXPECT_EQ(window->windowTitle(), "Transactions");
+    EXPECT_EQ(Find<QLabel>("lblTransaction")->text(), "Print/Store Transaction");
+    EXPECT_EQ(StoreBox(1)->text(), "Player account created");
+    EXPECT_EQ(StoreBox(22)->text(), "Remote node General Purpose Flags changed");
+    EXPECT_EQ(PrintBox(1)->text(), "");
+    EXPECT_EQ(PrintBox(22)->accessibleName(), "Print: Remote node General Purpose Flags changed");
+    EXPECT_EQ(StorePair(0)->text(), "Clear All");
+    EXPECT_EQ(StorePair(1)->text(), "Set All");
+    EXPECT_EQ(Button("cmdSave")->text(), "Save...");
+    EXPECT_FALSE(Button("cmdSave")->isEnabled());
+
+    EXPECT_TRUE(PrintBox(1)->isChecked());
+    EXPECT_TRUE(PrintBox(2)->isChecked());
+    EXPECT_FALSE(PrintBox(3)->isChecked());
+    EXPECT_TRUE(StoreBox(1)->isChecked());
+    EXPECT_FALSE(StoreBox(2)->isChecked());
+    EXPECT_EQ(window->PrintMask(), 6);
+    EXPECT_EQ(window->StoreMask(), -2147483646);
+
+    ClickBox(StoreBox(3));
+    ClickBox(PrintBox(1));
+    EXPECT_EQ(window->StoreMask(), -2147483638); // bit 31 kept
+    EXPECT_EQ(window->PrintMask(), 4);
+
+    window->close(); // the program's close: the window unloads
+    EXPECT_EQ(Settings(),
+              "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=4\r\nStore=-2147483638\r\n");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(TransactionWindow, SetAllAndClearAllActAsPushButtons) {
+    WriteFile(dir.filePath("Settings.ini"), "[Transaction]\r\nPrint=1\r\n");
+    Open();
+    EXPECT_EQ(window->PrintMask(), 1); // no box for bit 0
+    ClickBox(StorePair(1));
+    EXPECT_EQ(window->StoreMask(), 0x7FFFFF);
+    for (int i = 1; i <= 22; ++i) {
+        EXPECT_TRUE(StoreBox(i)->isChecked()) << i;
+    }
+    EXPECT_FALSE(StorePair(0)->isChecked());
+    EXPECT_FALSE(StorePair(1)->isChecked());
+
+    // From the keyboard, on the print column.
+    PrintPair(1)->setFocus();
+    QTest::keyClick(PrintPair(1), Qt::Key_Space);
+    EXPECT_EQ(window->PrintMask(), 0x7FFFFF);
+    EXPECT_TRUE(PrintBox(22)->isChecked());
+    EXPECT_FALSE(PrintPair(1)->isChecked());
+
+    ClickBox(StorePair(0));
+    EXPECT_EQ(window->StoreMask(), 0);
+    for (int i = 1; i <= 22; ++i) {
+        EXPECT_FALSE(StoreBox(i)->isChecked()) << i;
+    }
+    EXPECT_FALSE(StorePair(0)->isChecked());
+    EXPECT_EQ(window->PrintMask(), 0x7FFFFF); // the other column is untouched
+}
+
+TEST_F(TransactionWindow, ProgramSendsBothMasksAndTheHostStoresThem) {
+    Connect();
+    Open();
+    ClickBox(StoreBox(1));
+    ClickBox(PrintBox(22));
+    Click("cmdProgram");
+
+    ASSERT_EQ(host->Requests().size(), 1u);
+    const Bytes& frame = host->Requests()[0];
+    ASSERT_EQ(frame.size(), 19u);
+    EXPECT_EQ(frame[0], 12);
+    EXPECT_EQ(frame[1] | frame[2] << 8, 19);
+    EXPECT_EQ(frame[6], 4);
+    EXPECT_EQ(Bytes(frame.begin() + 7, frame.begin() + 17),
+              (Bytes{10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0}));
+    const auto site = host->Memory().subspan(0xD800, 128);
+    EXPECT_EQ(Bytes(site.begin() + 76, site.begin() + 84), (Bytes{0x02, 0, 0, 0, 0, 0, 0x40, 0}));
+    EXPECT_EQ(Result(), "Masks sent to the host.");
+    EXPECT_TRUE(Button("cmdProgram")->isEnabled());
+}
+
+TEST_F(TransactionWindow, ProgramThatDidNotReachTheHostSaysSo) {
+    Connect();
+    Open();
+    ClickBox(StoreBox(2));
+    host->DropNextReply();
+    Click("cmdProgram");
+    EXPECT_EQ(Result(), "The masks did not reach the host: Timeout");
+    EXPECT_EQ(window->StoreMask(), 4);
+    EXPECT_TRUE(StoreBox(2)->isChecked());
+
+    host->CorruptNextReplyCrc();
+    Click("cmdProgram");
+    EXPECT_TRUE(Result().contains("CRC error")) << Result().toStdString();
+
+    // Without a link nothing is sent and the window says why.
+    ProgramState::Instance().Link = nullptr;
+    Click("cmdProgram");
+    EXPECT_EQ(Result(), LinkSequence::kNoLinkText);
+}
+
+TEST_F(TransactionWindow, DumpReadsThe32BlocksAndListsEveryEntry) {
+    Connect();
+    Open();
+    Click("cmdDump");
+
+    const std::vector<Bytes> reads = MemoryReads();
+    ASSERT_EQ(reads.size(), 32u);
+    ASSERT_EQ(host->Requests().size(), 32u);
+    for (std::size_t b = 0; b < reads.size(); ++b) {
+        const std::uint32_t address = 0xE000 + 128 * static_cast<std::uint32_t>(b);
+        EXPECT_EQ(Bytes(reads[b].begin() + 7, reads[b].begin() + 13),
+                  (Bytes{static_cast<std::uint8_t>(address),
+                         static_cast<std::uint8_t>(address >> 8), 0, 0, 128, 0}))
+            << b;
+    }
+    const std::vector<std::string> lines = Listing();
+    ASSERT_EQ(lines.size(), 257u);
+    EXPECT_EQ(lines[0], "Type         Date/Time           Game Acct Amount");
+    EXPECT_EQ(lines, DumpOfMemory().Lines());
+    EXPECT_EQ(lines[256], "0x00 None    00/00/2000 00:00:00 0000 0000 000000000");
+    EXPECT_TRUE(Button("cmdSave")->isEnabled());
+    EXPECT_TRUE(Button("cmdDump")->isEnabled());
+
+    // A second press reads the log anew and replaces the list.
+    host->ClearRequests();
+    Click("cmdDump");
+    EXPECT_EQ(MemoryReads().size(), 32u);
+    EXPECT_EQ(Listing().size(), 257u);
+}
+
+TEST_F(TransactionWindow, ABlockThatCouldNotBeReadIsNeverListedAsEntries) {
+    Connect();
+    Open();
+    auto count = std::make_shared<int>(0);
+    host->OnEachRequest([count](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+        ++*count;
+        if (*count == 6) {
+            h.DropNextReply(); // block 5
+        } else if (*count == 10) {
+            h.CorruptNextReplyCrc(); // block 9
+        }
+    });
+    Click("cmdDump");
+
+    const std::vector<std::string> expected = DumpOfMemory().Lines();
+    const std::vector<std::string> lines = Listing();
+    ASSERT_EQ(lines.size(), 257u - 2 * 7);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 41),
+              std::vector<std::string>(expected.begin(), expected.begin() + 41));
+    EXPECT_EQ(lines[41], "Entries 40-47 could not be read: Timeout");
+    EXPECT_EQ(lines[42], expected[49]); // entry 48, block 6
+    EXPECT_EQ(lines[66], "Entries 72-79 could not be read: CRC error (the reply was damaged)");
+    EXPECT_EQ(lines[67], expected[81]);
+    EXPECT_EQ(lines.back(), expected.back());
+    EXPECT_FALSE(window->LastDump()->Entry(40).has_value());
+    EXPECT_EQ(MemoryReads().size(), 32u); // the other blocks were still read
+}
+
+TEST_F(TransactionWindow, NoSecondCommandStartsWhileADumpRuns) {
+    Connect();
+    Open();
+    bool sawRunning = false;
+    OnMemoryRead(3, [&](hostsim::SimulatedHost& h) {
+        // Served while the window waits for this reply.
+        h.DelayNextReply(std::chrono::milliseconds(50));
+        QTimer::singleShot(0, window.get(), [&] {
+            sawRunning = window->DumpRunning();
+            EXPECT_FALSE(Button("cmdDump")->isEnabled());
+            EXPECT_FALSE(Button("cmdProgram")->isEnabled());
+            EXPECT_TRUE(Listing()[0].starts_with("Getting data...")) << Listing()[0];
+            Click("cmdDump");
+            window->cmdDump_Click();
+            window->cmdProgram_Click();
+        });
+    });
+    Click("cmdDump");
+    EXPECT_TRUE(sawRunning);
+    EXPECT_EQ(host->Requests().size(), 32u);
+    EXPECT_EQ(Listing().size(), 257u);
+    EXPECT_FALSE(window->DumpRunning());
+    EXPECT_TRUE(Button("cmdProgram")->isEnabled());
+}
+
+TEST_F(TransactionWindow, AQuitRequestStopsTheDumpAtTheNextBlock) {
+    Connect();
+    Open();
+    OnMemoryRead(4, [&](hostsim::SimulatedHost& h) {
+        h.DelayNextReply(std::chrono::milliseconds(30));
+        QTimer::singleShot(0, link.get(), [&] { link->RequestStop(); });
+    });
+    Click("cmdDump");
+    link->ClearStopRequest();
+
+    EXPECT_EQ(MemoryReads().size(), 4u);
+    const std::vector<std::string> lines = Listing();
+    ASSERT_EQ(lines.size(), 1u + 4 * 8 + 28);
+    EXPECT_EQ(lines[33], "Entries 32-39 could not be read: the dump was stopped");
+    EXPECT_TRUE(LinkLog::Instance().Text().contains("Dump stopped; not read: entries 32-255"));
+}
+
+TEST_F(TransactionWindow, ADumpIsRefusedWhileAnotherCommandHoldsTheLink) {
+    Connect();
+    Open();
+    {
+        LinkSequence other(link.get());
+        ASSERT_TRUE(other.Claimed());
+        Click("cmdDump");
+        Click("cmdProgram");
+    }
+    EXPECT_EQ(Result(), LinkSequence::kRefusedText);
+    EXPECT_TRUE(Listing().empty());
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_FALSE(Button("cmdSave")->isEnabled());
+}
+
+TEST_F(TransactionWindow, SaveWritesTheListingOrCsvAndReportsAFailure) {
+    Connect();
+    Open();
+    host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
+        if (frame.size() > 7 && frame[7] == 0x80 && frame[8] == 0xE0) {
+            h.DropNextReply(); // block 1
+        }
+    });
+    Click("cmdDump");
+    const QString text = dir.filePath("log.txt");
+    const QString csv = dir.filePath("log.CSV");
+    dialogAnswers = {text, csv, dir.filePath("missing/log.txt"), QString()};
+
+    Click("cmdSave");
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].kind, platform::FileDialogKind::Save);
+    EXPECT_EQ(dialogs[0].initialFileName, dir.path() + "/Transactions.txt");
+    const std::string listing = ReadFile(text);
+    EXPECT_EQ(listing, window->LastDump()->ListingText());
+    EXPECT_TRUE(listing.starts_with("Type         Date/Time           Game Acct Amount\r\n"));
+    EXPECT_NE(listing.find("\r\nEntries 8-15 could not be read: Timeout\r\n"), std::string::npos);
+    EXPECT_EQ(Result(), "Saved to " + text);
+
+    Click("cmdSave");
+    const std::string rows = ReadFile(csv);
+    EXPECT_EQ(rows, window->LastDump()->CsvText());
+    EXPECT_TRUE(
+        rows.starts_with("Entry,Type,Mnemonic,Description,Date/Time,Game,Account,Amount\r\n"));
+    EXPECT_NE(rows.find("\r\n8-15,,,Entries 8-15 could not be read: Timeout,,,,\r\n"),
+              std::string::npos);
+
+    Click("cmdSave");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+    EXPECT_TRUE(messages[0].text.contains("missing/log.txt"));
+    EXPECT_TRUE(Result().startsWith("The transaction log could not be written"));
+
+    Click("cmdSave"); // cancelled: nothing changes
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(ReadFile(text), listing);
+}
+
+TEST_F(TransactionWindow, CloseHandsTheMasksToTheSiteRecordAndTheMainWindowShowsItAgain) {
+    WriteFile(dir.filePath("Settings.ini"), "[Transaction]\r\nPrint=-1\r\nStore=2\r\n");
+    {
+        frmOrvane main;
+        main.SetToolWindowFactory(ToolWindow::Transactions, [] { return new frmTransactions(); });
+        auto* button = main.findChild<QPushButton*>("cmdTransactions");
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        auto* tx = qobject_cast<frmTransactions*>(main.ToolWindowIfOpen(ToolWindow::Transactions));
+        ASSERT_NE(tx, nullptr);
+        ASSERT_TRUE(tx->isVisible());
+        auto* store3 = tx->findChild<QCheckBox*>("chkTransactionStore_3");
+        QTest::mouseClick(store3, Qt::LeftButton, {}, QPoint(6, 6));
+        QTest::mouseClick(tx->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+        EXPECT_FALSE(tx->isVisible());
+        EXPECT_EQ(ProgramState::Instance().SiteParams.TransactionStoreMask, 10u);
+        EXPECT_EQ(ProgramState::Instance().SiteParams.TransactionPrintMask, 0xFFFFFFFFu);
+
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(main.ToolWindowIfOpen(ToolWindow::Transactions), tx);
+        EXPECT_TRUE(tx->isVisible());
+        EXPECT_TRUE(store3->isChecked());
+        main.close(); // shut-down unloads the window, which saves its section
+    }
+    EXPECT_NE(Settings().find("[Transaction]\r\nPrint=-1\r\nStore=10\r\n"), std::string::npos)
+        << Settings();
+}

@@ -1,0 +1,465 @@
+#include "transactions/frmTransactions.h"
+
+#include "common/ProgramState.h"
+#include "common/TransactionEntry.h"
+#include "common/codeCommon.h"
+#include "link/LinkSequence.h"
+#include "link/clsUSBInterface.h"
+#include "platform/FileDialog.h"
+#include "platform/IniProfile.h"
+#include "platform/MessageBox.h"
+#include "transactions/TransactionTexts.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace {
+
+using transactions::kFirstSelectableType;
+using transactions::kLastSelectableType;
+
+// Bytes of a memory-read reply before the data, and its CRC after it.
+constexpr int kReplyDataOffset = clsUSBInterface::kMemoryDataOffset;
+constexpr int kReplyCrcSize = 2;
+constexpr int kBlockReplyBytes = kReplyDataOffset + records::kTransactionBlockSize + kReplyCrcSize;
+
+// Outer margin and the gap between the box columns and the list.
+constexpr int kMargin = 8;
+// The widest listing line: a 10-digit amount and a year past 2099.
+constexpr int kWidestLineChars = 58;
+constexpr int kDefaultListHeight = 520;
+
+QFont FixedPitchFont() {
+    QFont font(txtext::kFixedFontFamily);
+    font.setPointSizeF(txtext::kFixedFontPoints);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSizeF(txtext::kFixedFontPoints);
+    }
+    return font;
+}
+
+QString FromAscii(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString Description(int type) {
+    return FromAscii(transactions::Description(static_cast<std::uint8_t>(type)));
+}
+
+std::string_view Trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Why the link's last exchange, a read of one log block, gave no block;
+// empty when the reply holds it. A reply that failed its CRC check is not
+// listed: one wrong byte would show as a real transaction with a wrong
+// amount, and the bytes are in the link log for whoever needs them.
+std::string BlockProblem(const clsUSBInterface& link) {
+    switch (link.LastOutcome()) {
+    case ExchangeOutcome::Ok:
+        if (link.LastReplyBytes() < kBlockReplyBytes) {
+            return QString(txtext::kShortReply)
+                .arg(link.LastReplyBytes())
+                .arg(kBlockReplyBytes)
+                .toStdString();
+        }
+        return {};
+    case ExchangeOutcome::CrcError:
+        return txtext::kCrcError;
+    case ExchangeOutcome::None:
+        return txtext::kNoReply;
+    default: {
+        const std::string text = link.OutcomeText(link.LastOutcome(), link.LastStatus());
+        const std::string_view reason = Trimmed(text);
+        return reason.empty() ? std::string(txtext::kNoReply) : std::string(reason);
+    }
+    }
+}
+
+} // namespace
+
+frmTransactions::frmTransactions(QWidget* parent) : QWidget(parent) {
+    setObjectName("frmTransactions");
+    setWindowTitle(txtext::kCaption);
+    BuildControls();
+    ArrangeControls();
+    ConnectControls();
+    Form_Load();
+}
+
+frmTransactions::~frmTransactions() {
+    if (!unloaded_ && !Form_Unload()) {
+        qWarning(
+            "%s",
+            qPrintable(QString(txtext::kSettingsNotSaved)
+                           .arg(QFile::decodeName(ProgramState::Instance().SettingsPath.c_str()))));
+    }
+}
+
+// ------------------------------------------------------------------ controls
+
+void frmTransactions::BuildControls() {
+    lblTransaction = new QLabel(txtext::kTransactionLabel, this);
+    lblTransaction->setObjectName("lblTransaction");
+
+    // Row by row, so Tab goes print box, store box, next row.
+    for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        chkTransactionPrint[k] = new QCheckBox(this);
+        chkTransactionPrint[k]->setObjectName(QString("chkTransactionPrint_%1").arg(i));
+        chkTransactionPrint[k]->setAccessibleName(txtext::kPrintBoxName + Description(i));
+        chkTransactionStore[k] = new QCheckBox(Description(i), this);
+        chkTransactionStore[k]->setObjectName(QString("chkTransactionStore_%1").arg(i));
+        chkTransactionStore[k]->setAccessibleName(txtext::kStoreBoxName + Description(i));
+    }
+    const char* const pairCaptions[2] = {txtext::kClearAll, txtext::kSetAll};
+    for (int j = 0; j < 2; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        chkTransactionPrintSetClrAll[k] = new QCheckBox(this);
+        chkTransactionPrintSetClrAll[k]->setObjectName(
+            QString("chkTransactionPrintSetClrAll_%1").arg(j));
+        chkTransactionPrintSetClrAll[k]->setAccessibleName(QString(txtext::kPrintBoxName) +
+                                                           pairCaptions[j]);
+        chkTransactionStoreSetClrAll[k] = new QCheckBox(pairCaptions[j], this);
+        chkTransactionStoreSetClrAll[k]->setObjectName(
+            QString("chkTransactionStoreSetClrAll_%1").arg(j));
+        chkTransactionStoreSetClrAll[k]->setAccessibleName(QString(txtext::kStoreBoxName) +
+                                                           pairCaptions[j]);
+    }
+    lblTransaction->setBuddy(chkTransactionPrint[kFirstSelectableType]);
+
+    lstOutput = new QListWidget(this);
+    lstOutput->setObjectName("lstOutput");
+    lstOutput->setAccessibleName(txtext::kOutputListName);
+    lstOutput->setFont(FixedPitchFont());
+    lstOutput->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstOutput->setUniformItemSizes(true);
+    // A clipped amount would hide digits: scroll instead of eliding.
+    lstOutput->setTextElideMode(Qt::ElideNone);
+    lstOutput->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+
+    cmdProgram = new QPushButton(txtext::kProgram, this);
+    cmdProgram->setObjectName("cmdProgram");
+    cmdDump = new QPushButton(txtext::kDump, this);
+    cmdDump->setObjectName("cmdDump");
+    cmdSave = new QPushButton(txtext::kSave, this);
+    cmdSave->setObjectName("cmdSave");
+    cmdSave->setEnabled(false); // nothing to save before a dump
+    cmdClose = new QPushButton(txtext::kClose, this);
+    cmdClose->setObjectName("cmdClose");
+
+    lblResult = new QLabel(this);
+    lblResult->setObjectName("lblResult");
+    lblResult->setAccessibleName(txtext::kResultName);
+    lblResult->setWordWrap(true);
+    lblResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void frmTransactions::ArrangeControls() {
+    // The boxes on the left, one row per type with the Clear All and Set
+    // All rows below; the listing and the buttons on the right.
+    auto* boxes = new QGridLayout;
+    boxes->setVerticalSpacing(0);
+    boxes->setHorizontalSpacing(kMargin);
+    boxes->addWidget(lblTransaction, 0, 0, 1, 2);
+    for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        boxes->addWidget(chkTransactionPrint[k], i, 0);
+        boxes->addWidget(chkTransactionStore[k], i, 1);
+    }
+    const int pairRow = kLastSelectableType + 1;
+    boxes->setRowMinimumHeight(pairRow, kMargin);
+    for (int j = 0; j < 2; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        boxes->addWidget(chkTransactionPrintSetClrAll[k], pairRow + 1 + j, 0);
+        boxes->addWidget(chkTransactionStoreSetClrAll[k], pairRow + 1 + j, 1);
+    }
+    boxes->setRowStretch(pairRow + 3, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdProgram);
+    buttons->addWidget(cmdDump);
+    buttons->addWidget(cmdSave);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdClose);
+
+    lstOutput->setMinimumWidth(
+        lstOutput->fontMetrics().horizontalAdvance(QString(kWidestLineChars, QChar('0'))) +
+        lstOutput->verticalScrollBar()->sizeHint().width() + 2 * lstOutput->frameWidth() + 4);
+    lstOutput->setMinimumHeight(kDefaultListHeight / 2);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(lstOutput, 1);
+    right->addLayout(buttons);
+    right->addWidget(lblResult);
+
+    auto* grid = new QHBoxLayout(this);
+    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    grid->setSpacing(2 * kMargin);
+    grid->addLayout(boxes);
+    grid->addLayout(right, 1);
+
+    // Tab goes through the boxes, then the list and the buttons.
+    QWidget* previous = chkTransactionStoreSetClrAll[1];
+    for (QWidget* next :
+         std::initializer_list<QWidget*>{lstOutput, cmdProgram, cmdDump, cmdSave, cmdClose}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
+}
+
+void frmTransactions::ConnectControls() {
+    for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        // Programmatic changes (load, Set All, Clear All) run the same rule.
+        connect(chkTransactionPrint[k], &QCheckBox::toggled, this,
+                [this, i](bool on) { chkTransactionPrint_Click(i, on); });
+        connect(chkTransactionStore[k], &QCheckBox::toggled, this,
+                [this, i](bool on) { chkTransactionStore_Click(i, on); });
+    }
+    for (int j = 0; j < 2; ++j) {
+        const auto k = static_cast<std::size_t>(j);
+        connect(chkTransactionPrintSetClrAll[k], &QCheckBox::clicked, this,
+                [this, j] { SetClrAll_Click(false, j); });
+        connect(chkTransactionStoreSetClrAll[k], &QCheckBox::clicked, this,
+                [this, j] { SetClrAll_Click(true, j); });
+    }
+    connect(cmdProgram, &QPushButton::clicked, this, &frmTransactions::cmdProgram_Click);
+    connect(cmdDump, &QPushButton::clicked, this, &frmTransactions::cmdDump_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmTransactions::cmdSave_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmTransactions::cmdClose_Click);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &frmTransactions::cmdClose_Click);
+}
+
+// ------------------------------------------------------------ load, unload
+
+void frmTransactions::Form_Load() {
+    const transactions::TransactionSettings settings =
+        transactions::ReadTransactionSettings(ProgramState::Instance().SettingsPath);
+    print_ = transactions::MaskColumn(settings.PrintMask);
+    store_ = transactions::MaskColumn(settings.StoreMask);
+    // Checking a box sets the bit that is already set; bits without a box
+    // stay as loaded.
+    for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        chkTransactionPrint[k]->setChecked(print_.BoxChecked(i));
+        chkTransactionStore[k]->setChecked(store_.BoxChecked(i));
+    }
+}
+
+bool frmTransactions::Form_Unload() {
+    unloaded_ = true;
+    return transactions::WriteTransactionSettings({print_.Mask(), store_.Mask()},
+                                                  ProgramState::Instance().SettingsPath);
+}
+
+void frmTransactions::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous()) {
+        // The close box: keep the boxes and the listing, as "Close" does.
+        event->ignore();
+        hide();
+        return;
+    }
+    if (!unloaded_ && !Form_Unload()) {
+        const QString path = QFile::decodeName(ProgramState::Instance().SettingsPath.c_str());
+        platform::ShowMessage(this, {platform::MessageKind::Warning, txtext::kSettingsNotSavedTitle,
+                                     QString(txtext::kSettingsNotSaved).arg(path)});
+    }
+    event->accept();
+}
+
+// -------------------------------------------------------------------- masks
+
+void frmTransactions::chkTransactionPrint_Click(int index, bool checked) {
+    print_.BoxClicked(index, checked);
+}
+
+void frmTransactions::chkTransactionStore_Click(int index, bool checked) {
+    store_.BoxClicked(index, checked);
+}
+
+void frmTransactions::SetClrAll_Click(bool storeColumn, int index) {
+    const auto& column = storeColumn ? chkTransactionStore : chkTransactionPrint;
+    for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
+        column[static_cast<std::size_t>(i)]->setChecked(index == 1);
+    }
+    transactions::MaskColumn& mask = storeColumn ? store_ : print_;
+    if (index == 1) {
+        mask.SetAll();
+    } else {
+        mask.ClearAll();
+    }
+    // The pair acts as two push buttons: neither stays checked.
+    for (QCheckBox* box :
+         storeColumn ? chkTransactionStoreSetClrAll : chkTransactionPrintSetClrAll) {
+        box->setChecked(false);
+    }
+}
+
+// ----------------------------------------------------------------- commands
+
+void frmTransactions::SetCommandsEnabled(bool enabled) {
+    cmdProgram->setEnabled(enabled);
+    cmdDump->setEnabled(enabled);
+    cmdSave->setEnabled(enabled && lastDump_.has_value());
+}
+
+void frmTransactions::ShowResult(const QString& text) {
+    lblResult->setText(text);
+}
+
+void frmTransactions::ShowListing(const std::vector<std::string>& lines) {
+    lstOutput->clear();
+    for (const std::string& line : lines) {
+        lstOutput->addItem(FromAscii(line));
+    }
+}
+
+void frmTransactions::cmdProgram_Click() {
+    if (dumpRunning_ || programRunning_) {
+        return;
+    }
+    LinkSequence run(ProgramState::Instance().Link);
+    if (!run.Claimed()) {
+        ShowResult(run.RefusalText());
+        return;
+    }
+    const QPointer<frmTransactions> alive(this);
+    const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
+    programRunning_ = true;
+    SetCommandsEnabled(false);
+    ShowResult({});
+    const auto payload = transactions::TransactionMaskPayload(store_.Mask(), print_.Mask());
+    link->SendMessage(transactions::kMaskDeviceId, transactions::kMaskMsgLen,
+                      transactions::kMaskCmnd, payload);
+    if (alive == nullptr) {
+        return; // the window went away while the message waited
+    }
+    QString result;
+    if (link == nullptr) {
+        result = QString(txtext::kProgramFailed).arg(txtext::kNoLink);
+    } else if (link->LastOutcome() == ExchangeOutcome::Ok) {
+        result = txtext::kProgramSent;
+    } else if (link->LastOutcome() == ExchangeOutcome::CrcError) {
+        result = txtext::kProgramCrc;
+    } else {
+        const std::string text = link->OutcomeText(link->LastOutcome(), link->LastStatus());
+        const std::string_view reason = Trimmed(text);
+        result = QString(txtext::kProgramFailed)
+                     .arg(FromAscii(reason.empty() ? txtext::kNoReply : reason));
+    }
+    programRunning_ = false;
+    SetCommandsEnabled(true);
+    ShowResult(result);
+}
+
+void frmTransactions::cmdDump_Click() {
+    if (dumpRunning_ || programRunning_) {
+        return;
+    }
+    LinkSequence run(ProgramState::Instance().Link);
+    if (!run.Claimed()) {
+        ShowResult(run.RefusalText());
+        return;
+    }
+    const QPointer<frmTransactions> alive(this);
+    const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
+    dumpRunning_ = true;
+    SetCommandsEnabled(false);
+    ShowResult({});
+    lstOutput->clear();
+    lstOutput->addItem(txtext::kGettingData);
+
+    constexpr int kBlocks = transactions::TransactionDump::kBlocks;
+    transactions::TransactionDump dump;
+    int block = 0;
+    for (; block < kBlocks; ++block) {
+        if (run.ShouldStop() || link == nullptr) {
+            break;
+        }
+        lstOutput->item(0)->setText(QString(txtext::kGettingData) +
+                                    QString(txtext::kProgress).arg(block + 1).arg(kBlocks));
+        const clsUSBInterface::ReplyBuffer reply =
+            link->NovRamRead(records::kTransactionLogBase + records::kTransactionBlockSize * block,
+                             records::kTransactionBlockSize);
+        if (alive == nullptr) {
+            return; // the window went away while the read waited
+        }
+        if (link == nullptr) {
+            break;
+        }
+        const std::string problem = BlockProblem(*link);
+        if (problem.empty()) {
+            dump.SetBlock(block,
+                          transactions::TransactionBlockBytes(reply.data() + kReplyDataOffset,
+                                                              records::kTransactionBlockSize));
+        } else {
+            dump.SetBlockFailed(block, problem);
+        }
+    }
+    if (block < kBlocks) {
+        const char* reason = link == nullptr ? txtext::kNoLink : txtext::kStopped;
+        for (int b = block; b < kBlocks; ++b) {
+            dump.SetBlockFailed(b, reason);
+        }
+        AppendStatusText(std::string(txtext::kStoppedLog) +
+                         std::to_string(block * records::kTransactionEntriesPerBlock) + "-" +
+                         std::to_string(records::kTransactionEntryCount - 1) + "\r\n");
+    }
+    ShowListing(dump.Lines());
+    lastDump_ = std::move(dump);
+    dumpRunning_ = false;
+    SetCommandsEnabled(true);
+}
+
+void frmTransactions::cmdSave_Click() {
+    if (!lastDump_ || dumpRunning_) {
+        return;
+    }
+    platform::FileDialogRequest request;
+    request.kind = platform::FileDialogKind::Save;
+    request.title = txtext::kSaveTitle;
+    request.filter = txtext::kSaveFilter;
+    request.initialFileName = QFile::decodeName(ProgramState::Instance().ProgramFolder.c_str()) +
+                              txtext::kSaveDefaultName;
+    const QString path = platform::ShowFileDialog(this, request);
+    if (path.isEmpty()) {
+        return; // cancelled
+    }
+    const bool csv = path.endsWith(txtext::kCsvSuffix, Qt::CaseInsensitive);
+    const std::string contents = csv ? lastDump_->CsvText() : lastDump_->ListingText();
+    if (!platform::WriteFileAtomically(QFile::encodeName(path).toStdString(), contents)) {
+        ShowResult(QString(txtext::kSaveFailed).arg(path));
+        platform::ShowMessage(this, {platform::MessageKind::Warning, txtext::kSaveFailedTitle,
+                                     QString(txtext::kSaveFailed).arg(path)});
+        return;
+    }
+    ShowResult(QString(txtext::kSaved).arg(path));
+}
+
+void frmTransactions::cmdClose_Click() {
+    SiteParamRecord& site = ProgramState::Instance().SiteParams;
+    site.TransactionStoreMask = static_cast<std::uint32_t>(store_.Mask());
+    site.TransactionPrintMask = static_cast<std::uint32_t>(print_.Mask());
+    hide();
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The transaction window: which transaction types the host prints and which
+// it stores in its log (two masks, one box per type and column), "Program"
+// to send both masks, "Dump" to read and list the whole log and "Save..." to
+// keep the last listing. "Close" hands the masks to the site parameter
+// record and hides the window; the masks are saved in Settings.ini when the
+// window unloads at shut-down.
+
+#include "transactions/TransactionDump.h"
+#include "transactions/TransactionMasks.h"
+#include "transactions/TransactionTypes.h"
+
+#include <QWidget>
+
+#include <array>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+class frmTransactions : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the controls and runs the load handler (reads the masks from
+    // Settings.ini; talks to no host).
+    explicit frmTransactions(QWidget* parent = nullptr);
+    // Unloads the window if it was not closed by the program.
+    ~frmTransactions() override;
+
+    std::int32_t PrintMask() const { return print_.Mask(); }
+    std::int32_t StoreMask() const { return store_.Mask(); }
+    // The last dump, once one has run.
+    const std::optional<transactions::TransactionDump>& LastDump() const { return lastDump_; }
+    bool DumpRunning() const { return dumpRunning_; }
+
+    // The handlers of the buttons, also reached by their clicks.
+    void cmdProgram_Click();
+    void cmdDump_Click();
+    void cmdSave_Click();
+    void cmdClose_Click();
+
+protected:
+    // The title-bar close box hides the window like "Close" (without handing
+    // over the masks); a close by the program unloads it.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static constexpr int kBoxes = transactions::kLastSelectableType + 1; // index 0 unused
+
+    void BuildControls();
+    void ArrangeControls();
+    void ConnectControls();
+
+    void Form_Load();
+    // Writes the masks to Settings.ini once; false when they could not be.
+    bool Form_Unload();
+
+    void chkTransactionPrint_Click(int index, bool checked);
+    void chkTransactionStore_Click(int index, bool checked);
+    // index 0 Clear All, 1 Set All, for the print (false) or store column.
+    void SetClrAll_Click(bool storeColumn, int index);
+
+    void SetCommandsEnabled(bool enabled);
+    void ShowResult(const QString& text);
+    void ShowListing(const std::vector<std::string>& lines);
+
+    QLabel* lblTransaction = nullptr;
+    std::array<QCheckBox*, kBoxes> chkTransactionPrint{};
+    std::array<QCheckBox*, kBoxes> chkTransactionStore{};
+    std::array<QCheckBox*, 2> chkTransactionPrintSetClrAll{};
+    std::array<QCheckBox*, 2> chkTransactionStoreSetClrAll{};
+    QPushButton* cmdProgram = nullptr;
+    QPushButton* cmdDump = nullptr;
+    QPushButton* cmdSave = nullptr;
+    QPushButton* cmdClose = nullptr;
+    QListWidget* lstOutput = nullptr;
+    QLabel* lblResult = nullptr;
+
+    transactions::MaskColumn print_;
+    transactions::MaskColumn store_;
+    std::optional<transactions::TransactionDump> lastDump_;
+    bool dumpRunning_ = false;
+    bool programRunning_ = false;
+    bool unloaded_ = false;
+};
