@@ -183,14 +183,15 @@ void frmTransactions::ArrangeControls() {
     boxes->addWidget(lblTransaction, 0, 0, 1, 2);
     for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        boxes->addWidget(chkTransactionPrint[k], i, 0);
+        // The print box has no caption: centre it on its row's store box.
+        boxes->addWidget(chkTransactionPrint[k], i, 0, Qt::AlignVCenter);
         boxes->addWidget(chkTransactionStore[k], i, 1);
     }
     const int pairRow = kLastSelectableType + 1;
     boxes->setRowMinimumHeight(pairRow, kMargin);
     for (int j = 0; j < 2; ++j) {
         const auto k = static_cast<std::size_t>(j);
-        boxes->addWidget(chkTransactionPrintSetClrAll[k], pairRow + 1 + j, 0);
+        boxes->addWidget(chkTransactionPrintSetClrAll[k], pairRow + 1 + j, 0, Qt::AlignVCenter);
         boxes->addWidget(chkTransactionStoreSetClrAll[k], pairRow + 1 + j, 1);
     }
     boxes->setRowStretch(pairRow + 3, 1);
