@@ -61,8 +61,8 @@ inline constexpr const char* kSaved = "Saved to %1";
 inline constexpr const char* kSaveFailedTitle = "Not saved";
 inline constexpr const char* kSaveFailed = "The transaction log could not be written to\n%1";
 
-// Settings that could not be written when the window unloads.
-inline constexpr const char* kSettingsNotSavedTitle = "Settings not saved";
+// Settings that could not be written when the window unloads (a warning on
+// the console).
 inline constexpr const char* kSettingsNotSaved =
     "The transaction masks could not be written to\n%1";
 

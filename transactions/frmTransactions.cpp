@@ -107,12 +107,7 @@ frmTransactions::frmTransactions(QWidget* parent) : QWidget(parent) {
 }
 
 frmTransactions::~frmTransactions() {
-    if (!unloaded_ && !Form_Unload()) {
-        qWarning(
-            "%s",
-            qPrintable(QString(txtext::kSettingsNotSaved)
-                           .arg(QFile::decodeName(ProgramState::Instance().SettingsPath.c_str()))));
-    }
+    Form_Unload();
 }
 
 // ------------------------------------------------------------------ controls
@@ -268,10 +263,21 @@ void frmTransactions::Form_Load() {
     }
 }
 
-bool frmTransactions::Form_Unload() {
+void frmTransactions::Form_Unload() {
+    if (unloaded_) {
+        return;
+    }
     unloaded_ = true;
-    return transactions::WriteTransactionSettings({print_.Mask(), store_.Mask()},
-                                                  ProgramState::Instance().SettingsPath);
+    // No message box here: the shut-down may come from a signal with nobody
+    // to answer it, and the main window already reports a Settings.ini it
+    // could not write.
+    if (!transactions::WriteTransactionSettings({print_.Mask(), store_.Mask()},
+                                                ProgramState::Instance().SettingsPath)) {
+        qWarning(
+            "%s",
+            qPrintable(QString(txtext::kSettingsNotSaved)
+                           .arg(QFile::decodeName(ProgramState::Instance().SettingsPath.c_str()))));
+    }
 }
 
 void frmTransactions::closeEvent(QCloseEvent* event) {
@@ -281,11 +287,7 @@ void frmTransactions::closeEvent(QCloseEvent* event) {
         hide();
         return;
     }
-    if (!unloaded_ && !Form_Unload()) {
-        const QString path = QFile::decodeName(ProgramState::Instance().SettingsPath.c_str());
-        platform::ShowMessage(this, {platform::MessageKind::Warning, txtext::kSettingsNotSavedTitle,
-                                     QString(txtext::kSettingsNotSaved).arg(path)});
-    }
+    Form_Unload();
     event->accept();
 }
 

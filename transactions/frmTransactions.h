@@ -54,8 +54,8 @@ private:
     void ConnectControls();
 
     void Form_Load();
-    // Writes the masks to Settings.ini once; false when they could not be.
-    bool Form_Unload();
+    // Writes the masks to Settings.ini, once.
+    void Form_Unload();
 
     void chkTransactionPrint_Click(int index, bool checked);
     void chkTransactionStore_Click(int index, bool checked);
