@@ -247,7 +247,11 @@ void FillTransactionLog(std::span<std::uint8_t> memory, const CivilTime& now) {
         memory.subspan(records::kTransactionLogBase, records::kTransactionLogSize);
     std::fill(log.begin(), log.end(), std::uint8_t{0});
     const std::vector<LoggedEvent> events = SampleHistory();
-    CivilTime when = AddSeconds(now, -std::chrono::seconds(240));
+    // From the start of the current minute, like the other records' dates,
+    // so two hosts filled within the same minute hold the same log.
+    CivilTime when = now;
+    when.second = 0;
+    when = AddSeconds(when, -std::chrono::seconds(240));
     for (std::size_t k = events.size(); k-- > 0;) {
         const LoggedEvent& e = events[k];
         records::TransactionEntry entry;
