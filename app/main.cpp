@@ -14,6 +14,7 @@
 #include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
 #include "transactions/frmTransactions.h"
+#include "terminal/frmTerminal.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
         mainWindow.SetToolWindowFactory(ToolWindow::GameSetup, [] { return new frmGameSetup(); });
         mainWindow.SetToolWindowFactory(ToolWindow::Transactions,
                                         [] { return new frmTransactions(); });
+        mainWindow.SetToolWindowFactory(ToolWindow::Terminal, [] { return new frmTerminal(); });
 
         // Ending the program from outside saves exactly like "Exit".
         SignalRelay relay;

@@ -33,6 +33,10 @@ QString ShowFileDialog(QWidget* parent, const FileDialogRequest& request) {
         return Hook()(request);
     }
     const QString filter = QtFileFilter(request.filter);
+    if (request.kind == FileDialogKind::OpenOrCreate) {
+        return QFileDialog::getSaveFileName(parent, request.title, request.initialFileName, filter,
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    }
     return request.kind == FileDialogKind::Open
                ? QFileDialog::getOpenFileName(parent, request.title, request.initialFileName,
                                               filter)

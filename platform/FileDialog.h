@@ -11,7 +11,9 @@ class QWidget;
 
 namespace platform {
 
-enum class FileDialogKind { Open, Save };
+// OpenOrCreate takes an existing file or a new name, and asks nothing about
+// an existing one (for files that are appended to).
+enum class FileDialogKind { Open, Save, OpenOrCreate };
 
 struct FileDialogRequest {
     FileDialogKind kind = FileDialogKind::Open;

@@ -1,0 +1,180 @@
+// orvane-printersim: a ticket printer's line on a pseudo-terminal, for the
+// terminal window. Prints the pseudo-terminal's path on its own line, then
+// sends sample tickets in the chosen printer's byte language at a chosen
+// pace and echoes whatever it receives, until SIGINT or SIGTERM.
+
+#include "hostsim/PrinterSim.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <poll.h>
+#include <string>
+#include <string_view>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "Usage: orvane-printersim [options]\n"
+    "Serves a ticket printer's line on a pseudo-terminal and prints its path.\n"
+    "\n"
+    "  --model M      epson (default), citizen or generic\n"
+    "  --cps N        characters per second on the line, 1..1000000 (default 480,\n"
+    "                 about 4800 baud)\n"
+    "  --every S      seconds from one ticket to the next, 0..3600 (default 5)\n"
+    "  --tickets N    stop sending after N tickets (default: no end)\n"
+    "  --help         show this text\n"
+    "Bytes received are echoed back.\n";
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void RequestStop(int) {
+    stopRequested = 1;
+}
+
+template <typename T> bool ParseNumber(std::string_view text, T low, T high, T& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc{} && end == text.data() + text.size() && value >= low &&
+           value <= high;
+}
+
+struct Options {
+    hostsim::PrinterModel model = hostsim::PrinterModel::Epson;
+    int cps = 480;
+    int every = 5;
+    long tickets = -1;
+    bool help = false;
+};
+
+bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const std::string_view value = i + 1 < argc ? argv[i + 1] : "";
+        bool ok = true;
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+            continue;
+        } else if (arg == "--model") {
+            const auto model = hostsim::ParsePrinterModel(value);
+            ok = model.has_value();
+            if (ok) {
+                o.model = *model;
+            }
+        } else if (arg == "--cps") {
+            ok = ParseNumber(value, 1, 1000000, o.cps);
+        } else if (arg == "--every") {
+            ok = ParseNumber(value, 0, 3600, o.every);
+        } else if (arg == "--tickets") {
+            ok = ParseNumber(value, 0L, 1000000000L, o.tickets);
+        } else {
+            error = "unknown option " + std::string(arg);
+            return false;
+        }
+        if (!ok) {
+            error = "bad value for " + std::string(arg);
+            return false;
+        }
+        ++i;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        std::cerr << "orvane-printersim: " << error << "\n" << kUsage;
+        return 2;
+    }
+    if (options.help) {
+        std::cout << kUsage;
+        return 0;
+    }
+    struct sigaction action {};
+    action.sa_handler = RequestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        std::cerr << "orvane-printersim: no pseudo-terminal: " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    std::array<char, 256> name{};
+    ptsname_r(master, name.data(), name.size());
+    // Held open so that the line stays up while no terminal has it open;
+    // raw, so every byte passes as it is.
+    const int slave = open(name.data(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw{};
+    if (slave < 0 || tcgetattr(slave, &raw) != 0) {
+        std::cerr << "orvane-printersim: cannot open " << name.data() << "\n";
+        return 1;
+    }
+    cfmakeraw(&raw);
+    tcsetattr(slave, TCSANOW, &raw);
+    std::cout << name.data() << std::endl;
+
+    using Clock = std::chrono::steady_clock;
+    // The line is paced in slices of 20 ms.
+    constexpr auto kSlice = std::chrono::milliseconds(20);
+    const std::size_t perSlice = std::max<std::size_t>(1, options.cps / 50);
+    std::string unsent;
+    long printed = 0;
+    auto nextTicket = Clock::now();
+    auto nextSlice = Clock::now();
+    while (stopRequested == 0) {
+        const auto now = Clock::now();
+        if (unsent.empty() && (options.tickets < 0 || printed < options.tickets) &&
+            now >= nextTicket) {
+            unsent = hostsim::SampleTicket(options.model, static_cast<int>(++printed));
+            nextTicket = now + std::chrono::seconds(options.every);
+        }
+        if (!unsent.empty() && now >= nextSlice) {
+            const std::size_t n = std::min(perSlice, unsent.size());
+            const ssize_t done = write(master, unsent.data(), n);
+            if (done > 0) {
+                unsent.erase(0, static_cast<std::size_t>(done));
+            }
+            nextSlice = now + kSlice;
+        }
+        auto wake = unsent.empty() ? nextTicket : nextSlice;
+        if (unsent.empty() && options.tickets >= 0 && printed >= options.tickets) {
+            wake = now + std::chrono::hours(1);
+        }
+        const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now);
+        pollfd in{master, POLLIN, 0};
+        const int ready = poll(&in, 1, static_cast<int>(std::clamp<long>(wait.count(), 0, 1000)));
+        if (ready > 0 && (in.revents & POLLIN) != 0) {
+            std::array<char, 512> echo{};
+            const ssize_t got = read(master, echo.data(), echo.size());
+            // Echoed at once, between two slices of a ticket.
+            for (ssize_t done = 0; got > 0 && done < got;) {
+                const ssize_t n =
+                    write(master, echo.data() + done, static_cast<std::size_t>(got - done));
+                if (n > 0) {
+                    done += n;
+                } else if (errno == EAGAIN) {
+                    pollfd out{master, POLLOUT, 0};
+                    poll(&out, 1, 100);
+                } else {
+                    break;
+                }
+            }
+        }
+    }
+    close(slave);
+    close(master);
+    return 0;
+}

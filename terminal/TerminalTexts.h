@@ -1,0 +1,75 @@
+#pragma once
+// Every text the terminal window shows, in one place.
+
+namespace terminaltext {
+
+inline constexpr const char* kCaption = "Terminal";
+
+inline constexpr const char* kCommPort = "Comm Port";
+inline constexpr const char* kBaudRate = "Baud Rate";
+inline constexpr const char* kHandshaking = "Handshaking";
+inline constexpr const char* kPrinterType = "Printer Type";
+inline constexpr const char* kDisplayHex = "Display Hex";
+inline constexpr const char* kCRToCRLF = "CR->CR/LF";
+inline constexpr const char* kCapture = "Capture";
+inline constexpr const char* kEndCapture = "End Capture";
+inline constexpr const char* kClear = "Clear";
+inline constexpr const char* kClose = "Close";
+
+// "COM" + 1..16
+inline constexpr const char* kComPrefix = "COM";
+inline constexpr const char* kHandshakingItems[4] = {"None", "Xon/Xoff", "Hardware (RTS)",
+                                                     "Hardware & Xon/Xoff"};
+inline constexpr const char* kPrinterItems[7] = {"None",   "Epson TM-267",    "Epson TM-267 II",
+                                                 "Ithica", "Citizen iDP3535", "Citizen iDP3541",
+                                                 "Generic"};
+
+// Names for assistive technology of the controls without a visible label.
+inline constexpr const char* kTerminalBoxName = "Received text";
+inline constexpr const char* kChatName = "Chat line";
+inline constexpr const char* kChatHint = "A line to send: double-click or press Enter";
+inline constexpr const char* kStatusName = "Port status";
+
+inline constexpr const char* kFixedFontFamily = "Courier New";
+inline constexpr double kFixedFontPoints = 9;
+
+// The capture file dialog.
+inline constexpr const char* kSelectFile = "Select File";
+inline constexpr const char* kCaptureFilter = "Text Files (*.txt)|*.txt|All Files (*)|*";
+
+// The message box of a port that cannot be opened: kOpenError + number +
+// kOpenErrorMiddle + the failure's description.
+inline constexpr const char* kOpenError = "Error ";
+inline constexpr const char* kOpenErrorMiddle = " opening comm port, ";
+
+// The status line below the controls. %1 is a port's name ("COM2" or a
+// device path).
+inline constexpr const char* kPortOpen = "%1 is open.";
+inline constexpr const char* kPortAbsent = "%1 is not present on this PC; no port is open.";
+inline constexpr const char* kPortsPresent = " Ports present: %1.";
+inline constexpr const char* kNoPortsPresent = " This PC has no serial port right now.";
+inline constexpr const char* kOpenFailedAtStart = "%1 could not be opened (%2); no port is open.";
+inline constexpr const char* kReopened = "%1 could not be opened; %2 is open again.";
+inline constexpr const char* kReopenFailed =
+    "%1 could not be opened, nor %2 again; no port is open. Choose a port.";
+inline constexpr const char* kNotOpened = "%1 could not be opened; no port is open.";
+inline constexpr const char* kPortLost =
+    "%1 stopped working (%2). The text and the capture are kept; the port opens again "
+    "when the device returns, or when you choose it.";
+inline constexpr const char* kPortBack = "%1 is back and open again.";
+inline constexpr const char* kNotSent = "Not sent, no port is open: %1.";
+inline constexpr const char* kNotSentKey = "a typed key";
+inline constexpr const char* kNotSentChat = "the chat line";
+inline constexpr const char* kIthica =
+    "Printer type Ithica shows nothing of what is received; choose Generic or "
+    "Display Hex to see it.";
+
+// Capture problems: %1 is the file, %2 the reason.
+inline constexpr const char* kCaptureTitle = "Capture";
+inline constexpr const char* kCaptureOpenFailed =
+    "The capture file %1 could not be opened: %2.\nCapture is off.";
+inline constexpr const char* kCaptureWriteFailed =
+    "Writing the capture file %1 failed (%2). Capture is off; what it held before is kept.";
+inline constexpr const char* kSettingsNotSaved = "The terminal's settings could not be saved in %1";
+
+} // namespace terminaltext

@@ -1,0 +1,368 @@
+// The terminal window over a pseudo-terminal: what arrives is shown and
+// captured byte for byte, keys and the chat line go out, a port that cannot
+// be opened or goes away is handled without loops or hangs, the settings
+// come back, and the main window's shut-down saves them.
+#include "common/ProgramState.h"
+#include "host_config/frmOrvane.h"
+#include "hostsim/PrinterSim.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/FileDialog.h"
+#include "platform/IniProfile.h"
+#include "platform/MessageBox.h"
+#include "terminal/TerminalCore.h"
+#include "terminal/frmTerminal.h"
+
+#include "PtyPair.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace terminal;
+
+namespace {
+
+class TerminalWindow : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    PtyPair pty;
+    QPointer<frmTerminal> window;
+    std::vector<platform::MessageRequest> messages;
+    std::deque<QString> dialogAnswers;
+
+    void SetUp() override {
+        ASSERT_TRUE(pty.Ready());
+        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
+        platform::SetMessageHook([this](const platform::MessageRequest& r) {
+            messages.push_back(r);
+            return platform::MessageAnswer::Ok;
+        });
+        platform::SetFileDialogHook([this](const platform::FileDialogRequest& r) {
+            EXPECT_EQ(r.title, "Select File");
+            EXPECT_EQ(r.kind, platform::FileDialogKind::OpenOrCreate);
+            QString answer;
+            if (!dialogAnswers.empty()) {
+                answer = dialogAnswers.front();
+                dialogAnswers.pop_front();
+            }
+            return answer;
+        });
+    }
+    void TearDown() override {
+        delete window.data();
+        platform::SetMessageHook({});
+        platform::SetFileDialogHook({});
+    }
+
+    std::string SettingsPath() const { return ProgramState::Instance().SettingsPath; }
+    void Store(const char* key, const std::string& value) {
+        ASSERT_TRUE(platform::WriteProfileString("Terminal", key, value, SettingsPath()));
+    }
+    void StorePty() { Store("CommPortDevice", pty.SlavePath()); }
+
+    void Open() {
+        window = new frmTerminal;
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+    }
+
+    template <class T> T* Find(const char* name) {
+        T* child = window->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    QPlainTextEdit* Box() { return Find<QPlainTextEdit>("txtTerminal"); }
+    QComboBox* Ports() { return Find<QComboBox>("cboCommPort"); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+
+    // Sends `bytes` in pieces of `piece` and waits until the box shows
+    // `last`.
+    void Feed(const std::string& bytes, std::size_t piece, const QString& last) {
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            ASSERT_TRUE(pty.Send(std::string_view(bytes).substr(at, piece)));
+            QTest::qWait(0);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->toPlainText().endsWith(last); }))
+            << Box()->toPlainText().right(200).toStdString();
+    }
+
+    // What the window sent, waiting for `count` bytes while its events run
+    // (the port writes from the event loop).
+    std::string Sent(std::size_t count) {
+        std::string got;
+        (void)QTest::qWaitFor([&] {
+            got += pty.Receive(count - got.size(), 0);
+            return got.size() >= count;
+        });
+        return got;
+    }
+
+    QByteArray FileBytes(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+    }
+
+    // The text the receive step makes of `bytes` with `options`.
+    static std::string Expected(const std::string& bytes, const ReceiveOptions& options) {
+        ReceiveState state;
+        std::string text;
+        ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+                    options, state, text);
+        return text;
+    }
+};
+
+TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
+    StorePty();
+    Store("PrinterType", "1");
+    Open();
+    ASSERT_TRUE(window->PortOpen()) << window->StatusText().toStdString();
+    EXPECT_EQ(Find<QComboBox>("cboPrinterType")->currentText(), "Epson TM-267");
+
+    const QString capturePath = dir.filePath("tickets.txt");
+    {
+        QFile before(capturePath);
+        ASSERT_TRUE(before.open(QIODevice::WriteOnly));
+        before.write("earlier\r\n");
+    }
+    dialogAnswers.push_back(capturePath);
+    Click("cmdCapture");
+    EXPECT_TRUE(window->Capturing());
+    EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "End Capture");
+
+    const std::string ticket = hostsim::SampleTicket(hostsim::PrinterModel::Epson, 1) +
+                               hostsim::SampleTicket(hostsim::PrinterModel::Epson, 2);
+    Feed(ticket, 7, "---- Paper Cut ----\n");
+    const std::string shown = Expected(ticket, {.PrinterType = kPrinterEpsonTM267});
+    EXPECT_EQ(Box()->toPlainText(), ViewText(shown));
+    EXPECT_TRUE(Box()->toPlainText().startsWith("LUCKY STAR\nARCADE\n12 Harbour Road\n"));
+    EXPECT_EQ(Box()->toPlainText().count("---- Paper Cut ----"), 2);
+    EXPECT_FALSE(Box()->toPlainText().contains(QChar(0x241B))); // no ESC shown
+
+    Click("cmdCapture");
+    EXPECT_FALSE(window->Capturing());
+    EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
+    EXPECT_EQ(FileBytes(capturePath), QByteArray("earlier\r\n") + QByteArray::fromStdString(shown));
+}
+
+TEST_F(TerminalWindow, HexAndClearStartAFreshDump) {
+    StorePty();
+    Open();
+    Find<QCheckBox>("chkDisplayHex")->setChecked(true);
+    Feed("0123456789ABCDEFGHIJ", 3, "47 48 49 4A ");
+    EXPECT_EQ(Box()->toPlainText(),
+              "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\n"
+              "47 48 49 4A ");
+    Click("cmdClear");
+    EXPECT_EQ(Box()->toPlainText(), "");
+    Feed(std::string(16, 'z'), 16, "zzzz\n");
+    EXPECT_EQ(Box()->toPlainText(), QString("7A ").repeated(16) + "  " + QString(16, 'z') + "\n");
+}
+
+TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLine) {
+    StorePty();
+    Open();
+    Box()->setFocus();
+    QTest::keyClicks(Box(), "ab");
+    QTest::keyClick(Box(), Qt::Key_Return);
+    QTest::keyClick(Box(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Box(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(Sent(4), "ab\r\x03");
+
+    // The chat line goes out whole, not key by key.
+    QLineEdit* chat = Find<QLineEdit>("txtChat");
+    chat->setFocus();
+    QTest::keyClicks(chat, "PING");
+    EXPECT_EQ(chat->text(), "PING");
+    QTest::mouseDClick(chat, Qt::LeftButton);
+    EXPECT_EQ(Sent(6), "PING\r\n");
+    QTest::keyClick(chat, Qt::Key_Return);
+    EXPECT_EQ(Sent(6), "PING\r\n");
+    // Keys typed on another control reach it and the port.
+    QCheckBox* hex = Find<QCheckBox>("chkDisplayHex");
+    hex->setFocus();
+    QTest::keyClick(hex, Qt::Key_Space);
+    EXPECT_TRUE(hex->isChecked());
+    EXPECT_EQ(Sent(1), " ");
+    // Alt+X and Tab were not sent.
+    QTest::keyClick(hex, Qt::Key_Tab);
+    Box()->setFocus();
+    QTest::keyClick(Box(), Qt::Key_Z);
+    EXPECT_EQ(Sent(1), "z");
+}
+
+TEST_F(TerminalWindow, AFailedOpenReopensThePreviousPortOnceAndStops) {
+    StorePty();
+    Open();
+    ASSERT_TRUE(window->PortOpen());
+    const int previous = Ports()->currentIndex();
+
+    Ports()->lineEdit()->setText("/dev/orvane-no-such-port");
+    QTest::keyClick(Ports()->lineEdit(), Qt::Key_Return);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("Error ")) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains(" opening comm port, "));
+    EXPECT_EQ(Ports()->currentIndex(), previous);
+    EXPECT_TRUE(window->PortOpen());
+    ASSERT_TRUE(pty.Send("still here"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->toPlainText() == "still here"; }));
+
+    // When the previous port is gone too, the port stays closed after one
+    // message.
+    pty.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->PortOpen(); }));
+    const int missing = Ports()->findText("/dev/orvane-no-such-port");
+    ASSERT_GE(missing, 0);
+    Ports()->setCurrentIndex(missing);
+    emit Ports()->activated(missing);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(window->PortOpen());
+    EXPECT_EQ(Ports()->currentIndex(), previous);
+    EXPECT_TRUE(window->StatusText().contains("no port is open"))
+        << window->StatusText().toStdString();
+}
+
+TEST_F(TerminalWindow, AClosedPeerIsReportedAndNothingIsLost) {
+    StorePty();
+    Open();
+    const QString capturePath = dir.filePath("Capture.txt");
+    dialogAnswers.push_back(capturePath);
+    Click("cmdCapture");
+    Feed("before the end\r\n", 100, "before the end\n");
+    pty.CloseMaster();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->PortOpen(); }));
+    EXPECT_TRUE(window->StatusText().contains("stopped working"))
+        << window->StatusText().toStdString();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Box()->toPlainText(), "before the end\n");
+    EXPECT_TRUE(window->Capturing());
+    EXPECT_EQ(FileBytes(capturePath), "before the end\r\n");
+
+    // Nothing goes out silently while no port is open.
+    Box()->setFocus();
+    QTest::keyClick(Box(), Qt::Key_A);
+    EXPECT_EQ(window->StatusText(), "Not sent, no port is open: a typed key.");
+    QLineEdit* chat = Find<QLineEdit>("txtChat");
+    chat->setText("hello");
+    QTest::keyClick(chat, Qt::Key_Return);
+    EXPECT_EQ(window->StatusText(), "Not sent, no port is open: the chat line.");
+    EXPECT_EQ(chat->text(), "hello");
+}
+
+TEST_F(TerminalWindow, AnAbsentStoredPortIsNamedWithoutAMessageBox) {
+    Store("CommPort", "15"); // COM16, /dev/ttyS15: no PC has it
+    Open();
+    EXPECT_EQ(Ports()->currentText(), "COM16");
+    EXPECT_FALSE(window->PortOpen());
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(window->StatusText().startsWith("COM16 (/dev/ttyS15) is not present on this PC"))
+        << window->StatusText().toStdString();
+    // The stored choice is kept.
+    window->close();
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "CommPort", -1, SettingsPath()), 15);
+}
+
+TEST_F(TerminalWindow, CaptureThatCannotBeOpenedOrWrittenEndsWithAMessage) {
+    StorePty();
+    Open();
+    dialogAnswers.push_back(dir.filePath("no/such/folder/Capture.txt"));
+    Click("cmdCapture");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("could not be opened"));
+    EXPECT_FALSE(window->Capturing());
+    EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
+
+    if (QFile::exists("/dev/full")) {
+        dialogAnswers.push_back("/dev/full");
+        Click("cmdCapture");
+        ASSERT_TRUE(window->Capturing());
+        Feed("x", 1, "x");
+        EXPECT_FALSE(window->Capturing());
+        EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
+        EXPECT_TRUE(window->StatusText().startsWith("Writing the capture file /dev/full failed"));
+    }
+    // A cancelled dialog leaves capture off.
+    Click("cmdCapture");
+    EXPECT_FALSE(window->Capturing());
+}
+
+TEST_F(TerminalWindow, SettingsComeBackAfterClose) {
+    StorePty();
+    Store("BaudRate", "8");
+    Store("Handshaking", "2");
+    Store("PrinterType", "5");
+    Store("CRToCRLF", "1");
+    Store("TerminalWidth", "9000");
+    Store("TerminalHeight", "7200");
+    Store("CaptureFileName", "/tmp/orvane caps/Capture.txt");
+    Open();
+    EXPECT_EQ(Find<QComboBox>("cboBaudRate")->currentText(), "115200");
+    EXPECT_EQ(Find<QComboBox>("cboHandshaking")->currentText(), "Hardware (RTS)");
+    EXPECT_EQ(Find<QComboBox>("cboPrinterType")->currentText(), "Citizen iDP3541");
+    EXPECT_TRUE(Find<QCheckBox>("chkCRToCRLF")->isChecked());
+    EXPECT_EQ(Ports()->currentData().toString().toStdString(), pty.SlavePath());
+    const int dpi = window->logicalDpiX();
+    EXPECT_EQ(window->width(), TwipsToPixels(9000, dpi));
+
+    Find<QComboBox>("cboPrinterType")->setCurrentIndex(6);
+    Find<QCheckBox>("chkCRToCRLF")->setChecked(false);
+    Ports()->setCurrentIndex(3);
+    Click("cmdClose");
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "CommPort", -1, SettingsPath()), 3);
+    EXPECT_EQ(platform::GetProfileString("Terminal", "CommPortDevice", "?", SettingsPath()), "");
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "BaudRate", -1, SettingsPath()), 8);
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "Handshaking", -1, SettingsPath()), 2);
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "PrinterType", -1, SettingsPath()), 6);
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "CRToCRLF", -1, SettingsPath()), 0);
+    EXPECT_EQ(platform::GetProfileString("Terminal", "CaptureFileName", "", SettingsPath()),
+              "/tmp/orvane caps/Capture.txt");
+    EXPECT_NEAR(platform::GetProfileInt("Terminal", "TerminalWidth", -1, SettingsPath()), 9000,
+                1440 / dpi);
+    // "Close" unloads the window.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
+}
+
+TEST_F(TerminalWindow, TheMainWindowOpensItOnceAndItsShutDownSavesIt) {
+    FtHandle = 0;
+    SetFtdiBackend(
+        std::make_shared<hostsim::SimFtdiDevice>(std::make_shared<hostsim::SimulatedHost>()));
+    StorePty();
+    {
+        frmOrvane main;
+        int made = 0;
+        main.SetToolWindowFactory(ToolWindow::Terminal, [&made] {
+            ++made;
+            return new frmTerminal;
+        });
+        auto* button = main.findChild<QPushButton*>("cmdTerminal");
+        ASSERT_NE(button, nullptr);
+        ASSERT_TRUE(button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(made, 1);
+        auto* terminal = qobject_cast<frmTerminal*>(main.ToolWindowIfOpen(ToolWindow::Terminal));
+        ASSERT_NE(terminal, nullptr);
+        EXPECT_TRUE(terminal->isVisible());
+        terminal->findChild<QComboBox*>("cboPrinterType")->setCurrentIndex(4);
+        main.close();
+    }
+    SetFtdiBackend(nullptr);
+    FtHandle = 0;
+    EXPECT_EQ(platform::GetProfileInt("Terminal", "PrinterType", -1, SettingsPath()), 4);
+    EXPECT_EQ(platform::GetProfileString("Terminal", "CommPortDevice", "", SettingsPath()),
+              pty.SlavePath());
+}
+
+} // namespace
