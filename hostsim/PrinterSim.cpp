@@ -93,7 +93,9 @@ std::string SampleTicket(PrinterModel model, int number) {
     if (model == PrinterModel::Epson) {
         t += Esc('E', 1); // bold
     }
-    text(Padded("TOTAL", "$" + Money(total)));
+    std::string amount = "$";
+    amount += Money(total);
+    text(Padded("TOTAL", amount));
     if (model == PrinterModel::Epson) {
         t += Esc('E', 0);
     }

@@ -31,6 +31,7 @@ constexpr std::string_view kUsage =
     "  --cps N        characters per second on the line, 1..1000000 (default 480,\n"
     "                 about 4800 baud)\n"
     "  --every S      seconds from one ticket to the next, 0..3600 (default 5)\n"
+    "  --first S      seconds before the first ticket, 0..3600 (default 0)\n"
     "  --tickets N    stop sending after N tickets (default: no end)\n"
     "  --help         show this text\n"
     "Bytes received are echoed back.\n";
@@ -51,6 +52,7 @@ struct Options {
     hostsim::PrinterModel model = hostsim::PrinterModel::Epson;
     int cps = 480;
     int every = 5;
+    int first = 0;
     long tickets = -1;
     bool help = false;
 };
@@ -73,6 +75,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             ok = ParseNumber(value, 1, 1000000, o.cps);
         } else if (arg == "--every") {
             ok = ParseNumber(value, 0, 3600, o.every);
+        } else if (arg == "--first") {
+            ok = ParseNumber(value, 0, 3600, o.first);
         } else if (arg == "--tickets") {
             ok = ParseNumber(value, 0L, 1000000000L, o.tickets);
         } else {
@@ -132,7 +136,7 @@ int main(int argc, char** argv) {
     const std::size_t perSlice = std::max<std::size_t>(1, options.cps / 50);
     std::string unsent;
     long printed = 0;
-    auto nextTicket = Clock::now();
+    auto nextTicket = Clock::now() + std::chrono::seconds(options.first);
     auto nextSlice = Clock::now();
     while (stopRequested == 0) {
         const auto now = Clock::now();

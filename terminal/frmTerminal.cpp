@@ -34,7 +34,7 @@ namespace {
 
 // Received text reaches the box in batches at most this often; what is
 // shown and captured stays exact and in order.
-constexpr int kViewIntervalMs = 40;
+constexpr int kViewIntervalMs = 50;
 // Room left for the window frame when a saved size is fitted to the screen.
 constexpr int kFrameAllowance = 48;
 
