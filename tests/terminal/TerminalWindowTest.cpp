@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -332,6 +333,16 @@ TEST_F(TerminalWindow, SettingsComeBackAfterClose) {
                 1440 / dpi);
     // "Close" unloads the window.
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
+}
+
+TEST_F(TerminalWindow, ASavedSizeLargerThanTheScreenIsReducedToFit) {
+    Store("TerminalWidth", "999999");
+    Store("TerminalHeight", "999999");
+    Open();
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_LE(window->width(), screen.width());
+    EXPECT_LE(window->height(), screen.height());
+    EXPECT_GT(window->width(), screen.width() / 2);
 }
 
 TEST_F(TerminalWindow, TheMainWindowOpensItOnceAndItsShutDownSavesIt) {
