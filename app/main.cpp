@@ -13,8 +13,8 @@
 #include "link/codeFTDIDirect.h"
 #include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
-#include "transactions/frmTransactions.h"
 #include "terminal/frmTerminal.h"
+#include "transactions/frmTransactions.h"
 
 #include <QApplication>
 #include <QIcon>
