@@ -6,6 +6,10 @@
 //   NovRamRead/pty:  the same over a pseudo-terminal against orvane-hostsim.
 //   RoundTrip/pty:   the pseudo-terminal's own round trip for the same frame,
 //                    without the link (the link should add at most 1 ms).
+//   NovRamRead/sim@9600, NovRamRead/pty@9600: the same read with the reply
+//                    paced as on a 9600-baud line (about 165 ms each); the
+//                    "CPU%" column is the link's CPU time as a share of the
+//                    wall time (target: at most 5 %).
 #include "common/Crc16.h"
 #include "common/LinkLog.h"
 #include "hostsim/SimFtdiDevice.h"
@@ -19,7 +23,9 @@
 #include <QCoreApplication>
 #include <QProcess>
 
+#include <chrono>
 #include <cstring>
+#include <ctime>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -33,8 +39,8 @@ struct Hostsim {
     QProcess process;
     std::string path;
 
-    bool Start() {
-        process.start(QString::fromStdString(g_hostsimPath), {"--pty"});
+    bool Start(const QStringList& extra = {}) {
+        process.start(QString::fromStdString(g_hostsimPath), QStringList{"--pty"} + extra);
         if (!process.waitForStarted(10000)) {
             return false;
         }
@@ -55,12 +61,26 @@ struct Hostsim {
     }
 };
 
+// CPU time of this process and wall time, to report the CPU share of a wait.
+struct CpuShare {
+    std::clock_t cpuStart = std::clock();
+    std::chrono::steady_clock::time_point wallStart = std::chrono::steady_clock::now();
+
+    void Report(benchmark::State& state) const {
+        const double cpu = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+        state.counters["CPU%"] = wall > 0 ? 100.0 * cpu / wall : 0.0;
+    }
+};
+
 void BM_Timeout(benchmark::State& state) {
     auto host = std::make_shared<hostsim::SimulatedHost>(false);
     FtHandle = 0;
     SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
     {
         clsUSBInterface link;
+        const CpuShare share;
         for (auto _ : state) {
             host->DropNextReply();
             link.ReadInputs();
@@ -69,6 +89,7 @@ void BM_Timeout(benchmark::State& state) {
                 break;
             }
         }
+        share.Report(state);
     }
     SetFtdiBackend(nullptr);
 }
@@ -79,6 +100,7 @@ void ReadSiteRecords(benchmark::State& state) {
     FtHandle = 0;
     {
         clsUSBInterface link;
+        const CpuShare share;
         for (auto _ : state) {
             benchmark::DoNotOptimize(link.NovRamRead(0xD800, 128));
             if (link.LastOutcome() != ExchangeOutcome::Ok) {
@@ -86,6 +108,7 @@ void ReadSiteRecords(benchmark::State& state) {
                 break;
             }
         }
+        share.Report(state);
         state.SetItemsProcessed(state.iterations());
     }
     SetFtdiBackend(nullptr);
@@ -95,6 +118,24 @@ void BM_NovRamReadSim(benchmark::State& state) {
     auto host = std::make_shared<hostsim::SimulatedHost>(true);
     host->SetRecordRequests(false);
     SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+    ReadSiteRecords(state);
+}
+
+void BM_NovRamReadSimWire(benchmark::State& state) {
+    auto host = std::make_shared<hostsim::SimulatedHost>(true);
+    host->SetRecordRequests(false);
+    host->SetBaud(9600);
+    SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+    ReadSiteRecords(state);
+}
+
+void BM_NovRamReadPtyWire(benchmark::State& state) {
+    Hostsim hostsim;
+    if (!hostsim.Start({"--baud", "9600"})) {
+        state.SkipWithError("orvane-hostsim did not start");
+        return;
+    }
+    SetFtdiBackend(std::make_shared<platform::TtyDevice>(hostsim.path, 9600));
     ReadSiteRecords(state);
 }
 
@@ -132,7 +173,7 @@ void BM_RoundTripPty(benchmark::State& state) {
         tty.Write(handle, frame, n);
         std::size_t got = 0;
         while (got < 143) {
-            tty.WaitForData(handle, 100);
+            tty.WaitForData(handle, static_cast<std::uint32_t>(143 - got), 100);
             std::uint32_t chunk = 0;
             if (tty.Read(handle, std::span(reply).subspan(got), chunk) != platform::FT_OK) {
                 state.SkipWithError("read failed");
@@ -151,6 +192,16 @@ BENCHMARK(BM_Timeout)->Name("Timeout (500 ms wait)")->Iterations(6)->Unit(benchm
 BENCHMARK(BM_NovRamReadSim)->Name("NovRamRead/sim")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_NovRamReadPty)->Name("NovRamRead/pty")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RoundTripPty)->Name("RoundTrip/pty")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NovRamReadSimWire)
+    ->Name("NovRamRead/sim@9600")
+    ->Iterations(12)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NovRamReadPtyWire)
+    ->Name("NovRamRead/pty@9600")
+    ->Iterations(12)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {

@@ -86,20 +86,27 @@ FT_STATUS SimFtdiDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued)
     return FT_OK;
 }
 
-FT_STATUS SimFtdiDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
+FT_STATUS SimFtdiDevice::WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) {
     if (const FT_STATUS status = Check(handle); status != FT_OK) {
         return status;
     }
-    if (host_->Available() > 0 || milliseconds <= 0) {
-        return FT_OK;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    for (;;) {
+        if (host_->Available() >= atLeast) {
+            return FT_OK;
+        }
+        Clock::time_point due;
+        if (!host_->DueFor(atLeast, due) || due >= deadline) {
+            // Not enough is under way to be there in time: sleep it out.
+            std::this_thread::sleep_until(deadline);
+            return FT_OK;
+        }
+        if (due <= Clock::now()) {
+            return FT_OK; // pieces that come one per poll
+        }
+        std::this_thread::sleep_until(due);
     }
-    auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    std::chrono::steady_clock::time_point due;
-    if (host_->NextDue(due) && due < until) {
-        until = due;
-    }
-    std::this_thread::sleep_until(until);
-    return FT_OK;
 }
 
 } // namespace hostsim

@@ -29,7 +29,8 @@ public:
     platform::FT_STATUS Read(platform::FT_HANDLE handle, std::span<std::uint8_t> buffer,
                              std::uint32_t& got) override;
     platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE handle, std::uint32_t& queued) override;
-    platform::FT_STATUS WaitForData(platform::FT_HANDLE handle, int milliseconds) override;
+    platform::FT_STATUS WaitForData(platform::FT_HANDLE handle, std::uint32_t atLeast,
+                                    int milliseconds) override;
     platform::DeviceDescription Describe() const override;
 
     SimulatedHost& Host();

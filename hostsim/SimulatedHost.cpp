@@ -128,6 +128,22 @@ void SimulatedHost::Emit(std::span<const std::uint8_t> request, std::vector<std:
     }
     frame.insert(frame.begin(), faults.prefix.begin(), faults.prefix.end());
 
+    if (baud_ > 0) {
+        // On the wire: the request is heard once its last byte is in, and
+        // the reply follows byte by byte, after any reply still going out.
+        const auto byteTime =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(10'000'000'000LL / baud_));
+        Clock::time_point start = Clock::now() + faults.delay +
+                                  byteTime * static_cast<long>(request.size());
+        if (!pending_.empty()) {
+            start = std::max(start, pending_.back().due);
+        }
+        for (std::size_t k = 0; k < frame.size(); ++k) {
+            pending_.push_back(Piece{std::vector<std::uint8_t>{frame[k]},
+                                     start + byteTime * static_cast<long>(k + 1), false});
+        }
+        return;
+    }
     const Clock::time_point due = Clock::now() + faults.delay;
     const std::size_t pieces = std::clamp<std::size_t>(
         static_cast<std::size_t>(std::max(faults.pieces, 1)), 1, frame.size());
@@ -191,6 +207,29 @@ bool SimulatedHost::NextDue(std::chrono::steady_clock::time_point& when) const {
     }
     when = pending_.front().due;
     return true;
+}
+
+bool SimulatedHost::DueFor(std::size_t count, std::chrono::steady_clock::time_point& when) const {
+    std::size_t have = Ready();
+    if (have >= count) {
+        when = Clock::now();
+        return true;
+    }
+    for (const Piece& piece : pending_) {
+        have += piece.bytes.size();
+        if (have >= count) {
+            when = piece.due;
+            return true;
+        }
+    }
+    return false;
+}
+
+void SimulatedHost::SetBaud(int baud) {
+    baud_ = std::max(baud, 0);
+}
+int SimulatedHost::Baud() const {
+    return baud_;
 }
 
 // --- state -------------------------------------------------------------------

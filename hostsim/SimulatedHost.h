@@ -49,6 +49,16 @@ public:
     std::size_t Ready() const;
     // When the next delayed piece becomes available, if any is pending.
     bool NextDue(std::chrono::steady_clock::time_point& when) const;
+    // When at least `count` bytes will be ready to take, if the replies
+    // under way hold that many; a time already past means they come with
+    // the next polls.
+    bool DueFor(std::size_t count, std::chrono::steady_clock::time_point& when) const;
+
+    // Wire speed: 0 (the default) hands every reply over at once; a baud
+    // rate paces requests and replies as on a real 8N1 line of that speed,
+    // one byte every 10 bits, so a reply arrives byte by byte.
+    void SetBaud(int baud);
+    int Baud() const;
 
     std::span<std::uint8_t> Memory();
     std::span<const std::uint8_t> Memory() const;
@@ -142,6 +152,7 @@ private:
 
     std::optional<std::uint32_t> queueStatusFault_;
     bool unplugged_ = false;
+    int baud_ = 0;
 };
 
 } // namespace hostsim

@@ -35,6 +35,8 @@ constexpr std::string_view kUsage =
     "  --seed S            seed of the fault choices (default 1)\n"
     "  --fail-node A:N     remote node A (1..16) falls silent from its N-th command\n"
     "  --link PATH         keep a symbolic link PATH to the pseudo-terminal\n"
+    "  --baud B            pace replies as on a line of B baud (300..921600),\n"
+    "                      byte by byte; without it replies go out at once\n"
     "  --help              show this text\n"
     "\n"
     "SIGUSR1 closes the pseudo-terminal, as if the host were unplugged, and prints\n"
@@ -60,6 +62,7 @@ struct Options {
     bool pty = false;
     bool sample = true;
     bool help = false;
+    int baud = 0;
     hostsim::FaultRates faults;
     std::optional<double> delayRate;
     std::optional<double> splitRate;
@@ -154,6 +157,13 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
                 return bad("a path");
             }
             options.link = std::string(*path);
+        } else if (arg == "--baud") {
+            const auto text = value();
+            const auto baud = text ? ParseNumber<int>(*text) : std::nullopt;
+            if (!baud || *baud < 300 || *baud > 921600) {
+                return bad("a line speed of 300..921600 baud");
+            }
+            options.baud = *baud;
         } else if (arg == "--seed") {
             const auto text = value();
             const auto seed = text ? ParseNumber<std::uint64_t>(*text) : std::nullopt;
@@ -230,6 +240,7 @@ int main(int argc, char** argv) {
 
     hostsim::SimulatedHost host(options.sample);
     host.SetRecordRequests(false); // a long run must not grow without bound
+    host.SetBaud(options.baud);
     host.OnEachRequest(hostsim::MakeRandomFaults(options.faults));
     if (options.failNode > 0) {
         host.Field().FailNodeFrom(static_cast<std::uint8_t>(options.failNode), options.failFrom);

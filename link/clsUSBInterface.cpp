@@ -43,14 +43,24 @@ constexpr const char* kBusyLine =
 // ends: this long after the designed time-out the link times out by itself.
 constexpr int kSafetyMarginMs = 250;
 
-// A reply normally arrives within a few milliseconds, so the wait first
-// sleeps on the device 1 ms at a time; after that it sleeps a little longer
-// between polls, which still processes events far more often than a person
-// can notice but spares the CPU the cost of a wake-up every millisecond
-// while a host that does not answer is waited out.
-constexpr int kFastPollMs = 1;
-constexpr int kFastPhaseMs = 20;
-constexpr int kSlowPollMs = 5;
+// The reply wait sleeps on the device until the bytes it still needs have
+// arrived, and looks at the window system's events at least this often, so
+// the windows stay responsive and the time-out's tick is delivered.
+constexpr int kEventSliceMs = 10;
+
+// At most this many discarded late bytes are shown in the log line.
+constexpr std::size_t kLateBytesShown = clsUSBInterface::kReplySize;
+
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+    std::string text;
+    text.reserve(bytes.size() * 3);
+    for (const std::uint8_t b : bytes) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X ", b);
+        text += hex;
+    }
+    return text;
+}
 
 } // namespace
 
@@ -69,6 +79,13 @@ clsUSBInterface::clsUSBInterface() {
     const FT_STATUS status = FT_Open(0, FtHandle);
     if (status != platform::FT_OK) {
         LogError(status);
+        return;
+    }
+    // A peer that stops reading must not hold a write longer than an
+    // exchange may last.
+    const FT_STATUS timeouts = FT_SetTimeouts(FtHandle, kReplyTimeoutMs, kReplyTimeoutMs);
+    if (timeouts != platform::FT_OK) {
+        LogError(timeouts);
     }
 }
 
@@ -137,6 +154,40 @@ void clsUSBInterface::Discard(std::uint32_t count) {
     }
 }
 
+void clsUSBInterface::DiscardLateBytes() {
+    std::uint32_t queued = 0;
+    if (FT_GetQueueStatus(FtHandle, queued) != platform::FT_OK || queued == 0) {
+        return;
+    }
+    // Whatever waits now came after an earlier exchange gave up (a reply
+    // after its time-out, noise); taken for this request's reply it would
+    // show the wrong record, so it goes, and the log says what went.
+    std::string shown;
+    std::uint32_t dropped = 0;
+    std::uint32_t left = queued;
+    while (left > 0) {
+        const auto chunk = std::min<std::uint32_t>(left, kReceiveAreaSize);
+        std::uint32_t got = 0;
+        const FT_STATUS status = FT_Read(FtHandle, std::span(receiveArea_).first(chunk), got);
+        got = std::min(got, chunk);
+        if (status != platform::FT_OK || got == 0) {
+            break;
+        }
+        const auto room = kLateBytesShown - std::min<std::size_t>(dropped, kLateBytesShown);
+        shown += HexBytes(std::span(receiveArea_).first(std::min<std::size_t>(got, room)));
+        dropped += got;
+        left -= std::min(got, left);
+    }
+    if (dropped == 0) {
+        return;
+    }
+    std::string line = "Discarded " + std::to_string(dropped) + " late bytes: " + shown;
+    if (dropped > kLateBytesShown) {
+        line += "...";
+    }
+    AppendStatusText(line + kCrLf);
+}
+
 void clsUSBInterface::FlushRcv() {
     StopTimer();
     RcvLen = 0;
@@ -182,6 +233,7 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
         AppendStatusText(kBusyLine);
         lastOutcome_ = ExchangeOutcome::Busy;
         lastReplyBytes_ = 0;
+        lastRequestSent_ = false;
         return RefusedReply();
     }
     if (msgLen < 9) {
@@ -189,10 +241,12 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
                          " is shorter than an empty frame" + kCrLf);
         lastOutcome_ = ExchangeOutcome::BadLength;
         lastReplyBytes_ = 0;
+        lastRequestSent_ = false;
         return RefusedReply();
     }
     busy_ = true;
 
+    DiscardLateBytes();
     FlushRcv();
     seqNo_ = seqNo_ == 255 ? 0 : static_cast<std::uint8_t>(seqNo_ + 1);
 
@@ -212,10 +266,15 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
 
     std::uint32_t written = 0;
     const FT_STATUS status = FT_Write(FtHandle, frame, written);
+    lastRequestSent_ = status == platform::FT_OK;
     if (status != platform::FT_OK) {
         LogError(status);
+        // The request did not go out whole: no reply can come to it, so the
+        // exchange ends here rather than waiting out the time-out too.
+        EndWithoutReply(status);
+    } else {
+        ReceiveReply();
     }
-    ReceiveReply();
 
     busy_ = false;
     emit ExchangeFinished();
@@ -223,6 +282,14 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
         emit Idle();
     }
     return reply_;
+}
+
+void clsUSBInterface::EndWithoutReply(FT_STATUS status) {
+    lastOutcome_ = ExchangeOutcome::Status;
+    lastStatus_ = status;
+    lastReplyBytes_ = 0;
+    FlushRcv();
+    AppendStatusText(OutcomeText(ExchangeOutcome::Status, status) + kCrLf);
 }
 
 clsUSBInterface::ReplyBuffer clsUSBInterface::RefusedReply() {
@@ -266,8 +333,15 @@ FT_STATUS clsUSBInterface::WaitForQueued(std::uint32_t needed, std::uint32_t& qu
             Timeout();
             return status;
         }
-        // Sleep on the device instead of polling flat out.
-        FT_WaitForData(FtHandle, safety.elapsed() < kFastPhaseMs ? kFastPollMs : kSlowPollMs);
+        // Sleep on the device until the bytes still missing are there, the
+        // time-out falls due, or it is time to look at events again. Bytes
+        // already queued do not wake it, so a reply that trickles in costs
+        // a wake-up per slice, not a spin.
+        int slice = kEventSliceMs;
+        if (timer_ != nullptr && timer_->isActive()) {
+            slice = std::clamp(timer_->remainingTime(), 1, kEventSliceMs);
+        }
+        FT_WaitForData(FtHandle, needed, slice);
     }
 }
 
@@ -327,13 +401,7 @@ void clsUSBInterface::ReceiveReply() {
         }
     }
 
-    std::string line;
-    line.reserve(static_cast<std::size_t>(RcvLen) * 3 + 32);
-    for (int i = 0; i < RcvLen; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02X ", reply_[static_cast<std::size_t>(i)]);
-        line += hex;
-    }
+    std::string line = HexBytes(std::span(reply_).first(static_cast<std::size_t>(RcvLen)));
     if (status != platform::FT_OK) {
         outcome = ExchangeOutcome::Status;
     } else if (TimedOut) {

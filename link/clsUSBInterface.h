@@ -77,6 +77,9 @@ public:
     ExchangeOutcome LastOutcome() const { return lastOutcome_; }
     int LastReplyBytes() const { return lastReplyBytes_; }
     FT_STATUS LastStatus() const { return lastStatus_; }
+    // True when the last exchange's request was written whole (whatever
+    // became of the reply); false when it was refused or the write failed.
+    bool LastRequestSent() const { return lastRequestSent_; }
     // True while an exchange waits for its reply.
     bool IsBusy() const { return busy_; }
     // True while an exchange waits or a command's run of exchanges holds the
@@ -114,6 +117,10 @@ private:
     // What a refused exchange returns: zeros with a non-zero status byte.
     static ReplyBuffer RefusedReply();
     void ReceiveReply();
+    // Logs and drops bytes that wait before a request is written.
+    void DiscardLateBytes();
+    // Ends an exchange whose request could not be written.
+    void EndWithoutReply(FT_STATUS status);
     // Polls the queue until `needed` bytes wait, the time-out, or a failed
     // poll. Returns the last queue status; `queued` holds the last count.
     FT_STATUS WaitForQueued(std::uint32_t needed, std::uint32_t& queued);
@@ -137,4 +144,5 @@ private:
     ExchangeOutcome lastOutcome_ = ExchangeOutcome::None;
     int lastReplyBytes_ = 0;
     FT_STATUS lastStatus_ = platform::FT_OK;
+    bool lastRequestSent_ = false;
 };

@@ -55,6 +55,16 @@ FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) {
     return Backend() ? Backend()->GetQueueStatus(handle, queued) : platform::FT_INVALID_HANDLE;
 }
 
-FT_STATUS FT_WaitForData(FT_HANDLE handle, int milliseconds) {
-    return Backend() ? Backend()->WaitForData(handle, milliseconds) : platform::FT_INVALID_HANDLE;
+FT_STATUS FT_WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) {
+    return Backend() ? Backend()->WaitForData(handle, atLeast, milliseconds)
+                     : platform::FT_INVALID_HANDLE;
+}
+
+FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) {
+    static_cast<void>(readMs);
+    if (writeMs == 0 || writeMs > 0x7FFFFFFFu) {
+        return platform::FT_INVALID_PARAMETER;
+    }
+    return Backend() ? Backend()->SetWriteTimeout(handle, static_cast<int>(writeMs))
+                     : platform::FT_INVALID_HANDLE;
 }

@@ -24,4 +24,8 @@ FT_STATUS FT_ListDevices(std::uint32_t& count, std::uint32_t flags);
 FT_STATUS FT_Write(FT_HANDLE handle, std::span<const std::uint8_t> data, std::uint32_t& written);
 FT_STATUS FT_Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std::uint32_t& got);
 FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued);
-FT_STATUS FT_WaitForData(FT_HANDLE handle, int milliseconds);
+// Sleeps until at least `atLeast` bytes are queued, or `milliseconds` pass.
+FT_STATUS FT_WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds);
+// The read time-out is not used (reads only take bytes already queued); a
+// write that cannot finish within `writeMs` fails.
+FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs);

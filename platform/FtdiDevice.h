@@ -65,9 +65,20 @@ public:
                            std::uint32_t& got) = 0;
     // Number of received bytes waiting to be read.
     virtual FT_STATUS GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) = 0;
-    // Sleeps until input is waiting or `milliseconds` have passed, whichever
-    // comes first. Lets the link wait for a reply without spinning.
-    virtual FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) = 0;
+    // Sleeps until at least `atLeast` received bytes are waiting or
+    // `milliseconds` have passed, whichever comes first. Bytes already
+    // waiting below that count do not end the sleep: a reply that arrives
+    // piece by piece is waited for without spinning.
+    virtual FT_STATUS WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) = 0;
+    // Longest time a write may wait for the device to take its bytes (as
+    // D2XX's FT_SetTimeouts); a write that cannot finish within it fails
+    // with FT_FAILED_TO_WRITE_DEVICE. Backends whose writes never wait
+    // ignore it.
+    virtual FT_STATUS SetWriteTimeout(FT_HANDLE handle, int milliseconds) {
+        static_cast<void>(handle);
+        static_cast<void>(milliseconds);
+        return FT_OK;
+    }
     // What this backend is (and, once open, which device it holds).
     virtual DeviceDescription Describe() const { return {}; }
 };

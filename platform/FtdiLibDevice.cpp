@@ -209,6 +209,11 @@ FT_STATUS FtdiLibDevice::Write(FT_HANDLE handle, std::span<const std::uint8_t> d
         return FT_OK;
     }
     const int result = ftdi_write_data(context_.get(), data.data(), static_cast<int>(data.size()));
+    if (result == -1) {
+        // The bulk write failed: the chip did not take the bytes within the
+        // write time-out, or went away.
+        return FT_FAILED_TO_WRITE_DEVICE;
+    }
     if (result < 0) {
         return FT_IO_ERROR;
     }
@@ -263,15 +268,16 @@ FT_STATUS FtdiLibDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued)
     return received_.empty() ? status : FT_OK;
 }
 
-FT_STATUS FtdiLibDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
+FT_STATUS FtdiLibDevice::WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) {
     if (!handle_.Matches(handle)) {
         return FT_INVALID_HANDLE;
     }
     // Each read blocks in libusb until the chip answers, at the latest after
-    // its latency timer, so this loop sleeps rather than spins.
+    // its latency timer, so this loop sleeps rather than spins; bytes in hand
+    // below the count asked for do not end it.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (received_.empty()) {
+    while (received_.size() < atLeast && received_.size() < kReceiveLimit) {
         if (const FT_STATUS status = FillReceived(); status != FT_OK) {
             return status;
         }
@@ -279,6 +285,18 @@ FT_STATUS FtdiLibDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
             break;
         }
     }
+    return FT_OK;
+}
+
+FT_STATUS FtdiLibDevice::SetWriteTimeout(FT_HANDLE handle, int milliseconds) {
+    if (!handle_.Matches(handle)) {
+        return FT_INVALID_HANDLE;
+    }
+    if (milliseconds <= 0) {
+        return FT_INVALID_PARAMETER;
+    }
+    // libusb gives up on a bulk write the chip does not take within this.
+    context_->usb_write_timeout = milliseconds;
     return FT_OK;
 }
 

@@ -33,7 +33,8 @@ public:
                     std::uint32_t& written) override;
     FT_STATUS Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std::uint32_t& got) override;
     FT_STATUS GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) override;
-    FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) override;
+    FT_STATUS WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) override;
+    FT_STATUS SetWriteTimeout(FT_HANDLE handle, int milliseconds) override;
     DeviceDescription Describe() const override;
 
     // The open device's product description and serial number as libftdi1

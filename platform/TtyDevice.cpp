@@ -1,6 +1,7 @@
 #include "platform/TtyDevice.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -16,9 +18,9 @@ namespace platform {
 
 namespace {
 
-// A write that makes no progress for this long has failed: even at 300 baud
-// the kernel's output buffer drains well within it.
-constexpr int kWriteStallMs = 2000;
+// Bytes held back from the kernel at most; a wait never needs more than
+// one reply's worth.
+constexpr std::size_t kHeldLimit = 64 * 1024;
 
 struct BaudRate {
     int baud;
@@ -90,7 +92,8 @@ bool IsSupportedTtyBaud(int baud) {
     return SpeedFor(baud, speed);
 }
 
-TtyDevice::TtyDevice(std::string path, int baud) : path_(std::move(path)), baud_(baud) {}
+TtyDevice::TtyDevice(std::string path, int baud)
+    : path_(std::move(path)), baud_(baud), writeTimeoutMs_(kDefaultTtyWriteTimeoutMs) {}
 
 TtyDevice::~TtyDevice() {
     if (fd_ >= 0) {
@@ -122,6 +125,7 @@ FT_STATUS TtyDevice::Open(int index, FT_HANDLE& handle) {
     ioctl(fd, TIOCEXCL);
     AskForLowLatency(fd);
     tcflush(fd, TCIOFLUSH);
+    held_.clear();
     fd_ = fd;
     handle = handle_.Issue();
     return FT_OK;
@@ -132,6 +136,7 @@ FT_STATUS TtyDevice::Close(FT_HANDLE handle) {
         return FT_INVALID_HANDLE;
     }
     handle_.Release();
+    held_.clear();
     const int fd = std::exchange(fd_, -1);
     ioctl(fd, TIOCNXCL); // a pty slave keeps the flag past its close
     return ::close(fd) == 0 ? FT_OK : FT_IO_ERROR;
@@ -149,15 +154,16 @@ FT_STATUS TtyDevice::Write(FT_HANDLE handle, std::span<const std::uint8_t> data,
     if (!handle_.Matches(handle)) {
         return FT_INVALID_HANDLE;
     }
+    // The whole write must finish within the time-out: a peer that stopped
+    // reading must not hold the caller longer than that.
     using Clock = std::chrono::steady_clock;
-    auto stallDeadline = Clock::now() + std::chrono::milliseconds(kWriteStallMs);
+    const auto stallDeadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
     std::size_t done = 0;
     while (done < data.size()) {
         const ssize_t result = ::write(fd_, data.data() + done, data.size() - done);
         if (result > 0) {
             done += static_cast<std::size_t>(result);
             written = static_cast<std::uint32_t>(done);
-            stallDeadline = Clock::now() + std::chrono::milliseconds(kWriteStallMs);
             continue;
         }
         if (result < 0 && errno == EINTR) {
@@ -192,15 +198,40 @@ FT_STATUS TtyDevice::Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std:
     if (buffer.empty()) {
         return FT_OK;
     }
-    const ssize_t result = ::read(fd_, buffer.data(), buffer.size());
-    if (result > 0) {
-        got = static_cast<std::uint32_t>(result);
+    // Bytes held from an earlier wait come first; they arrived first.
+    const std::size_t fromHeld = std::min(buffer.size(), held_.size());
+    std::copy_n(held_.begin(), fromHeld, buffer.begin());
+    held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(fromHeld));
+    got = static_cast<std::uint32_t>(fromHeld);
+    if (fromHeld == buffer.size()) {
         return FT_OK;
     }
-    if (result < 0 && (errno == EAGAIN || errno == EINTR)) {
-        return FT_OK; // nothing waiting
+    const ssize_t result = ::read(fd_, buffer.data() + fromHeld, buffer.size() - fromHeld);
+    if (result > 0) {
+        got += static_cast<std::uint32_t>(result);
+        return FT_OK;
+    }
+    if (fromHeld > 0 || (result < 0 && (errno == EAGAIN || errno == EINTR))) {
+        return FT_OK; // nothing (more) waiting; a hang-up shows on the next call
     }
     return FT_IO_ERROR; // 0 = hung up; EIO = the other end is gone
+}
+
+bool TtyDevice::TakeFromKernel() {
+    std::array<std::uint8_t, 512> chunk{};
+    while (held_.size() < kHeldLimit) {
+        const std::size_t room = std::min(chunk.size(), kHeldLimit - held_.size());
+        const ssize_t result = ::read(fd_, chunk.data(), room);
+        if (result > 0) {
+            held_.insert(held_.end(), chunk.begin(), chunk.begin() + result);
+            continue;
+        }
+        if (result < 0 && errno == EINTR) {
+            continue;
+        }
+        return result < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+    return true;
 }
 
 bool TtyDevice::HungUp() const {
@@ -219,28 +250,56 @@ FT_STATUS TtyDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) {
     }
     // An unplugged adapter can still answer FIONREAD with 0; without this the
     // link would only ever see a time-out.
-    if (waiting == 0 && HungUp()) {
+    if (waiting == 0 && held_.empty() && HungUp()) {
         return FT_IO_ERROR;
     }
-    queued = static_cast<std::uint32_t>(waiting);
+    queued = static_cast<std::uint32_t>(static_cast<std::size_t>(waiting) + held_.size());
     return FT_OK;
 }
 
-FT_STATUS TtyDevice::WaitForData(FT_HANDLE handle, int milliseconds) {
+FT_STATUS TtyDevice::WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) {
     if (!handle_.Matches(handle)) {
         return FT_INVALID_HANDLE;
     }
-    pollfd wait{fd_, POLLIN, 0};
-    const int ready = ::poll(&wait, 1, std::max(milliseconds, 0));
-    if (ready < 0) {
-        return errno == EINTR ? FT_OK : FT_IO_ERROR;
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
+    for (;;) {
+        // Empty the kernel's queue, so poll() sleeps until bytes beyond
+        // those already here arrive.
+        if (!TakeFromKernel()) {
+            // Hung up: nothing more will come. Bytes already here can still
+            // be read; otherwise it is an error, not a reason to wait.
+            if (held_.empty()) {
+                return FT_IO_ERROR;
+            }
+            std::this_thread::sleep_until(deadline);
+            return FT_OK;
+        }
+        if (held_.size() >= atLeast) {
+            return FT_OK;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return FT_OK;
+        }
+        pollfd wait{fd_, POLLIN, 0};
+        const int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno != EINTR) {
+            return FT_IO_ERROR;
+        }
+        // Woken: bytes arrived (or the line hung up); take them and look again.
     }
-    if (ready == 0 || (wait.revents & (POLLERR | POLLHUP | POLLNVAL)) == 0) {
-        return FT_OK;
+}
+
+FT_STATUS TtyDevice::SetWriteTimeout(FT_HANDLE handle, int milliseconds) {
+    if (!handle_.Matches(handle)) {
+        return FT_INVALID_HANDLE;
     }
-    // A hung-up line also reports POLLIN; only bytes actually waiting count.
-    int waiting = 0;
-    return ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0 ? FT_OK : FT_IO_ERROR;
+    if (milliseconds <= 0) {
+        return FT_INVALID_PARAMETER;
+    }
+    writeTimeoutMs_ = milliseconds;
+    return FT_OK;
 }
 
 DeviceDescription TtyDevice::Describe() const {

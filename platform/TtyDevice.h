@@ -4,11 +4,14 @@
 // simulated host serves. Raw 8N1, no flow control, non-blocking; waits are
 // poll() calls, so nothing spins.
 
+inline constexpr int kDefaultTtyWriteTimeoutMs = 2000;
+
 #include "platform/DeviceHandle.h"
 #include "platform/FtdiDevice.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -20,6 +23,8 @@ bool IsSupportedTtyBaud(int baud);
 class TtyDevice final : public FtdiDevice {
 public:
     explicit TtyDevice(std::string path, int baud = kDefaultTtyBaud);
+    // A write that makes no progress for kDefaultTtyWriteTimeoutMs (or the
+    // time given to SetWriteTimeout) fails.
     ~TtyDevice() override;
     TtyDevice(const TtyDevice&) = delete;
     TtyDevice& operator=(const TtyDevice&) = delete;
@@ -37,16 +42,27 @@ public:
                     std::uint32_t& written) override;
     FT_STATUS Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std::uint32_t& got) override;
     FT_STATUS GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued) override;
-    FT_STATUS WaitForData(FT_HANDLE handle, int milliseconds) override;
+    FT_STATUS WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) override;
+    FT_STATUS SetWriteTimeout(FT_HANDLE handle, int milliseconds) override;
     DeviceDescription Describe() const override;
 
 private:
     bool HungUp() const;
+    // Moves what the kernel has received into held_; false when the line
+    // has hung up.
+    bool TakeFromKernel();
+
 
     std::string path_;
     int baud_;
     int fd_ = -1;
     DeviceHandle handle_;
+    int writeTimeoutMs_;
+    // Received bytes taken from the kernel while waiting for more: poll()
+    // wakes on any waiting byte, so a wait for more than are already there
+    // has to empty the kernel's queue first. Reads and the queue count
+    // include them.
+    std::vector<std::uint8_t> held_;
 };
 
 } // namespace platform

@@ -163,7 +163,9 @@ TEST(PtyServer, ServesTheHostInProcess) {
 
 TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
     QProcess process;
-    process.start(QStringLiteral(ORVANE_HOSTSIM_EXE), {QStringLiteral("--pty")});
+    // At wire speed the reply comes byte by byte, but whole.
+    process.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
+                  {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("9600")});
     ASSERT_TRUE(process.waitForStarted(10000));
     ASSERT_TRUE(process.waitForReadyRead(10000));
     const std::string path = process.readLine().trimmed().toStdString();
@@ -188,6 +190,10 @@ TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
     QProcess bad;
     bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
               {QStringLiteral("--drop-rate"), QStringLiteral("2")});
+    ASSERT_TRUE(bad.waitForFinished(10000));
+    EXPECT_EQ(bad.exitCode(), 2);
+    bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
+              {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("299")});
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_EQ(bad.exitCode(), 2);
 }

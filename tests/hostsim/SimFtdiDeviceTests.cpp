@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+
 using namespace hostsim_test;
 using namespace platform;
 using hostsim::SimFtdiDevice;
@@ -28,7 +30,7 @@ TEST(SimFtdiDevice, HandleRules) {
     std::uint32_t n = 0;
     EXPECT_EQ(device.GetQueueStatus(0, n), FT_INVALID_HANDLE);
     EXPECT_EQ(device.GetQueueStatus(handle + 1, n), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.WaitForData(0, 1), FT_INVALID_HANDLE);
+    EXPECT_EQ(device.WaitForData(0, 1, 1), FT_INVALID_HANDLE);
 
     ASSERT_EQ(device.Close(handle), FT_OK);
     EXPECT_EQ(device.Close(handle), FT_INVALID_HANDLE);
@@ -48,7 +50,7 @@ TEST(SimFtdiDevice, ExchangeAndQueueStatusFault) {
     std::uint32_t written = 0;
     ASSERT_EQ(device.Write(handle, request, written), FT_OK);
     EXPECT_EQ(written, request.size());
-    EXPECT_EQ(device.WaitForData(handle, 500), FT_OK); // data is there: returns at once
+    EXPECT_EQ(device.WaitForData(handle, 11, 500), FT_OK); // data is there: returns at once
 
     host->FailNextQueueStatus(FT_IO_ERROR);
     std::uint32_t queued = 0;
@@ -68,7 +70,7 @@ TEST(SimFtdiDevice, ExchangeAndQueueStatusFault) {
     // A delayed reply: the wait sleeps until it is due.
     host->DelayNextReply(std::chrono::milliseconds(20));
     ASSERT_EQ(device.Write(handle, request, written), FT_OK);
-    ASSERT_EQ(device.WaitForData(handle, 60000), FT_OK);
+    ASSERT_EQ(device.WaitForData(handle, 11, 60000), FT_OK);
     ASSERT_EQ(device.GetQueueStatus(handle, queued), FT_OK);
     EXPECT_EQ(queued, 11u);
 }
@@ -90,7 +92,7 @@ TEST(SimFtdiDevice, UnpluggedDeviceFailsEveryCall) {
     EXPECT_EQ(device.GetQueueStatus(handle, n), FT_IO_ERROR);
     Bytes buffer(8);
     EXPECT_EQ(device.Read(handle, buffer, n), FT_IO_ERROR);
-    EXPECT_EQ(device.WaitForData(handle, 1), FT_IO_ERROR);
+    EXPECT_EQ(device.WaitForData(handle, 1, 1), FT_IO_ERROR);
     EXPECT_EQ(device.Close(handle), FT_IO_ERROR); // but the handle is released
     FT_HANDLE other = 0;
     EXPECT_EQ(device.Open(0, other), FT_DEVICE_NOT_FOUND);
@@ -98,4 +100,38 @@ TEST(SimFtdiDevice, UnpluggedDeviceFailsEveryCall) {
     host->SetUnplugged(false);
     ASSERT_EQ(device.Open(0, other), FT_OK);
     EXPECT_EQ(device.Write(other, request, n), FT_OK);
+}
+
+TEST(SimFtdiDevice, WireSpeedDeliversTheReplyByteByByte) {
+    auto host = std::make_shared<SimulatedHost>(false);
+    host->SetBaud(9600);
+    SimFtdiDevice device(host);
+    FT_HANDLE handle = 0;
+    ASSERT_EQ(device.Open(0, handle), FT_OK);
+    std::uint32_t n = 0;
+    ASSERT_EQ(device.Write(handle, MemoryRead(0xD800, 128), n), FT_OK);
+
+    // At 9600 baud a byte takes over a millisecond: the header is there
+    // long before the rest of the 143-byte reply.
+    std::uint32_t queued = 0;
+    ASSERT_EQ(device.WaitForData(handle, 7, 60000), FT_OK);
+    ASSERT_EQ(device.GetQueueStatus(handle, queued), FT_OK);
+    EXPECT_GE(queued, 7u);
+    EXPECT_LT(queued, 143u);
+    ASSERT_EQ(device.WaitForData(handle, 143, 60000), FT_OK);
+    ASSERT_EQ(device.GetQueueStatus(handle, queued), FT_OK);
+    EXPECT_EQ(queued, 143u);
+}
+
+TEST(SimFtdiDevice, BytesAlreadyQueuedDoNotEndAWaitForMore) {
+    auto host = std::make_shared<SimulatedHost>(false);
+    SimFtdiDevice device(host);
+    FT_HANDLE handle = 0;
+    ASSERT_EQ(device.Open(0, handle), FT_OK);
+    std::uint32_t n = 0;
+    ASSERT_EQ(device.Write(handle, Request(3, 1, 5), n), FT_OK);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(device.WaitForData(handle, 12, 40), FT_OK);
+    EXPECT_GE(clock.elapsed(), 35);
 }

@@ -119,13 +119,14 @@ TEST(LinkOpenClose, FailedOpenWritesTheErrorLineAndDestroyClosesNothing) {
     EXPECT_EQ(LinkLog::Instance().Text(), "Error 2, Device Not Found opening USB direct port\r\n");
     EXPECT_EQ(FtHandle, 0u);
 
-    // Every later exchange still runs and reports the handle failure.
+    // Every later exchange still runs and reports the handle failure; a
+    // request that could not be written waits for no reply.
     f.link->ReadInputs();
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_EQ(lines[1], "Error 1, Invalid Handle opening USB direct port"); // write
-    EXPECT_EQ(lines[2], "Error 1, Invalid Handle opening USB direct port"); // queue status
-    EXPECT_EQ(lines[3], "  Status = Invalid Handle");
+    EXPECT_EQ(LogLines(), (QStringList{"Error 2, Device Not Found opening USB direct port",
+                                       "Error 1, Invalid Handle opening USB direct port",
+                                       "  Status = Invalid Handle"}));
+    EXPECT_EQ(f.device->waitCalls, 0);
+    EXPECT_FALSE(f.link->LastRequestSent());
     EXPECT_EQ(f.link->LastOutcome(), ExchangeOutcome::Status);
 
     f.link.reset();
@@ -138,6 +139,8 @@ TEST(LinkOpenClose, OpenHandleIsClosedOnDestroyAndAStaleHandleBeforeOpening) {
     f.Start();
     EXPECT_EQ(FtHandle, ScriptedDevice::kHandle);
     EXPECT_TRUE(LinkLog::Instance().Text().isEmpty());
+    // A write may take no longer than an exchange may last.
+    EXPECT_EQ(f.device->writeTimeoutMs, clsUSBInterface::kReplyTimeoutMs);
     f.link.reset();
     EXPECT_EQ(f.device->closeCalls, 1);
     EXPECT_EQ(FtHandle, 0u);

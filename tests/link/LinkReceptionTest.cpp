@@ -63,6 +63,39 @@ TEST_F(LinkReception, NoReplyTimesOutAfterHalfASecond) {
     EXPECT_LT(device->queueStatusCalls, 500);
 }
 
+TEST_F(LinkReception, PartOfAReplyIsWaitedOnWithoutSpinning) {
+    // Half a header, later half a body: the wait sleeps until more comes,
+    // rather than returning at once because some bytes are queued.
+    for (const std::size_t part : {std::size_t{3}, std::size_t{12}}) {
+        device->queueStatusCalls = 0;
+        device->answer = [part](const Bytes& r) {
+            Bytes sent = EchoReply(r, Bytes(20, 0x11));
+            sent.resize(part);
+            return sent;
+        };
+        link->ReadInputs();
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout) << part;
+        EXPECT_LT(device->queueStatusCalls, 200) << part;
+    }
+}
+
+TEST_F(LinkReception, LateBytesAreLoggedAndDroppedBeforeTheNextRequest) {
+    // The first read gets no reply in time; its reply turns up afterwards.
+    link->NovRamRead(0xB820, 32);
+    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    const Bytes late = EchoReply(device->written.back(), {0x01, 0x02});
+    device->queue.assign(late.begin(), late.end());
+
+    Bytes sent;
+    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x05, 0x00}); };
+    EXPECT_EQ(link->ReadInputs(), 5);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    const QStringList lines = LogLines();
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], "Discarded 11 late bytes: " + HexLine(late));
+    EXPECT_EQ(lines[2], HexLine(sent) + "  OK");
+}
+
 TEST_F(LinkReception, LengthOf0x8000OrMoreEndsAtOnceAsTimeout) {
     device->answer = [](const Bytes& r) { return Bytes{r[0], 0x10, 0x80, r[3], 0, 0, r[6]}; };
     link->ReadInputs();

@@ -26,6 +26,7 @@ public:
     int closeCalls = 0;
     int waitCalls = 0;
     std::uint32_t listedDevices = 1;
+    int writeTimeoutMs = 0; // 0: never set
 
     platform::FT_STATUS Open(int, platform::FT_HANDLE& handle) override {
         handle = openStatus == platform::FT_OK ? kHandle : 0;
@@ -63,6 +64,10 @@ public:
         queue.erase(queue.begin(), queue.begin() + got);
         return platform::FT_OK;
     }
+    platform::FT_STATUS SetWriteTimeout(platform::FT_HANDLE, int milliseconds) override {
+        writeTimeoutMs = milliseconds;
+        return platform::FT_OK;
+    }
     platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE handle, std::uint32_t& n) override {
         if (handle != kHandle) {
             return platform::FT_INVALID_HANDLE;
@@ -81,10 +86,13 @@ public:
         n = static_cast<std::uint32_t>(queue.size());
         return platform::FT_OK;
     }
-    platform::FT_STATUS WaitForData(platform::FT_HANDLE, int) override {
+    // Nothing more arrives while the caller sleeps, unless the script has
+    // more to send: then the next poll brings it.
+    platform::FT_STATUS WaitForData(platform::FT_HANDLE, std::uint32_t atLeast,
+                                    int milliseconds) override {
         ++waitCalls;
-        if (pending.empty() && queue.empty()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (queue.size() < atLeast && pending.empty()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
         }
         return platform::FT_OK;
     }

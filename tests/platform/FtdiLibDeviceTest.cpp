@@ -43,7 +43,7 @@ TEST(FtdiLibDeviceTest, WithoutABridgeNothingOpensAndNothingBreaks) {
     EXPECT_EQ(device.Read(0, buffer, moved), FT_INVALID_HANDLE);
     EXPECT_EQ(moved, 0u);
     EXPECT_EQ(device.GetQueueStatus(0, moved), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.WaitForData(0, 1), FT_INVALID_HANDLE);
+    EXPECT_EQ(device.WaitForData(0, 1, 1), FT_INVALID_HANDLE);
     EXPECT_EQ(device.Close(0), FT_INVALID_HANDLE);
     EXPECT_EQ(device.Close(1), FT_INVALID_HANDLE);
 

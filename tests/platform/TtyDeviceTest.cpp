@@ -1,5 +1,6 @@
 #include "platform/TtyDevice.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -80,7 +82,7 @@ std::uint32_t WaitUntilQueued(TtyDevice& device, FT_HANDLE handle, std::uint32_t
         if (device.GetQueueStatus(handle, queued) != FT_OK || queued >= count) {
             break;
         }
-        if (device.WaitForData(handle, 100) != FT_OK) {
+        if (device.WaitForData(handle, count, 100) != FT_OK) {
             break;
         }
     }
@@ -170,7 +172,7 @@ TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
         EXPECT_EQ(device.Write(wrong, byte, count), FT_INVALID_HANDLE);
         EXPECT_EQ(device.Read(wrong, buffer, count), FT_INVALID_HANDLE);
         EXPECT_EQ(device.GetQueueStatus(wrong, count), FT_INVALID_HANDLE);
-        EXPECT_EQ(device.WaitForData(wrong, 0), FT_INVALID_HANDLE);
+        EXPECT_EQ(device.WaitForData(wrong, 1, 0), FT_INVALID_HANDLE);
         EXPECT_EQ(device.Close(wrong), FT_INVALID_HANDLE);
     }
 
@@ -194,6 +196,54 @@ TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
     EXPECT_EQ(device.Open(1, other), FT_DEVICE_NOT_FOUND) << "a path is one device";
 }
 
+TEST_F(TtyDeviceTest, WaitSleepsUntilMoreThanIsQueuedArrives) {
+    TtyDevice device(pty_.SlavePath());
+    FT_HANDLE handle = 0;
+    ASSERT_EQ(device.Open(0, handle), FT_OK);
+    pty_.Send({1, 2, 3});
+    ASSERT_EQ(WaitUntilQueued(device, handle, 3), 3u);
+
+    // Three bytes wait, four are wanted: the bytes already there must not
+    // end the sleep (a spinning wait returns at once).
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(device.WaitForData(handle, 4, 60), FT_OK);
+    EXPECT_GE(clock.elapsed(), 55);
+    std::uint32_t queued = 0;
+    ASSERT_EQ(device.GetQueueStatus(handle, queued), FT_OK);
+    EXPECT_EQ(queued, 3u);
+
+    // The fourth byte ends it, and the bytes come out in their order.
+    std::thread late([this] { pty_.Send({4}); });
+    EXPECT_EQ(device.WaitForData(handle, 4, 60000), FT_OK);
+    late.join();
+    ASSERT_EQ(device.GetQueueStatus(handle, queued), FT_OK);
+    EXPECT_EQ(queued, 4u);
+    std::array<std::uint8_t, 2> firstTwo{};
+    std::array<std::uint8_t, 8> rest{};
+    std::uint32_t got = 0;
+    ASSERT_EQ(device.Read(handle, firstTwo, got), FT_OK);
+    EXPECT_EQ(firstTwo, (std::array<std::uint8_t, 2>{1, 2}));
+    ASSERT_EQ(device.Read(handle, rest, got), FT_OK);
+    ASSERT_EQ(got, 2u);
+    EXPECT_EQ(rest[0], 3);
+    EXPECT_EQ(rest[1], 4);
+}
+
+TEST_F(TtyDeviceTest, WriteToAPeerThatDoesNotReadFailsWithinTheTimeout) {
+    TtyDevice device(pty_.SlavePath());
+    FT_HANDLE handle = 0;
+    ASSERT_EQ(device.Open(0, handle), FT_OK);
+    EXPECT_EQ(device.SetWriteTimeout(handle, 0), FT_INVALID_PARAMETER);
+    ASSERT_EQ(device.SetWriteTimeout(handle, 50), FT_OK);
+    // The test never reads the master, so the line fills up.
+    const std::vector<std::uint8_t> lots(1 << 20, 0x5A);
+    std::uint32_t written = 0;
+    EXPECT_EQ(device.Write(handle, lots, written), FT_FAILED_TO_WRITE_DEVICE);
+    EXPECT_GT(written, 0u);
+    EXPECT_LT(written, lots.size());
+}
+
 TEST_F(TtyDeviceTest, HangUpIsAnErrorNotAWait) {
     TtyDevice device(pty_.SlavePath());
     FT_HANDLE handle = 0;
@@ -201,7 +251,7 @@ TEST_F(TtyDeviceTest, HangUpIsAnErrorNotAWait) {
     pty_.CloseMaster();
 
     // Would sit out the whole minute if the hang-up were taken for silence.
-    EXPECT_EQ(device.WaitForData(handle, 60000), FT_IO_ERROR);
+    EXPECT_EQ(device.WaitForData(handle, 1, 60000), FT_IO_ERROR);
     std::uint32_t count = 0;
     EXPECT_EQ(device.GetQueueStatus(handle, count), FT_IO_ERROR);
     EXPECT_EQ(count, 0u);
