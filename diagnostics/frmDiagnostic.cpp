@@ -5,6 +5,7 @@
 #include "common/codeCommon.h"
 #include "diagnostics/DiagnosticTexts.h"
 #include "diagnostics/RecordReadCheck.h"
+#include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -75,6 +77,13 @@ std::optional<clsUSBInterface::ReplyBuffer> ReadRecord(const records::RecordPlac
     QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
     if (link == nullptr) {
         note = records::ReadFailedLine(name, diagtext::kNoLink);
+        return std::nullopt;
+    }
+    // Another window's command may be talking to the host (this read was
+    // chosen inside its wait): say so rather than interleave with it.
+    LinkSequence run(link);
+    if (!run.Claimed()) {
+        note = records::ReadFailedLine(name, run.RefusalText());
         return std::nullopt;
     }
     const clsUSBInterface::ReplyBuffer reply = link->NovRamRead(place.address, place.readLength);
@@ -209,17 +218,32 @@ void frmDiagnostic::ArrangeControls() {
 }
 
 void frmDiagnostic::ConnectControls() {
+    // A type is read once whenever the choice changes, whatever changed it
+    // (mouse, keyboard, or an assistive technology's toggle, which sets the
+    // state without a click); a click on the type already chosen reads it
+    // again. Every click path emits pressed before it toggles.
+    for (QRadioButton* option : optDiagType) {
+        connect(option, &QRadioButton::pressed, this,
+                [this, option] { typeCheckedAtPress_ = option->isChecked(); });
+    }
     connect(optDiagTypeGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked) {
-            recordType_ = id;
+            optDiagType_Click(id);
         }
     });
-    connect(optDiagTypeGroup, &QButtonGroup::idClicked, this, &frmDiagnostic::optDiagType_Click);
+    connect(optDiagTypeGroup, &QButtonGroup::idClicked, this, [this](int id) {
+        if (std::exchange(typeCheckedAtPress_, false)) {
+            optDiagType_Click(id);
+        }
+    });
 
-    // Keyboard moves and clicks that change the chosen index read through the
-    // row change; a click on the index already chosen reads it again.
-    connect(lstDiagIndex, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0) {
+    // The same for the index: every change of the selected row reads
+    // (keyboard moves and clicks also move the current row, an assistive
+    // technology's select may not); a click on the index already chosen
+    // reads it again.
+    connect(lstDiagIndex, &QListWidget::itemSelectionChanged, this, [this] {
+        // A selection emptied on the way to another row reads nothing.
+        if (!lstDiagIndex->selectedItems().isEmpty()) {
             lstDiagIndex_Click();
         }
     });
@@ -248,7 +272,7 @@ void frmDiagnostic::Form_Load() {
     }
     lstDiagIndex->setCurrentRow(0);
     optDiagType[0]->setChecked(true);
-    optDiagType_Click(0);
+    recordType_ = 0;
     ready_ = true;
 }
 
@@ -279,8 +303,13 @@ void frmDiagnostic::lstDiagIndex_Click() {
     reading_ = false;
 }
 
+int frmDiagnostic::ChosenRow() const {
+    const QList<QListWidgetItem*> selected = lstDiagIndex->selectedItems();
+    return selected.isEmpty() ? lstDiagIndex->currentRow() : lstDiagIndex->row(selected.first());
+}
+
 void frmDiagnostic::ShowChosenRecord() {
-    const int row = lstDiagIndex->currentRow();
+    const int row = ChosenRow();
     if (row < 0) {
         return;
     }
@@ -373,6 +402,11 @@ void frmDiagnostic::cmdUSBListDevices_Click() {
 
 void frmDiagnostic::cmdUSBTest_Click() {
     if (clsUSBInterface* link = ProgramState::Instance().Link) {
+        LinkSequence run(link);
+        if (!run.Claimed()) {
+            AppendStatusText(std::string(run.RefusalText()) + "\r\n");
+            return;
+        }
         // Only the exchange's log line matters; the input word is dropped.
         static_cast<void>(link->ReadInputs());
     } else {

@@ -60,6 +60,8 @@ private:
 
     // Reads the record chosen by type and index.
     void ShowChosenRecord();
+    // The selected index row (the current row when nothing is selected).
+    int ChosenRow() const;
     // Clears the output list and reads `place`. Returns the reply when it
     // holds the record (`note` then carries any warning); otherwise shows
     // why it could not be read and returns nothing.
@@ -95,6 +97,9 @@ private:
     // click on the row already chosen reads again, while a click that moves
     // the choice has already read through the row change.
     int rowAtPress_ = -1;
+    // Whether the type button pressed last was already the chosen one: its
+    // click changes nothing and reads again.
+    bool typeCheckedAtPress_ = false;
 
     std::vector<records::PlayerRecord> players_;
     std::vector<records::RemoteRecord> remotes_;

@@ -107,6 +107,12 @@ inline constexpr const char* kTextTooLong = "%1 needs %2 bytes; the Tolvex keeps
 inline constexpr const char* kTextUnencodable =
     "%1 contains characters the ticket printer cannot print: %2";
 
+// A "Program" run stopped by a request to quit, in the link log.
+inline constexpr const char* kProgramStopped = "Program stopped before everything was sent; "
+                                               "not sent: %1\r\n";
+// A text of which only some blocks went out: "<box> (blocks 3 to 8 of 8)".
+inline constexpr const char* kBlocksNotSent = "%1 (blocks %2 to %3 of %4)";
+
 inline constexpr const char* kNotSavedTitle = "File not written";
 inline constexpr const char* kNotSaved = "The file could not be written:\n%1";
 // A file that could not be read at start-up is never overwritten.

@@ -8,6 +8,7 @@
 #include "host_config/MainWindowTexts.h"
 #include "host_config/SettingsFile.h"
 #include "host_config/TicketTextFile.h"
+#include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
@@ -335,6 +336,7 @@ void frmOrvane::SetClock(std::function<QDateTime()> clock) {
 // ------------------------------------------------------------ marking, keys
 
 void frmOrvane::MarkSend(int n) {
+    ++markChanges_[static_cast<std::size_t>(n)];
     chkSend[static_cast<std::size_t>(n)]->setChecked(true);
 }
 
@@ -430,40 +432,78 @@ bool frmOrvane::SetParameters() {
     return true;
 }
 
-void frmOrvane::SendConfig() {
-    if (link_ == nullptr) {
-        return;
+bool frmOrvane::MayStartExchange() const {
+    // The window may have closed while events were processed, and a quit
+    // ends a run at the next exchange.
+    return link_ != nullptr && (run_ == nullptr || !run_->ShouldStop());
+}
+
+bool frmOrvane::SendConfig() {
+    if (!MayStartExchange()) {
+        return false;
     }
     const auto payload = SiteConfigPayload(ProgramState::Instance().SiteParams);
     link_->SendMessage(kSiteParamsMessage.deviceId, kSiteParamsMessage.MsgLen(),
                        kSiteParamsMessage.cmnd, payload);
+    return link_ != nullptr && link_->LastRequestSent();
 }
 
-void frmOrvane::SendDateTime() {
-    if (link_ == nullptr) {
-        return;
+bool frmOrvane::SendDateTime() {
+    if (!MayStartExchange()) {
+        return false;
     }
     const auto payload = DateTimePayload(clock_());
     link_->SendMessage(kDateTimeMessage.deviceId, kDateTimeMessage.MsgLen(), kDateTimeMessage.cmnd,
                        payload);
+    return link_ != nullptr && link_->LastRequestSent();
 }
 
-void frmOrvane::SendHeaderFooter(int choice, const QString& sText) {
+bool frmOrvane::SendHeaderFooter(int choice, const QString& sText) {
     const TicketText encoded = EncodeTicketText(sText);
+    blocksSent_ = 0;
+    bool whole = true;
     for (int block = 0; block < kTicketTextBlocks; ++block) {
-        // The window may have closed while events were processed.
-        if (link_ == nullptr) {
-            return;
+        if (!MayStartExchange()) {
+            return false;
         }
         const auto payload = HeaderFooterBlock(choice, block, encoded.buffer);
         link_->SendMessage(kHeaderFooterMessage.deviceId, kHeaderFooterMessage.MsgLen(),
                            kHeaderFooterMessage.cmnd, payload);
+        if (link_ == nullptr) {
+            return false;
+        }
+        whole = whole && link_->LastRequestSent();
+        ++blocksSent_;
         QCoreApplication::processEvents();
+    }
+    return whole;
+}
+
+bool frmOrvane::SendPart(int n, const QString& header, const QString& footer) {
+    switch (n) {
+    case 0:
+        return SendDateTime();
+    case 1:
+        return SendConfig();
+    case 2:
+        return SendHeaderFooter(1, header);
+    case 3:
+        return SendHeaderFooter(2, footer);
+    default:
+        return false;
     }
 }
 
 void frmOrvane::cmdProgram_Click() {
     if (programRunning_ || shuttingDown_) {
+        return;
+    }
+    // Another window's command may be waiting for the host (this click then
+    // arrives inside its wait): refuse before anything changes.
+    LinkSequence run(link_.get());
+    if (!run.Claimed()) {
+        platform::ShowMessage(this, {platform::MessageKind::Warning, LinkSequence::kRefusedTitle,
+                                     run.RefusalText()});
         return;
     }
     // Everything that will be sent is checked first, so a refused press sends
@@ -479,6 +519,7 @@ void frmOrvane::cmdProgram_Click() {
     }
 
     programRunning_ = true;
+    run_ = &run;
     EnableCommandButtons(this, false);
     SetParameters();
     // The texts as they stand now; the boxes stay editable while blocks go.
@@ -486,26 +527,42 @@ void frmOrvane::cmdProgram_Click() {
     const QString footer = txtHeaderFooter[1]->toPlainText();
     const std::array<bool, 4> send{chkSend[0]->isChecked(), chkSend[1]->isChecked(),
                                    chkSend[2]->isChecked(), chkSend[3]->isChecked()};
-    // Cleared before sending rather than after: an edit made while the blocks
-    // go out marks its part again and must not be lost.
-    for (QCheckBox* box : chkSend) {
-        box->setChecked(false);
+    const std::array<unsigned, 4> changesAtStart = markChanges_;
+
+    QStringList notSent;
+    for (int n = 0; n < 4; ++n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (!send[i]) {
+            continue;
+        }
+        const bool stoppedBefore = !MayStartExchange();
+        const bool went = !stoppedBefore && SendPart(n, header, footer);
+        if (link_ == nullptr) {
+            break; // the window went away while a reply was awaited
+        }
+        // A mark stays until its part has gone out, and when the part was
+        // changed again while it went, for the change.
+        if (went && markChanges_[i] == changesAtStart[i]) {
+            chkSend[i]->setChecked(false);
+        }
+        if (run.ShouldStop() && !went) {
+            const bool partly = n >= 2 && !stoppedBefore && blocksSent_ > 0;
+            notSent << (partly ? QString(t::kBlocksNotSent)
+                                     .arg(t::kSend[i])
+                                     .arg(blocksSent_ + 1)
+                                     .arg(kTicketTextBlocks)
+                                     .arg(kTicketTextBlocks)
+                               : QString(t::kSend[i]));
+        }
     }
-    if (send[0]) {
-        SendDateTime();
+    if (!notSent.isEmpty()) {
+        AppendStatusText(QString(t::kProgramStopped).arg(notSent.join(QStringLiteral(", "))).toStdString());
     }
-    if (send[1]) {
-        SendConfig();
-    }
-    if (send[2]) {
-        SendHeaderFooter(1, header);
-    }
-    if (send[3]) {
-        SendHeaderFooter(2, footer);
-    }
+    run_ = nullptr;
     programRunning_ = false;
     EnableCommandButtons(this, true);
     UpdateToolButtons();
+    run.Release();
     if (closePending_) {
         QTimer::singleShot(0, this, [this] { close(); });
     }

@@ -26,6 +26,7 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 class clsUSBInterface;
+class LinkSequence;
 
 enum class ToolWindow { GameSetup, Diagnostic, Terminal, Transactions, ViewRemote };
 
@@ -59,10 +60,12 @@ public:
     // The window's procedures that build and send the host messages.
     // Rebuilds ProgramState's site parameter record from the entries; the
     // record is left as it was when an entry is refused (returns false).
+    // The senders return whether their message(s) went out whole; during
+    // "Program" they stop before an exchange when the run must stop.
     bool SetParameters();
-    void SendConfig();
-    void SendDateTime();
-    void SendHeaderFooter(int choice, const QString& sText);
+    bool SendConfig();
+    bool SendDateTime();
+    bool SendHeaderFooter(int choice, const QString& sText);
     // FileAction 0 load location, 1 save location, 2 load disclaimer,
     // 3 save disclaimer. False when a save could not be written or an
     // existing file could not be read (the box then keeps its text). A text
@@ -102,6 +105,11 @@ private:
     void UpdateToolButtons();
     void UpdateTicketSize(int n);
     void MarkSend(int n);
+    // Sends part n (0 date and time, 1 parameters, 2 header, 3 footer);
+    // true when it went out whole.
+    bool SendPart(int n, const QString& header, const QString& footer);
+    // Before each exchange of a "Program" run: false when the run must stop.
+    bool MayStartExchange() const;
     hostconfig::SiteEntries Entries() const;
     // Problems that refuse a "Program" press or a tool window, one per line.
     QStringList ParameterProblems() const;
@@ -153,6 +161,13 @@ private:
     std::unique_ptr<clsUSBInterface> link_;
     std::array<ToolWindowFactory, 5> toolFactories_{};
     std::array<QPointer<QWidget>, 5> toolWindows_{};
+    // Counts the changes that marked each part, so a "Program" run clears a
+    // mark only when no change came while its part was being sent.
+    std::array<unsigned, 4> markChanges_{};
+    // The run of "Program" under way, if any; the senders check it.
+    LinkSequence* run_ = nullptr;
+    // Blocks of a ticket text that went out in the last SendHeaderFooter.
+    int blocksSent_ = 0;
     std::function<QDateTime()> clock_;
 
     bool programRunning_ = false;

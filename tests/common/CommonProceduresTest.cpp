@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QWidget>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -97,6 +100,27 @@ TEST(FieldReaders, OutsideTheBufferReadsZero) {
     at = -1;
     EXPECT_EQ(GetIntegerField(buf, at), 0x1100);
     EXPECT_EQ(at, 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST(EnableCommandButtons, TouchesOnlyTheButtonsOfTheWindowGiven) {
+    QWidget main;
+    auto* own = new QPushButton("Program", new QWidget(&main)); // nested in a frame
+    // A tool window is a child of the main window but a window of its own.
+    auto* tool = new QWidget(&main, Qt::Window);
+    auto* toolButton = new QPushButton("Dump NV", tool);
+    toolButton->setEnabled(false); // mid-way through its own sequence
+
+    EnableCommandButtons(&main, false);
+    EXPECT_FALSE(own->isEnabled());
+    EnableCommandButtons(&main, true);
+    EXPECT_TRUE(own->isEnabled());
+    EXPECT_FALSE(toolButton->isEnabled());
+    EnableCommandButtons(tool, true);
+    EXPECT_TRUE(toolButton->isEnabled());
 }
 
 } // namespace

@@ -9,10 +9,12 @@
 #include "hostsim/SampleContent.h"
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
+#include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QListWidget>
@@ -223,6 +225,49 @@ TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
     EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB860, 32}, {0xB8E0, 32}}));
     EXPECT_EQ(Output()->count(), 10);
     EXPECT_FALSE(LinkLog::Instance().Text().contains("refused"));
+}
+
+TEST_F(DiagnosticWindow, EveryWayOfChoosingReadsExactlyOnce) {
+    Open();
+    host->ClearRequests();
+
+    // Keyboard: an arrow key moves the type choice.
+    Type(0)->setFocus();
+    QTest::keyClick(Type(0), Qt::Key_Down);
+    ASSERT_TRUE(Type(1)->isChecked());
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x8800, 96}}));
+
+    // An assistive technology's toggle sets the state without a click.
+    host->ClearRequests();
+    QAccessibleInterface* site = QAccessible::queryAccessibleInterface(Type(2));
+    ASSERT_NE(site, nullptr);
+    ASSERT_NE(site->actionInterface(), nullptr);
+    site->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(Type(2)->isChecked());
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xD800, 128}}));
+
+    // ... and its select of an index row.
+    QTest::mouseClick(Type(0), Qt::LeftButton);
+    host->ClearRequests();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Index());
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->tableInterface(), nullptr);
+    ASSERT_TRUE(list->tableInterface()->selectRow(4));
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB880, 32}}));
+    EXPECT_EQ(Output()->count(), 10);
+}
+
+TEST_F(DiagnosticWindow, AReadChosenWhileAnotherCommandTalksIsRefusedVisibly) {
+    Open();
+    host->ClearRequests();
+    LinkSequence other(link.get()); // e.g. "Program" in the main window
+    ASSERT_TRUE(other.Claimed());
+    Index()->setCurrentRow(2);
+    Click("cmdUSBTest");
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_EQ(OutputLines(), QStringList{QString("Could not read the player record 2: ") +
+                                         LinkSequence::kRefusedText});
+    EXPECT_TRUE(LinkLog::Instance().Text().endsWith(QString(LinkSequence::kRefusedText) + "\r\n"));
 }
 
 TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {

@@ -9,6 +9,7 @@
 #include "common/codeWindows.h"
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
+#include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
 #include "link/codeFTDIDirect.h"
 #include "platform/FileDialog.h"
@@ -477,21 +478,66 @@ TEST_F(MainWindowTest, ShutDownWritesEverythingAndClosesToolsBeforeTheLink) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(MainWindowTest, CloseDuringProgramWaitsForTheSequenceToEnd) {
+TEST_F(MainWindowTest, QuitDuringProgramStopsAtTheNextExchangeAndSaysWhatWasNotSent) {
     frmOrvane w;
     w.show();
     Ticket(&w, 0)->setPlainText("Header");
     Box(&w, 1)->setText("4321");
     Send(&w, 1)->setChecked(true);
+    Send(&w, 3)->setChecked(true);
     host->ClearRequests();
-    // Arrives while the first exchange waits for its reply.
-    QTimer::singleShot(0, &w, [&w] { w.ShutDownFromOutside(); });
+    LinkLog::Instance().Clear();
+    // A signal arrives while the third header block is on its way: that
+    // exchange ends, nothing after it starts.
+    host->OnEachRequest([&w](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+        if (h.Requests().size() == 4) {
+            w.ShutDownFromOutside();
+        }
+    });
     Click(&w, "cmdProgram");
-    EXPECT_EQ(host->Requests().size(), 9u);
+    host->OnEachRequest({});
+    EXPECT_EQ(host->Requests().size(), 4u);
+    EXPECT_TRUE(LinkLog::Instance().Text().contains(
+        "Program stopped before everything was sent; not sent: Location (Header) (blocks 4 to 8 "
+        "of 8), Disclaimer (Footer)\r\n"));
     QTRY_VERIFY(w.HasShutDown());
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(ReadIniString("SiteParam", "CardPrefix", "", Settings()), "4321");
     EXPECT_EQ(ReadFile(Path("MyLocation.txt")), "Header\r\n");
+}
+
+TEST_F(MainWindowTest, ProgramWhileAnotherCommandTalksIsRefusedAndChangesNothing) {
+    frmOrvane w;
+    Send(&w, 0)->setChecked(true);
+    Send(&w, 1)->setChecked(true);
+    host->ClearRequests();
+    // Another window's read is waiting for its (late) reply when the
+    // operator presses "Program".
+    host->DelayNextReply(std::chrono::milliseconds(30));
+    QTimer::singleShot(0, &w, [&w] { Click(&w, "cmdProgram"); });
+    {
+        LinkSequence other(ProgramState::Instance().Link);
+        ASSERT_TRUE(other.Claimed());
+        ProgramState::Instance().Link->NovRamRead(0xD800, 128);
+        EXPECT_EQ(ProgramState::Instance().Link->LastOutcome(), ExchangeOutcome::Ok);
+    }
+    EXPECT_EQ(host->Requests().size(), 1u);
+    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, false, false}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, LinkSequence::kRefusedText);
+    EXPECT_TRUE(Find<QPushButton>(&w, "cmdProgram")->isEnabled());
+}
+
+TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOut) {
+    frmOrvane w;
+    Send(&w, 0)->setChecked(true);
+    Send(&w, 2)->setChecked(true);
+    host->SetUnplugged(true); // every write fails
+    Click(&w, "cmdProgram");
+    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, false, true, false}));
+    host->SetUnplugged(false);
+    Click(&w, "cmdProgram");
+    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, false}));
 }
 
 TEST_F(MainWindowTest, AnEditWhileSendingKeepsItsMark) {

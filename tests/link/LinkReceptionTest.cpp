@@ -2,6 +2,8 @@
 // arrive in pieces or are too long, and requests made while one waits.
 #include "LinkTestSupport.h"
 
+#include "link/LinkSequence.h"
+
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -183,22 +185,58 @@ TEST_F(LinkReception, SecondExchangeWhileOneWaitsIsRefused) {
 
     ExchangeOutcome innerOutcome = ExchangeOutcome::None;
     bool busyDuringInner = false;
+    std::uint8_t innerStatusByte = 0;
+    std::int16_t innerTamber = 0;
     QTimer::singleShot(0, [&] {
         busyDuringInner = link->IsBusy();
-        link->NovRamRead(0xD800, 128);
+        // The refusal never reads as a good reply: non-zero status byte.
+        innerStatusByte = link->NovRamRead(0xD800, 128)[clsUSBInterface::kReplyStatusOffset];
         innerOutcome = link->LastOutcome();
+        innerTamber = link->SendTamberCmnd(3, 1, 0);
     });
     EXPECT_EQ(link->ReadInputs(), 0x1234);
 
     EXPECT_TRUE(busyDuringInner);
     EXPECT_EQ(innerOutcome, ExchangeOutcome::Busy);
+    EXPECT_NE(innerStatusByte, 0);
+    EXPECT_EQ(innerTamber, -1);
     EXPECT_EQ(device->written.size(), 1u); // the refused request never went out
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
     const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 2);
+    ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[0].startsWith("Exchange refused"));
-    EXPECT_TRUE(lines[1].endsWith("  OK"));
+    EXPECT_TRUE(lines[1].startsWith("Exchange refused"));
+    EXPECT_TRUE(lines[2].endsWith("  OK"));
     EXPECT_FALSE(link->IsBusy());
+}
+
+TEST_F(LinkReception, ASequenceHoldsTheLinkUntilItEndsAndStopsOnRequest) {
+    int idle = 0;
+    QObject::connect(link.get(), &clsUSBInterface::Idle, [&idle] { ++idle; });
+    device->answer = [](const Bytes& r) { return EchoReply(r, {0x34, 0x12}); };
+    {
+        LinkSequence run(link.get());
+        ASSERT_TRUE(run.Claimed());
+        EXPECT_FALSE(run.ShouldStop());
+        link->ReadInputs(); // the run's own exchanges go
+        EXPECT_EQ(idle, 0); // still held
+        LinkSequence second(link.get());
+        EXPECT_FALSE(second.Claimed());
+        EXPECT_STREQ(second.RefusalText(), LinkSequence::kRefusedText);
+        EXPECT_TRUE(second.ShouldStop());
+        link->RequestStop();
+        EXPECT_TRUE(run.ShouldStop());
+    }
+    EXPECT_EQ(idle, 1);
+    EXPECT_FALSE(link->InUse());
+    link->ClearStopRequest();
+    LinkSequence again(link.get());
+    EXPECT_TRUE(again.Claimed());
+    EXPECT_FALSE(again.ShouldStop());
+
+    LinkSequence none(nullptr);
+    EXPECT_FALSE(none.Claimed());
+    EXPECT_STREQ(none.RefusalText(), LinkSequence::kNoLinkText);
 }
 
 } // namespace
