@@ -45,7 +45,7 @@ inline constexpr std::array<ParameterText, 9> kParameters{{
     {kSectionTamber, "Max Node", "0 to 255"},
     {kSectionTamber, "Card Prefix", "0 to 32767"},
     {kSectionTamber, "Oper Prefix", "0 to 32767"},
-    {kSectionCashDrop, "Time", "hours:minutes, each 0 to 255"},
+    {kSectionCashDrop, "Time", "a time of day, hours:minutes from 0:00 to 23:59"},
     {kSectionCashDrop, "Weekday", "0 to 255"},
     {kSectionBonus, "Percentage", "0 to 255"},
     {kSectionBonus, "Odds: 1 in", "0 to 32767"},

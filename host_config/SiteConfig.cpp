@@ -44,13 +44,17 @@ constexpr std::array<Range, kParameterCount> kRanges{{
     {0, 255},        // Max Node
     {0, 32767},      // Card Prefix
     {0, 32767},      // Oper Prefix
-    {0, 255},        // Time, each part
+    {0, 23},         // Time: the hour (the minute below)
     {0, 255},        // Weekday
     {0, 255},        // Percentage
     {0, 32767},      // Odds
     {0, 327},        // Refill, dollars: the cents must fit 16 bits
     {0, 2147483647}, // Limit
 }};
+
+// Bit 7 of the alarm hour and minute bytes is the automatic cash drop flag,
+// so each part must be a time of day: a larger value would set the flag.
+constexpr Range kAlarmMinuteRange{0, 59};
 
 enum class Check { Ok, Empty, NotANumber, OutOfRange };
 
@@ -69,7 +73,7 @@ Check CheckNumber(std::string_view text, Range range, std::int64_t& value) {
     return Check::Ok;
 }
 
-// The alarm time "hours:minutes" or "hours"; each part in box 3's range.
+// The alarm time "hours:minutes" or "hours": a time of day.
 Check CheckAlarmTime(std::string_view text, std::int64_t& hour, std::int64_t& minute) {
     if (Trimmed(text).empty()) {
         return Check::Empty;
@@ -80,7 +84,7 @@ Check CheckAlarmTime(std::string_view text, std::int64_t& hour, std::int64_t& mi
         return CheckNumber(text, kRanges[kAlarmTime], hour);
     }
     const Check h = CheckNumber(text.substr(0, colon), kRanges[kAlarmTime], hour);
-    const Check m = CheckNumber(text.substr(colon + 1), kRanges[kAlarmTime], minute);
+    const Check m = CheckNumber(text.substr(colon + 1), kAlarmMinuteRange, minute);
     // A missing part is a stray ":", not an empty box.
     const auto worst = [](Check c) { return c == Check::Empty ? Check::NotANumber : c; };
     if (worst(h) == Check::NotANumber || worst(m) == Check::NotANumber) {

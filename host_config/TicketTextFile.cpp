@@ -62,6 +62,13 @@ QString TicketTextFromFile(const std::string& bytes) {
     return text;
 }
 
+QString TicketTextFromRaw(const QString& raw) {
+    QString text = raw;
+    text.replace(QChar::ParagraphSeparator, QChar('\n'));
+    text.replace(QChar::LineSeparator, QChar('\n'));
+    return text;
+}
+
 LoadedTicketText LoadTicketText(const std::string& fileName) {
     LoadedTicketText loaded;
     loaded.outcome = platform::ReadWholeFile(fileName, loaded.bytes);

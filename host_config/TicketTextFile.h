@@ -36,6 +36,11 @@ std::string TicketTextFileContents(const QString& boxText, const TicketTextForm&
 // Latin-1; CR LF, LF and a lone CR all end a line.
 QString TicketTextFromFile(const std::string& bytes);
 
+// The text of a text box's document as typed: its raw text with paragraph
+// and line separators made line feeds. Unlike the box's plain-text
+// conversion it keeps every other character, a no-break space included.
+QString TicketTextFromRaw(const QString& raw);
+
 struct LoadedTicketText {
     platform::FileRead outcome = platform::FileRead::Missing;
     QString text;        // when Read

@@ -24,6 +24,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace t = hostconfig::texts;
@@ -253,7 +254,7 @@ void frmOrvane::ShutDown() {
         const QString shown = QString::fromUtf8(fileName);
         if (!keptFiles_[n].empty() && keptFiles_[n] == fileName) {
             // Never written over; an edit that is lost is said so.
-            if (txtHeaderFooter[n]->toPlainText() != ticketSources_[n].shownText) {
+            if (BoxText(static_cast<int>(n)) != ticketSources_[n].shownText) {
                 failed << QString(t::kNotSavedUnread).arg(shown);
             }
         } else if (!FileLoadSave(static_cast<int>(2 * n + 1), fileName)) {
@@ -361,9 +362,14 @@ bool frmOrvane::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
+QString frmOrvane::BoxText(int n) const {
+    // Not toPlainText(): it turns a no-break space into a plain one.
+    return TicketTextFromRaw(txtHeaderFooter[static_cast<std::size_t>(n)]->document()->toRawText());
+}
+
 void frmOrvane::UpdateTicketSize(int n) {
     const auto i = static_cast<std::size_t>(n);
-    const TicketText encoded = EncodeTicketText(txtHeaderFooter[i]->toPlainText());
+    const TicketText encoded = EncodeTicketText(BoxText(n));
     QString text = QString(t::kTicketSize).arg(encoded.length).arg(kTicketTextLimit);
     if (encoded.length > kTicketTextLimit) {
         text += t::kTicketTooLong;
@@ -405,7 +411,7 @@ QStringList frmOrvane::TicketTextProblems() const {
         }
         const char* title = n == 0 ? t::kFrameLocation : t::kFrameDisclaimer;
         const TicketText encoded =
-            EncodeTicketText(txtHeaderFooter[static_cast<std::size_t>(n)]->toPlainText());
+            EncodeTicketText(BoxText(n));
         if (!encoded.unencodable.isEmpty()) {
             lines << QString(t::kTextUnencodable).arg(title, encoded.unencodable);
         }
@@ -523,8 +529,8 @@ void frmOrvane::cmdProgram_Click() {
     EnableCommandButtons(this, false);
     SetParameters();
     // The texts as they stand now; the boxes stay editable while blocks go.
-    const QString header = txtHeaderFooter[0]->toPlainText();
-    const QString footer = txtHeaderFooter[1]->toPlainText();
+    const QString header = BoxText(0);
+    const QString footer = BoxText(1);
     const std::array<bool, 4> send{chkSend[0]->isChecked(), chkSend[1]->isChecked(),
                                    chkSend[2]->isChecked(), chkSend[3]->isChecked()};
     const std::array<unsigned, 4> changesAtStart = markChanges_;
@@ -575,7 +581,7 @@ bool frmOrvane::FileLoadSave(int fileAction, const std::string& sFileName) {
     QPlainTextEdit* box = txtHeaderFooter[n];
     TicketSource& source = ticketSources_[n];
     if (fileAction == 1 || fileAction == 3) {
-        const QString text = box->toPlainText();
+        const QString text = BoxText(static_cast<int>(n));
         if (source.fromFile && text == source.shownText) {
             return SaveTicketBytes(sFileName, source.bytes);
         }
@@ -589,7 +595,7 @@ bool frmOrvane::FileLoadSave(int fileAction, const std::string& sFileName) {
         return false;
     }
     box->setPlainText(loaded.text);
-    source = {loaded.form, std::move(loaded.bytes), box->toPlainText(), true};
+    source = {loaded.form, std::move(loaded.bytes), BoxText(static_cast<int>(n)), true};
     return true;
 }
 

@@ -104,6 +104,8 @@ private:
     void OpenToolWindow(ToolWindow which);
     void UpdateToolButtons();
     void UpdateTicketSize(int n);
+    // The text of header/footer box n, every character kept.
+    QString BoxText(int n) const;
     void MarkSend(int n);
     // Sends part n (0 date and time, 1 parameters, 2 header, 3 footer);
     // true when it went out whole.

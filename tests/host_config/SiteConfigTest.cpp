@@ -72,11 +72,28 @@ TEST(ValidateParameters, NamesEachOffendingFieldWithItsRange) {
     boxes = DefaultBoxes();
     boxes[kRefill] = "327.4";
     boxes[kLimit] = "2147483647";
-    boxes[kAlarmTime] = "255:255";
+    boxes[kAlarmTime] = "23:59";
     EXPECT_TRUE(ValidateParameters(boxes).empty());
     boxes[kLimit] = "2147483648";
     boxes[kAlarmTime] = "4:00:00";
     EXPECT_EQ(ValidateParameters(boxes).size(), 2u);
+
+    // The alarm is a time of day: bit 7 of each byte is the cash drop flag,
+    // so "200:00" must not reach the host as hour 72 with the flag set.
+    for (const char* time : {"0:00", "23", "23:59", "0:0"}) {
+        boxes = DefaultBoxes();
+        boxes[kAlarmTime] = time;
+        EXPECT_TRUE(ValidateParameters(boxes).empty()) << time;
+    }
+    for (const char* time : {"24:00", "24", "0:60", "200:00", "12:128"}) {
+        boxes = DefaultBoxes();
+        boxes[kAlarmTime] = time;
+        const auto refused = ValidateParameters(boxes);
+        ASSERT_EQ(refused.size(), 1u) << time;
+        EXPECT_EQ(refused[0].field, "Time (Cash Drop)");
+        EXPECT_EQ(refused[0].problem, "is out of range") << time;
+        EXPECT_EQ(refused[0].accepted, "a time of day, hours:minutes from 0:00 to 23:59");
+    }
 }
 
 TEST(BuildSiteParams, RefusesRatherThanWrapsAndKeepsTheTransactionMasks) {

@@ -549,6 +549,25 @@ TEST_F(MainWindowTest, AnEditWhileSendingKeepsItsMark) {
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, true}));
 }
 
+TEST_F(MainWindowTest, NoBreakSpacesGoOutAsTheyAre) {
+    frmOrvane w;
+    const QChar nbsp(0x00A0);
+    Ticket(&w, 0)->setPlainText(QString("A") + nbsp + "B\nC"); // as a file load does
+    Ticket(&w, 1)->setFocus();
+    QTest::keyClicks(Ticket(&w, 1), QString("x") + nbsp + "y");
+    QTest::mouseClick(Find<QCheckBox>(&w, "chkSendAll"), Qt::LeftButton);
+    Send(&w, 0)->setChecked(false);
+    Send(&w, 1)->setChecked(false);
+    Click(&w, "cmdProgram");
+    const auto mem = host->Memory();
+    EXPECT_EQ(std::vector<int>(mem.begin() + 0x8000, mem.begin() + 0x8006),
+              (std::vector<int>{'A', 0xA0, 'B', '\n', 'C', 0}));
+    EXPECT_EQ(std::vector<int>(mem.begin() + 0x8400, mem.begin() + 0x8404),
+              (std::vector<int>{'x', 0xA0, 'y', 0}));
+    ASSERT_TRUE(w.FileLoadSave(1, Path("nbsp.txt").toStdString()));
+    EXPECT_EQ(ReadFile(Path("nbsp.txt")), "A\xC2\xA0" "B\r\nC\r\n");
+}
+
 TEST_F(MainWindowTest, FileButtonsGoThroughTheDialog) {
     frmOrvane w;
     const QString other = Path("Other.txt");
