@@ -90,6 +90,39 @@ TEST(PlayerRecord, DecodesAndFormatsEveryLine) {
     EXPECT_EQ(PlayerPlace(16).readLength, 32);
 }
 
+TEST(RemoteRecord, SplitFieldsHaveTheirExactWidths) {
+    // Each shared byte once with only its low field's bits set and once with
+    // only its high field's: a field one bit too wide or too narrow, or
+    // shifted, shows in one of the two.
+    struct Split {
+        int offset;
+        const char* low;
+        const char* high;
+        std::uint8_t lowOnly, highOnly;
+        const char *lowFull, *highFull; // the texts of each field with every bit set
+        const char *lowZero, *highZero; // ... and of 0
+    };
+    const Split splits[] = {
+        {1, "Denomination", "Keydown", 0x0F, 0xF0, "15", "15", "00", "00"},
+        {2, "Coin-In Value", "Note-In Value", 0x0F, 0xF0, "15", "15", "00", "00"},
+        {6, "Game Group", "Operation Flags", 0x0F, 0xF0, "15", "0x0F", "0", "0x00"},
+        {13, "Retries", "State", 0x0F, 0xF0, "15", "15", "00", "00"},
+        {14, "Progressive Qualification Count", "Progressive Bill Count", 0x1F, 0xE0, "031", "007",
+         "000", "000"},
+    };
+    for (const Split& split : splits) {
+        Reply reply{};
+        Put(reply, split.offset, {split.lowOnly});
+        auto lines = RecordLines(kRemoteLayout, DecodeRemote(reply));
+        EXPECT_EQ(ValueOf(lines, split.low), split.lowFull) << split.low;
+        EXPECT_EQ(ValueOf(lines, split.high), split.highZero) << split.high;
+        Put(reply, split.offset, {split.highOnly});
+        lines = RecordLines(kRemoteLayout, DecodeRemote(reply));
+        EXPECT_EQ(ValueOf(lines, split.low), split.lowZero) << split.low;
+        EXPECT_EQ(ValueOf(lines, split.high), split.highFull) << split.high;
+    }
+}
+
 TEST(RemoteRecord, SplitsSharedBytesAndJoinsArrays) {
     Reply reply{};
     Put(reply, 0, {0xC3, 0x52, 0x4A, 0x07, 0x39, 0x30, 0x93});

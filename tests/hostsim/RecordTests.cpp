@@ -98,6 +98,11 @@ TEST(HostRecords, MasksAndNodeSettings) {
     EXPECT_EQ(memory[node4 + 6], operationFlags | 0x01);
     EXPECT_EQ(memory[node4 + 92], 0x3C);
 
+    // Node 127 is the last: its record ends right below the player accounts.
+    reply = Exchange(host, Request(12, 4, 4, {8, 7, 127, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
+    EXPECT_EQ(memory[0x8800 + 96 * 127 + 4], 0x39);
+
     // Node 128's record would lie over the player accounts.
     const Bytes players(memory.begin() + 0xB800, memory.begin() + 0xBA20);
     reply = Exchange(host, Request(12, 3, 4, {8, 7, 128, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));

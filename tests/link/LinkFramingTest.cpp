@@ -106,8 +106,28 @@ TEST_F(LinkFraming, ListDevicesLineAndStatusTexts) {
     LinkLog::Instance().Clear();
     link->ListDevices();
     EXPECT_EQ(LinkLog::Instance().Text(), "Status = 0, OK, Number of devices = 1\r\n");
-    EXPECT_EQ(link->StatusText(18), "Other Error");
-    EXPECT_EQ(link->StatusText(2), "Device Not Found");
+    const char* const table[19] = {"OK",
+                                   "Invalid Handle",
+                                   "Device Not Found",
+                                   "Device Not Opened",
+                                   "I/O Error",
+                                   "Insufficient Resources",
+                                   "Invalid Parameter",
+                                   "Invalid Baud Rate",
+                                   "Device Not Opened for Erase",
+                                   "Device Not Opened for Write",
+                                   "Failed to Write Device",
+                                   "EEPROM Read Failed",
+                                   "EEPROM Write Failed",
+                                   "EEPROM Erase Failed",
+                                   "EEPROM Not Present",
+                                   "EEPROM Not Programmed",
+                                   "Invalid Arguments",
+                                   "Not Supported",
+                                   "Other Error"};
+    for (platform::FT_STATUS code = 0; code < 19; ++code) {
+        EXPECT_EQ(link->StatusText(code), table[code]) << code;
+    }
     EXPECT_EQ(link->StatusText(19), "Unknown Status 19");
     EXPECT_EQ(link->StatusText(0xFFFFFFFFu), "Unknown Status 4294967295");
 }
