@@ -40,7 +40,7 @@ TEST(ProgramProcess, BadOptionExitsWith2AndWritesNothing) {
     const QString folder = tmp.path() + "/site";
     QProcess orvane;
     orvane.start(ORVANE_EXE, {"--folder", folder, "--device", "usb:0"});
-    ASSERT_TRUE(orvane.waitForFinished(20000));
+    ASSERT_TRUE(orvane.waitForFinished(60000));
     EXPECT_EQ(orvane.exitCode(), 2);
     const QString err = QString::fromLocal8Bit(orvane.readAllStandardError());
     EXPECT_TRUE(err.contains("usb:0"));
@@ -51,7 +51,7 @@ TEST(ProgramProcess, BadOptionExitsWith2AndWritesNothing) {
 TEST(ProgramProcess, VersionAndHelp) {
     QProcess orvane;
     orvane.start(ORVANE_EXE, {"--version"});
-    ASSERT_TRUE(orvane.waitForFinished(20000));
+    ASSERT_TRUE(orvane.waitForFinished(60000));
     EXPECT_EQ(orvane.exitCode(), 0);
     EXPECT_TRUE(orvane.readAllStandardOutput().startsWith("Orvane "));
 }
@@ -69,12 +69,12 @@ TEST(ProgramProcess, TerminationSignalSavesLikeExit) {
     env.insert("QT_QPA_PLATFORM", "offscreen");
     orvane.setProcessEnvironment(env);
     orvane.start(ORVANE_EXE, {"--simulate", "--folder", folder});
-    ASSERT_TRUE(orvane.waitForStarted(20000));
+    ASSERT_TRUE(orvane.waitForStarted(60000));
     // SIGTERM may only be sent once the program catches it; from then on a
     // signal at any point of the start-up ends in the regular shut-down.
     ASSERT_TRUE(WaitUntilCatching(orvane, SIGTERM));
     ::kill(static_cast<pid_t>(orvane.processId()), SIGTERM);
-    ASSERT_TRUE(orvane.waitForFinished(20000));
+    ASSERT_TRUE(orvane.waitForFinished(60000));
     EXPECT_EQ(orvane.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(orvane.exitCode(), 0);
 

@@ -32,7 +32,7 @@ protected:
                 status != FT_OK || queued >= count) {
                 return status;
             }
-            if (const FT_STATUS status = device.WaitForData(handle, 1); status != FT_OK) {
+            if (const FT_STATUS status = device.WaitForData(handle, count, 1); status != FT_OK) {
                 return status;
             }
         }
@@ -197,8 +197,8 @@ TEST_F(FtdiBackendOverFakeChip, ADevicePulledMidExchangeFailsThenOpensAgainWhenP
     std::uint32_t got = 1;
     EXPECT_EQ(device.Read(handle, buffer, got), FT_IO_ERROR);
     EXPECT_EQ(got, 0u);
-    EXPECT_EQ(device.WaitForData(handle, 5), FT_IO_ERROR);
-    EXPECT_EQ(device.Write(handle, kReadInputs, written), FT_IO_ERROR);
+    EXPECT_EQ(device.WaitForData(handle, 1, 5), FT_IO_ERROR);
+    EXPECT_EQ(device.Write(handle, kReadInputs, written), FT_FAILED_TO_WRITE_DEVICE);
     std::uint32_t count = 9;
     EXPECT_EQ(device.ListDevices(count), FT_OK);
     EXPECT_EQ(count, 0u);
