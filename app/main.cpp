@@ -13,6 +13,7 @@
 #include "link/codeFTDIDirect.h"
 #include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
+#include "remote_viewer/frmViewRemote.h"
 #include "terminal/frmTerminal.h"
 #include "transactions/frmTransactions.h"
 
@@ -137,6 +138,7 @@ int main(int argc, char** argv) {
         mainWindow.SetToolWindowFactory(ToolWindow::Transactions,
                                         [] { return new frmTransactions(); });
         mainWindow.SetToolWindowFactory(ToolWindow::Terminal, [] { return new frmTerminal(); });
+        mainWindow.SetToolWindowFactory(ToolWindow::ViewRemote, [] { return new frmViewRemote(); });
 
         // Ending the program from outside saves exactly like "Exit".
         SignalRelay relay;

@@ -448,7 +448,12 @@ bool frmOrvane::SendConfig() {
     if (!MayStartExchange()) {
         return false;
     }
-    const auto payload = SiteConfigPayload(ProgramState::Instance().SiteParams);
+    const ProgramState& state = ProgramState::Instance();
+    SiteParamRecord sent = state.SiteParams;
+    if (state.SiteParamsHold) {
+        state.SiteParamsHold(sent);
+    }
+    const auto payload = SiteConfigPayload(sent);
     link_->SendMessage(kSiteParamsMessage.deviceId, kSiteParamsMessage.MsgLen(),
                        kSiteParamsMessage.cmnd, payload);
     return link_ != nullptr && link_->LastRequestSent();

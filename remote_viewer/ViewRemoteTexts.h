@@ -49,6 +49,9 @@ inline constexpr const char* kNoCounter = "----------";
 // were not sent.
 inline constexpr const char* kStopped =
     "Stopped: the program is closing; %1 of %2 commands not sent";
+// The same in the link log: the button, the node and the commands not sent.
+inline constexpr const char* kStoppedLog =
+    "%1, remote node %2: stopped, %3 commands not sent (the program is closing)\r\n";
 
 // The node count sent as the viewer opens and closes.
 inline constexpr const char* kOpenFailed =

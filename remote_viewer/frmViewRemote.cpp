@@ -1,0 +1,453 @@
+#include "remote_viewer/frmViewRemote.h"
+
+#include "common/ProgramState.h"
+#include "common/codeCommon.h"
+#include "host_config/SiteConfig.h"
+#include "link/LinkSequence.h"
+#include "link/clsUSBInterface.h"
+#include "platform/MessageBox.h"
+#include "remote_viewer/RemoteViewerCore.h"
+#include "remote_viewer/ViewRemoteTexts.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace t = remoteview::texts;
+
+namespace {
+
+constexpr int kDefaultWidth = 720;
+constexpr int kDefaultHeight = 420;
+constexpr int kMargin = 8;
+// The output box is wide enough for the longest error count line.
+constexpr int kOutputColumns = 64;
+
+QFont FixedPitchFont() {
+    QFont font(t::kFixedFontFamily);
+    font.setPointSizeF(t::kFixedFontPoints);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    if (!QFontInfo(font).fixedPitch()) {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        font.setPointSizeF(t::kFixedFontPoints);
+    }
+    return font;
+}
+
+QString Arg(const char* text, const QString& a) {
+    return QString(text).arg(a);
+}
+
+} // namespace
+
+// A run's way to the node: each command goes through the device link, and
+// its reply counts only when the exchange ended OK.
+class frmViewRemote::LinkSession : public remoteview::FieldSession {
+public:
+    LinkSession(frmViewRemote& window, LinkSequence& run, std::uint8_t node)
+        : window_(&window), run_(run), link_(ProgramState::Instance().Link), node_(node) {}
+
+    remoteview::FieldReply Send(std::int32_t cmnd, std::int32_t cnt) override {
+        if (link_ == nullptr) {
+            return remoteview::FieldReply::Failed(t::kReasonNoLink);
+        }
+        link_->SendTamberCmnd(node_, cmnd, cnt);
+        if (link_ == nullptr) {
+            return remoteview::FieldReply::Failed(t::kReasonNoLink);
+        }
+        const ExchangeOutcome outcome = link_->LastOutcome();
+        if (outcome != ExchangeOutcome::Ok) {
+            return remoteview::FieldReply::Failed(remoteview::FailureReason(outcome));
+        }
+        return remoteview::FieldReply::Answered(link_->RcvData());
+    }
+    bool ShouldStop() override {
+        return window_ == nullptr || window_->closePending_ || run_.ShouldStop();
+    }
+    void Display(const std::string& text) override {
+        if (window_ != nullptr) {
+            window_->DisplayMsg(text);
+        }
+    }
+    void SetText(const std::string& text) override {
+        if (window_ != nullptr) {
+            window_->SetText(text);
+        }
+    }
+
+private:
+    QPointer<frmViewRemote> window_;
+    LinkSequence& run_;
+    QPointer<clsUSBInterface> link_;
+    std::uint8_t node_;
+};
+
+frmViewRemote::frmViewRemote(QWidget* parent) : QWidget(parent) {
+    setObjectName("frmViewRemote");
+    setAttribute(Qt::WA_DeleteOnClose);
+    BuildControls();
+    ArrangeControls();
+    ConnectControls();
+    resize(kDefaultWidth, kDefaultHeight);
+    Form_Load();
+}
+
+frmViewRemote::~frmViewRemote() {
+    // Gone without its close: the main window's messages carry the site's
+    // count again.
+    if (!closed_) {
+        HoldNodeCount(false);
+    }
+}
+
+void frmViewRemote::BuildControls() {
+    const QFont fixed = FixedPitchFont();
+
+    lblRemoteNumber = new QLabel(t::kRemoteNumber, this);
+    lblRemoteNumber->setObjectName("lblRemoteNumber");
+    lstRemote = new QListWidget(this);
+    lstRemote->setObjectName("lstRemote");
+    lstRemote->setFont(fixed);
+    lstRemote->setSelectionMode(QAbstractItemView::SingleSelection);
+    lblRemoteNumber->setBuddy(lstRemote);
+
+    const auto button = [this](const char* caption, const char* name) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        return b;
+    };
+    cmdPollRemote = button(t::kPollRemote, "cmdPollRemote");
+    cmdGetCounts = button(t::kGetCounts, "cmdGetCounts");
+    cmdDumpNV = button(t::kDumpNV, "cmdDumpNV");
+    cmdDumpRemoteErrorCounts = button(t::kDumpRemoteErrorCounts, "cmdDumpRemoteErrorCounts");
+    cmdClearRemoteErrorCounts = button(t::kClearRemoteErrorCounts, "cmdClearRemoteErrorCounts");
+    cmdClearText = button(t::kClearText, "cmdClearText");
+    cmdClose = button(t::kClose, "cmdClose");
+
+    txtStatus = new QPlainTextEdit(this);
+    txtStatus->setObjectName("txtStatus");
+    txtStatus->setAccessibleName(t::kStatusBoxName);
+    txtStatus->setFont(fixed);
+    txtStatus->setReadOnly(true);
+    txtStatus->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtStatus->setTabChangesFocus(true);
+    txtStatus->setUndoRedoEnabled(false);
+
+    setTabOrder(lstRemote, cmdPollRemote);
+    setTabOrder(cmdPollRemote, cmdGetCounts);
+    setTabOrder(cmdGetCounts, cmdDumpNV);
+    setTabOrder(cmdDumpNV, cmdDumpRemoteErrorCounts);
+    setTabOrder(cmdDumpRemoteErrorCounts, cmdClearRemoteErrorCounts);
+    setTabOrder(cmdClearRemoteErrorCounts, txtStatus);
+    setTabOrder(txtStatus, cmdClearText);
+    setTabOrder(cmdClearText, cmdClose);
+
+    // The window sees every key before its controls.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
+}
+
+void frmViewRemote::ArrangeControls() {
+    // The node list on the left, the commands beside it, the output on the
+    // right with "Clear Text" and "Close" below it.
+    auto* nodes = new QVBoxLayout;
+    nodes->addWidget(lblRemoteNumber);
+    nodes->addWidget(lstRemote, 1);
+    lstRemote->setFixedWidth(lblRemoteNumber->sizeHint().width() + kMargin);
+
+    auto* commands = new QVBoxLayout;
+    commands->addSpacing(lblRemoteNumber->sizeHint().height());
+    for (QPushButton* b : {cmdPollRemote, cmdGetCounts, cmdDumpNV, cmdDumpRemoteErrorCounts,
+                           cmdClearRemoteErrorCounts}) {
+        commands->addWidget(b);
+    }
+    commands->addStretch(1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(cmdClearText);
+    bottom->addWidget(cmdClose);
+
+    txtStatus->setMinimumWidth(
+        txtStatus->fontMetrics().horizontalAdvance(QString(kOutputColumns, QChar('0'))) +
+        txtStatus->verticalScrollBar()->sizeHint().width() + 2 * txtStatus->frameWidth());
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
+    grid->setSpacing(kMargin);
+    grid->addLayout(nodes, 0, 0, 2, 1);
+    grid->addLayout(commands, 0, 1, 2, 1);
+    grid->addWidget(txtStatus, 0, 2);
+    grid->addLayout(bottom, 1, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setRowStretch(0, 1);
+}
+
+void frmViewRemote::ConnectControls() {
+    connect(lstRemote, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0) {
+            lstRemote_Click();
+        }
+    });
+    connect(lstRemote, &QListWidget::itemClicked, this, [this] { lstRemote_Click(); });
+    connect(cmdPollRemote, &QPushButton::clicked, this,
+            [this] { RunCommand(&remoteview::PollRemote, t::kPollRemote); });
+    connect(cmdGetCounts, &QPushButton::clicked, this,
+            [this] { RunCommand(&remoteview::GetCounts, t::kGetCounts); });
+    connect(cmdDumpNV, &QPushButton::clicked, this,
+            [this] { RunCommand(&remoteview::DumpNV, t::kDumpNV); });
+    connect(cmdDumpRemoteErrorCounts, &QPushButton::clicked, this,
+            [this] { RunCommand(&remoteview::DumpRemoteErrorCounts, t::kDumpRemoteErrorCounts); });
+    connect(cmdClearRemoteErrorCounts, &QPushButton::clicked, this, [this] {
+        RunCommand(&remoteview::ClearRemoteErrorCounts, t::kClearRemoteErrorCounts);
+    });
+    connect(cmdClearText, &QPushButton::clicked, this, &frmViewRemote::cmdClearText_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
+}
+
+// ------------------------------------------------------------ load, unload
+
+void frmViewRemote::Form_Load() {
+    setWindowTitle(QString(t::kCaption) + t::kCaptionGap + t::kVersion +
+                   QCoreApplication::applicationVersion());
+    for (int node = 1; node <= remoteview::kNodeCount; ++node) {
+        lstRemote->addItem(QString::number(node));
+    }
+    lstRemote->setCurrentRow(0);
+    lstRemote->setFocus();
+
+    // The shared record keeps the site's node count (the game setup window
+    // works from it); only what is sent while the viewer is open carries 0.
+    savedMaxNode_ = ProgramState::Instance().SiteParams.MaxNode;
+    HoldNodeCount(true);
+    // Nothing may talk to a node before the host has been told to leave the
+    // field network alone; the message goes out once the window is in place.
+    SetBusy(true);
+    QTimer::singleShot(0, this, &frmViewRemote::SendOpeningParameters);
+}
+
+void frmViewRemote::HoldNodeCount(bool hold) {
+    ProgramState& state = ProgramState::Instance();
+    if (hold) {
+        // "Program" in the main window sends the site parameters too: the
+        // host keeps 0 as long as the viewer is open, and the count entered
+        // there is the one sent when the viewer closes.
+        state.SiteParamsHold = [](SiteParamRecord& record) { record.MaxNode = 0; };
+    } else if (holding_) {
+        state.SiteParamsHold = nullptr;
+    }
+    holding_ = hold;
+}
+
+void frmViewRemote::SendOpeningParameters() {
+    if (closing_ || closed_) {
+        return;
+    }
+    running_ = true;
+    std::string why;
+    const bool sent = SendConfig(why);
+    running_ = false;
+    opened_ = true;
+    if (!sent) {
+        DisplayMsg(Arg(t::kOpenFailed, QString::fromStdString(why)).toStdString() +
+                   remoteview::kCrLf);
+    }
+    SetBusy(false);
+    if (closePending_) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+bool frmViewRemote::SendConfig(std::string& why) {
+    const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
+    LinkSequence run(link);
+    if (!run.Claimed()) {
+        why = link == nullptr ? t::kReasonNoLink : t::kReasonRefused;
+        return false;
+    }
+    SiteParamRecord sent = ProgramState::Instance().SiteParams;
+    if (holding_) {
+        sent.MaxNode = 0;
+    }
+    const auto payload = hostconfig::SiteConfigPayload(sent);
+    const auto& message = hostconfig::kSiteParamsMessage;
+    link->SendMessage(message.deviceId, message.MsgLen(), message.cmnd, payload);
+    if (link == nullptr) {
+        why = t::kReasonNoLink;
+        return false;
+    }
+    if (link->LastOutcome() != ExchangeOutcome::Ok) {
+        why = remoteview::FailureReason(link->LastOutcome());
+        return false;
+    }
+    return true;
+}
+
+void frmViewRemote::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (closing_) {
+        event->ignore();
+        return;
+    }
+    if (running_) {
+        // The run stops at its next command; the window closes after it.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    SetBusy(true);
+    const QPointer<frmViewRemote> alive(this);
+    RestoreNodeCount();
+    if (alive == nullptr) {
+        return; // deleted while the question was open (the program ended)
+    }
+    closed_ = true;
+    event->accept();
+}
+
+void frmViewRemote::RestoreNodeCount() {
+    HoldNodeCount(false);
+    // The record holds the site's count: the one saved as the viewer opened,
+    // or the one "Program" has sent since.
+    savedMaxNode_ = ProgramState::Instance().SiteParams.MaxNode;
+    const QString count = QString::number(savedMaxNode_);
+    const QPointer<frmViewRemote> alive(this);
+    for (;;) {
+        std::string why;
+        if (SendConfig(why)) {
+            return;
+        }
+        const QString text = QString(t::kRestoreFailed).arg(count, QString::fromStdString(why));
+        const platform::MessageAnswer answer =
+            platform::ShowMessage(this, {platform::MessageKind::Question, t::kRestoreTitle, text});
+        if (alive == nullptr || answer != platform::MessageAnswer::Yes) {
+            // Not silent: the log keeps it too.
+            AppendStatusText(Arg(t::kRestoreAbandoned, count).toStdString());
+            qWarning("%s", qPrintable(Arg(t::kRestoreAbandoned, count).trimmed()));
+            return;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+void frmViewRemote::lstRemote_Click() {
+    SetText({});
+    remoteNumber_ = static_cast<std::uint8_t>(lstRemote->currentRow() + 1);
+}
+
+void frmViewRemote::cmdClearText_Click() {
+    SetText({});
+}
+
+void frmViewRemote::SetBusy(bool busy) {
+    EnableCommandButtons(this, !busy);
+    // The node may not change under a run.
+    lstRemote->setEnabled(!busy);
+}
+
+void frmViewRemote::RunCommand(Run run, const char* name) {
+    if (running_ || closing_ || closed_ || !opened_) {
+        return;
+    }
+    LinkSequence claim(ProgramState::Instance().Link);
+    if (!claim.Claimed()) {
+        DisplayMsg(std::string(claim.RefusalText()) + remoteview::kCrLf);
+        return;
+    }
+    const QPointer<frmViewRemote> alive(this);
+    const QPointer<QWidget> focus = QApplication::focusWidget();
+    running_ = true;
+    SetBusy(true);
+    const std::uint8_t node = remoteNumber_;
+    LinkSession session(*this, claim, node);
+    const int notSent = run(session);
+    if (notSent > 0) {
+        AppendStatusText(QString(t::kStoppedLog).arg(name).arg(node).arg(notSent).toStdString());
+    }
+    claim.Release();
+    if (alive == nullptr) {
+        return;
+    }
+    running_ = false;
+    SetBusy(false);
+    if (focus != nullptr && focus->isEnabled()) {
+        focus->setFocus();
+    }
+    if (closePending_) {
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+// ----------------------------------------------------------------- output
+
+void frmViewRemote::DisplayMsg(const std::string& msg) {
+    if (remoteview::MustEmptyBeforeAppend(shownCharacters_)) {
+        txtStatus->clear();
+        shownCharacters_ = 0;
+    }
+    shownCharacters_ += msg.size();
+    // The box shows each CR LF as one line break; the caret ends up after
+    // the new text with nothing selected.
+    QString text = QString::fromLatin1(msg.data(), static_cast<qsizetype>(msg.size()));
+    text.remove(QChar('\r'));
+    QTextCursor end = txtStatus->textCursor();
+    end.clearSelection();
+    end.movePosition(QTextCursor::End);
+    end.insertText(text);
+    txtStatus->setTextCursor(end);
+    txtStatus->ensureCursorVisible();
+}
+
+void frmViewRemote::DisplayBuffer(std::span<const std::uint8_t> buffer, int start, int count) {
+    DisplayMsg(remoteview::BufferLine(buffer, start, count));
+}
+
+void frmViewRemote::SetText(const std::string& text) {
+    txtStatus->clear();
+    shownCharacters_ = 0;
+    if (!text.empty()) {
+        DisplayMsg(text);
+    }
+}
+
+bool frmViewRemote::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        const bool plain =
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) == 0;
+        if (plain && text.size() == 1 && lstRemote->isEnabled()) {
+            const int n = text.at(0).unicode() - u'1';
+            if (n >= 0 && n <= 8 && n < lstRemote->count()) {
+                if (lstRemote->currentRow() == n) {
+                    lstRemote_Click();
+                } else {
+                    lstRemote->setCurrentRow(n);
+                }
+                // Other controls still get the key; the list's own type-ahead
+                // would move on to "10".."16", so it does not.
+                return watched == lstRemote;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

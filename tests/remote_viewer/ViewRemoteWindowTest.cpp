@@ -1,0 +1,385 @@
+// The remote node viewer on the simulated host: the node count sent as it
+// opens and closes (also from the main window's shut-down and "Program"),
+// node choice by key, and what each button shows.
+#include "remote_viewer/frmViewRemote.h"
+
+#include "common/LinkLog.h"
+#include "common/ProgramState.h"
+#include "host_config/SiteConfig.h"
+#include "host_config/frmOrvane.h"
+#include "hostsim/RecordFields.h"
+#include "hostsim/SimFtdiDevice.h"
+#include "hostsim/SimulatedHost.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
+#include "platform/MessageBox.h"
+#include "remote_viewer/RemoteViewerCore.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+struct FieldCommand {
+    int node;
+    int cmnd;
+    std::uint32_t cnt;
+    bool operator==(const FieldCommand&) const = default;
+};
+
+class ViewRemoteTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::shared_ptr<hostsim::SimulatedHost> host = std::make_shared<hostsim::SimulatedHost>();
+    std::unique_ptr<clsUSBInterface> link;
+    QPointer<frmViewRemote> window;
+    std::vector<platform::MessageRequest> messages;
+    std::deque<platform::MessageAnswer> answers;
+
+    void SetUp() override {
+        LinkLog::Instance().Clear();
+        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
+        ProgramState::Instance().SiteParams = {};
+        ProgramState::Instance().SiteParams.MaxNode = 12;
+        ProgramState::Instance().SiteParams.CardPrefix = 1234;
+        FtHandle = 0;
+        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
+        platform::SetMessageHook([this](const platform::MessageRequest& r) {
+            messages.push_back(r);
+            if (answers.empty()) {
+                return platform::MessageAnswer::No;
+            }
+            const auto a = answers.front();
+            answers.pop_front();
+            return a;
+        });
+    }
+    void TearDown() override {
+        delete window.data();
+        ProgramState::Instance().Link = nullptr;
+        link.reset();
+        platform::SetMessageHook({});
+        SetFtdiBackend(nullptr);
+        FtHandle = 0;
+        ProgramState::Instance().SiteParamsHold = nullptr;
+        LinkLog::Instance().Clear();
+    }
+
+    // A link of its own, as the main window would have made it.
+    void MakeLink() {
+        link = std::make_unique<clsUSBInterface>();
+        ProgramState::Instance().Link = link.get();
+    }
+    void Open() {
+        MakeLink();
+        window = new frmViewRemote();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.data()));
+        QTRY_VERIFY(window->Opened());
+        ASSERT_TRUE(window->isEnabled());
+    }
+
+    template <class T> T* Find(QWidget* w, const QString& name) {
+        T* child = w->findChild<T*>(name);
+        EXPECT_NE(child, nullptr) << name.toStdString();
+        return child;
+    }
+    template <class T> T* Find(const QString& name) { return Find<T>(window.data(), name); }
+    QListWidget* List() { return Find<QListWidget>("lstRemote"); }
+    QString Text() { return Find<QPlainTextEdit>("txtStatus")->toPlainText(); }
+    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void Choose(int node) {
+        List()->setCurrentRow(node - 1);
+        ASSERT_EQ(window->RemoteNumber(), node);
+    }
+
+    // The node counts of the site parameter messages the host received.
+    std::vector<int> SiteCounts() const {
+        std::vector<int> counts;
+        for (const auto& f : host->Requests()) {
+            if (f.size() == 31 && f[0] == 12 && f[6] == 4 && f[7] == 6) {
+                counts.push_back(f[9]);
+            }
+        }
+        return counts;
+    }
+    std::vector<FieldCommand> FieldCommands() const {
+        std::vector<FieldCommand> commands;
+        for (const auto& f : host->Requests()) {
+            if (f.size() == 18 && f[0] == 12 && f[6] == 4 && f[7] == 5) {
+                commands.push_back({f[9], f[10],
+                                    f[12] | f[13] << 8u | f[14] << 16u |
+                                        static_cast<std::uint32_t>(f[15]) << 24u});
+            }
+        }
+        return commands;
+    }
+    static QString Shown(const std::string& text) {
+        return QString::fromStdString(text).remove('\r');
+    }
+};
+
+} // namespace
+
+TEST_F(ViewRemoteTest, OpensWithNodeCountZeroAndClosesWithTheSavedCount) {
+    Open();
+    EXPECT_EQ(window->windowTitle(), "View Remote                    Version 0.3.0");
+    ASSERT_EQ(List()->count(), 16);
+    EXPECT_EQ(List()->item(0)->text(), "1");
+    EXPECT_EQ(List()->item(15)->text(), "16");
+    EXPECT_EQ(List()->currentRow(), 0);
+    EXPECT_EQ(window->RemoteNumber(), 1);
+    EXPECT_EQ(Find<QLabel>("lblRemoteNumber")->buddy(), List());
+    for (const auto& [name, caption] : std::vector<std::pair<const char*, const char*>>{
+             {"cmdPollRemote", "Poll Remote"},
+             {"cmdGetCounts", "Get Counts"},
+             {"cmdDumpNV", "Dump NV"},
+             {"cmdDumpRemoteErrorCounts", "Dump Remote Error Counts"},
+             {"cmdClearRemoteErrorCounts", "Clear Remote Error Counts"},
+             {"cmdClearText", "Clear Text"},
+             {"cmdClose", "Close"}}) {
+        EXPECT_EQ(Find<QPushButton>(name)->text(), caption);
+        EXPECT_TRUE(Find<QPushButton>(name)->isEnabled()) << name;
+    }
+
+    // The whole site parameter message, with only the node count changed.
+    ASSERT_EQ(SiteCounts(), (std::vector<int>{0}));
+    SiteParamRecord expected = ProgramState::Instance().SiteParams;
+    EXPECT_EQ(expected.MaxNode, 12); // the site's count stays in the record
+    EXPECT_EQ(window->SavedMaxNode(), 12);
+    expected.MaxNode = 0;
+    const auto payload = hostconfig::SiteConfigPayload(expected);
+    const auto& frame = host->Requests().back();
+    EXPECT_EQ(std::vector<std::uint8_t>(frame.begin() + 7, frame.end() - 2),
+              std::vector<std::uint8_t>(payload.begin(), payload.end()));
+
+    Click("cmdClose");
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 12}));
+    EXPECT_EQ(ProgramState::Instance().SiteParams.MaxNode, 12);
+    EXPECT_TRUE(messages.empty());
+    QTRY_VERIFY(window == nullptr); // unloaded, not hidden
+}
+
+TEST_F(ViewRemoteTest, KeysOneToNinePickNodesOthersPickNothing) {
+    Open();
+    QTest::keyClick(List(), Qt::Key_7);
+    EXPECT_EQ(window->RemoteNumber(), 7);
+    EXPECT_EQ(List()->currentRow(), 6);
+    QTest::keyClick(List(), Qt::Key_0);
+    QTest::keyClick(List(), Qt::Key_A);
+    EXPECT_EQ(window->RemoteNumber(), 7);
+    // The list's own type-ahead does not move "1" on to "10" or "11".
+    QTest::keyClick(List(), Qt::Key_1);
+    QTest::keyClick(List(), Qt::Key_1);
+    EXPECT_EQ(window->RemoteNumber(), 1);
+    // Whatever control has the focus.
+    auto* poll = Find<QPushButton>("cmdPollRemote");
+    poll->setFocus();
+    QTest::keyClick(poll, Qt::Key_9);
+    EXPECT_EQ(window->RemoteNumber(), 9);
+    EXPECT_TRUE(FieldCommands().empty());
+}
+
+TEST_F(ViewRemoteTest, GetCountsShowsTheNodesCountersFromItsRecord) {
+    Open();
+    const auto record = host->Memory().subspan(0x8800 + 96 * 7, 96);
+    hostsim::PutField(record, records::kRemoteLayout, "Count 4 - 7", 0x7FFFFFFF, 3);
+    Choose(7);
+    host->ClearRequests();
+    // The buttons and the list are disabled while the run waits for a reply.
+    bool pollEnabled = true;
+    bool listEnabled = true;
+    QTimer::singleShot(0, window.data(), [&] {
+        pollEnabled = Find<QPushButton>("cmdPollRemote")->isEnabled();
+        listEnabled = List()->isEnabled();
+    });
+    Click("cmdGetCounts");
+    EXPECT_FALSE(pollEnabled);
+    EXPECT_FALSE(listEnabled);
+    EXPECT_TRUE(Find<QPushButton>("cmdPollRemote")->isEnabled());
+
+    std::vector<FieldCommand> expected{{7, 1, 0}, {7, 2, 255}};
+    QString counters = "\n";
+    for (int c = 0; c < 8; ++c) {
+        expected.push_back({7, 3, static_cast<std::uint32_t>(c)});
+        const std::uint32_t value = hostsim::GetField(record, records::kRemoteLayout,
+                                                      c < 4 ? "Count 0 - 3" : "Count 4 - 7", c % 4);
+        counters += QString("%1 ").arg(value, 10, 10, QChar('0'));
+        if (c % 4 == 3) {
+            counters += "\n";
+        }
+    }
+    EXPECT_EQ(FieldCommands(), expected);
+    const QStringList lines = Text().split('\n');
+    ASSERT_EQ(lines.size(), 14);
+    EXPECT_EQ(lines[0].left(9), "07 01 00 ");
+    EXPECT_EQ(lines[9], "07 03 00 FF FF FF 7F ");
+    EXPECT_TRUE(Text().endsWith(counters)) << Text().toStdString();
+    EXPECT_TRUE(counters.contains("2147483647 \n"));
+}
+
+TEST_F(ViewRemoteTest, DumpNVShowsTheNodes128Bytes) {
+    Open();
+    Choose(3);
+    Click("cmdDumpNV");
+    const auto memory = host->Field().NodeMemory(3);
+    EXPECT_EQ(Text(), Shown(remoteview::MemoryDumpText(memory)));
+    EXPECT_TRUE(Text().startsWith("A5 03 0C 03 "));
+    EXPECT_EQ(FieldCommands().size(), 32u);
+    EXPECT_EQ(FieldCommands().back(), (FieldCommand{3, 28, 124}));
+}
+
+TEST_F(ViewRemoteTest, ADumpWhoseTwelfthCommandFailsShowsOnlyTheErrorLine) {
+    Open();
+    Choose(3);
+    host->ClearRequests();
+    host->Field().FailNodeFrom(3, 12);
+    Click("cmdDumpNV");
+    EXPECT_EQ(Text(), "Remote node communication error\n");
+    EXPECT_EQ(FieldCommands().size(), 12u);
+}
+
+TEST_F(ViewRemoteTest, ErrorCountsListClearAndAbsentNodes) {
+    Open();
+    Choose(1);
+    Click("cmdDumpRemoteErrorCounts");
+    EXPECT_EQ(Text(), "No Errors\n");
+
+    Choose(2);
+    Click("cmdDumpRemoteErrorCounts");
+    EXPECT_EQ(Text(), "03 = 00012  UART framing error\n07 = 00003  UART receive timeout\n");
+    Click("cmdClearRemoteErrorCounts");
+    EXPECT_EQ(Text(), "Success\n");
+    Click("cmdDumpRemoteErrorCounts");
+    EXPECT_EQ(Text(), "No Errors\n");
+
+    // Node 14 is not on the network.
+    Choose(14);
+    Click("cmdClearRemoteErrorCounts");
+    EXPECT_EQ(Text(), "Remote node communication error\n");
+    Click("cmdDumpRemoteErrorCounts");
+    EXPECT_EQ(Text(), "Remote node communication error\n");
+    EXPECT_EQ(FieldCommands().back(), (FieldCommand{14, 29, 0}));
+}
+
+TEST_F(ViewRemoteTest, APollThatTimesOutSaysSoInsteadOfShowingOldBytes) {
+    Open();
+    Choose(4);
+    Click("cmdPollRemote");
+    EXPECT_EQ(Text(), "04 01 00 02 01 2C 00 \n");
+    host->DropNextReply();
+    Click("cmdPollRemote");
+    EXPECT_EQ(Text(), "04 01 00 02 01 2C 00 \nNo answer: the host did not reply within 500 ms\n");
+    // An absent node's reply is this reply: shown with its status.
+    Choose(13);
+    Click("cmdPollRemote");
+    EXPECT_EQ(Text(), "0D 01 02 00 00 00 00 \n");
+}
+
+TEST_F(ViewRemoteTest, OutputIsEmptiedBeforeAnAppendOnceItHoldsMoreThan20000Characters) {
+    Open();
+    window->DisplayMsg(std::string(20000, 'x'));
+    window->DisplayMsg("a\r\n");
+    EXPECT_TRUE(Text().endsWith("xa\n"));
+    window->DisplayMsg("b\r\n");
+    EXPECT_EQ(Text(), "b\n");
+}
+
+TEST_F(ViewRemoteTest, AFailedRestoreAsksAndTriesAgainOrWarns) {
+    Open();
+    // First try dropped, second goes through.
+    host->DropNextReply();
+    answers = {platform::MessageAnswer::Yes};
+    window->close();
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 12, 12}));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Question);
+    EXPECT_EQ(messages[0].title, "Node count not restored");
+    EXPECT_TRUE(messages[0].text.contains("node count 12 (the host did not reply within 500 ms)"));
+    EXPECT_TRUE(messages[0].text.contains("The host still has node count 0"));
+    EXPECT_FALSE(LinkLog::Instance().Text().contains("was not restored"));
+    QTRY_VERIFY(window == nullptr);
+
+    // Given up: the log says so.
+    messages.clear();
+    window = new frmViewRemote();
+    QTRY_VERIFY(window->Opened());
+    host->DropNextReply();
+    window->close();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(LinkLog::Instance().Text().contains(
+        "Node count 12 was not restored: the host still has node count 0"));
+}
+
+TEST_F(ViewRemoteTest, AFailedOpeningSaysSo) {
+    MakeLink();
+    host->DropNextReply();
+    window = new frmViewRemote();
+    QTRY_VERIFY(window->Opened());
+    EXPECT_TRUE(Text().startsWith(
+        "The host did not confirm node count 0 (the host did not reply within 500 ms)."));
+    EXPECT_TRUE(Find<QPushButton>("cmdPollRemote")->isEnabled());
+}
+
+// With the main window: its button opens the viewer, its "Program" keeps the
+// host at 0, its shut-down restores the count.
+class ViewRemoteWithMainWindow : public ViewRemoteTest {
+protected:
+    std::unique_ptr<frmOrvane> main;
+
+    void StartMain() {
+        main = std::make_unique<frmOrvane>();
+        main->SetToolWindowFactory(ToolWindow::ViewRemote, [] { return new frmViewRemote(); });
+        Find<QLineEdit>(main.get(), "txtParameters_0")->setText("9");
+        host->ClearRequests();
+        QTest::mouseClick(Find<QPushButton>(main.get(), "cmdViewRemote"), Qt::LeftButton);
+        window = qobject_cast<frmViewRemote*>(main->ToolWindowIfOpen(ToolWindow::ViewRemote));
+        ASSERT_NE(window, nullptr);
+        QTRY_VERIFY(window->Opened());
+    }
+    void TearDown() override {
+        main.reset();
+        ViewRemoteTest::TearDown();
+    }
+};
+
+TEST_F(ViewRemoteWithMainWindow, ProgramKeepsTheHostAtZeroAndShutDownRestoresTheNewCount) {
+    StartMain();
+    EXPECT_EQ(window->SavedMaxNode(), 9);
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0}));
+
+    Find<QLineEdit>(main.get(), "txtParameters_0")->setText("11");
+    Find<QCheckBox>(main.get(), "chkSend_1")->setChecked(true);
+    QTest::mouseClick(Find<QPushButton>(main.get(), "cmdProgram"), Qt::LeftButton);
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(ProgramState::Instance().SiteParams.MaxNode, 11);
+
+    main->ShutDownFromOutside();
+    EXPECT_TRUE(main->HasShutDown());
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 0, 11}));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ViewRemoteWithMainWindow, AQuitDuringADumpStopsItThenTheCountIsRestored) {
+    StartMain();
+    Choose(5);
+    QTimer::singleShot(0, main.get(), [this] { main->ShutDownFromOutside(); });
+    Click("cmdDumpNV");
+    QTRY_VERIFY(main->HasShutDown());
+    EXPECT_EQ(FieldCommands().size(), 1u);
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 9}));
+    EXPECT_TRUE(LinkLog::Instance().Text().contains(
+        "Dump NV, remote node 5: stopped, 31 commands not sent"));
+}
