@@ -267,6 +267,9 @@ void frmViewRemote::SendOpeningParameters() {
                    remoteview::kCrLf);
     }
     SetBusy(false);
+    // The list was disabled while the message went out, which moved the
+    // focus on; the keyboard starts at the node list.
+    lstRemote->setFocus();
     if (closePending_) {
         QTimer::singleShot(0, this, &QWidget::close);
     }
