@@ -389,4 +389,19 @@ std::vector<std::string> WriteNodeFiles(const std::string& folder, const NodeTab
     return failed;
 }
 
+std::string ImportReport(const TextImport& import, std::size_t limit) {
+    std::string text = texts::ImportSummary(import.nodesRead, import.skipped.size());
+    if (import.skipped.empty()) {
+        return text;
+    }
+    text += "\n\n";
+    for (std::size_t i = 0; i < import.skipped.size() && i < limit; ++i) {
+        text += texts::SkippedLine(import.skipped[i].line, import.skipped[i].reason) + '\n';
+    }
+    if (import.skipped.size() > limit) {
+        text += texts::AndMore(import.skipped.size() - limit) + '\n';
+    }
+    return text;
+}
+
 } // namespace gamesetup

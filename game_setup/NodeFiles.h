@@ -65,6 +65,9 @@ struct TextImport {
 // line and blank lines are passed over. Lines may end in CR LF or LF.
 TextImport ReadNodeText(std::string_view contents, std::int16_t cardPrefix, int maxNode,
                         NodeTable& table);
+// What the operator is told after an import: how many nodes were read and
+// lines skipped, then the first `limit` skipped lines and how many more.
+std::string ImportReport(const TextImport& import, std::size_t limit);
 
 // ------------------------------------------------------------ backups
 

@@ -185,6 +185,36 @@ std::string DescribeProblems(const std::vector<FieldProblem>& problems, std::siz
     return text;
 }
 
+std::string ProblemFields(const std::vector<FieldProblem>& problems) {
+    std::string fields;
+    for (const FieldProblem& p : problems) {
+        fields += (fields.empty() ? "" : ", ") + p.field + " " + std::to_string(p.value) +
+                  " (0 to " + std::to_string(p.last) + ")";
+    }
+    return fields;
+}
+
+void AutoSetGameNumbers(NodeTable& table, int maxNode) {
+    for (int node = 1; node <= maxNode && node < kNodeTableSize; ++node) {
+        table[static_cast<std::size_t>(node)].GameNumber = static_cast<std::int16_t>(node);
+        table[static_cast<std::size_t>(node)].GameGroup = 0;
+    }
+}
+
+void SetAllToNode(NodeTable& table, int from, int maxNode) {
+    if (from < 1 || from >= kNodeTableSize) {
+        return;
+    }
+    const NodeRecord source = table[static_cast<std::size_t>(from)];
+    for (int node = 1; node <= maxNode && node < kNodeTableSize; ++node) {
+        NodeRecord& to = table[static_cast<std::size_t>(node)];
+        to.NoteInValue = source.NoteInValue;
+        to.Denom = source.Denom;
+        to.KeyDown = source.KeyDown;
+        to.Config = source.Config;
+    }
+}
+
 std::array<std::uint8_t, kNodePayloadSize> NodePayload(int addr, const NodeRecord& record) {
     const auto game = static_cast<std::uint16_t>(record.GameNumber);
     return {kNodeRecordType,

@@ -117,6 +117,15 @@ std::vector<FieldProblem> TableProblems(const NodeTable& table, int maxNode);
 // "node 7: Denom 9 (0 to 6)" for each problem, at most `limit` lines, then
 // how many more there are.
 std::string DescribeProblems(const std::vector<FieldProblem>& problems, std::size_t limit);
+// The fields of one node's problems on one line: "Denom 9 (0 to 6), KeyDown
+// 20 (0 to 15)".
+std::string ProblemFields(const std::vector<FieldProblem>& problems);
+
+// Game numbers 1..maxNode in node order, every node in group A.
+void AutoSetGameNumbers(NodeTable& table, int maxNode);
+// Node `from`'s note-in value, denomination, key-down and options for every
+// node 1..maxNode; game numbers and groups stay.
+void SetAllToNode(NodeTable& table, int from, int maxNode);
 
 // Byte that carries two table indexes: the high one times 16 plus the low.
 constexpr std::uint8_t Nibbles(std::uint8_t high, std::uint8_t low) {

@@ -372,12 +372,7 @@ void frmGameSetup::lstNodeNumber_Click() {
 // ------------------------------------------------------------ table commands
 
 void frmGameSetup::cmdAutoSetGameNumber_Click() {
-    if (maxNode_ != 0) {
-        for (int node = 1; node <= maxNode_; ++node) {
-            table_[static_cast<std::size_t>(node)].GameNumber = static_cast<std::int16_t>(node);
-            table_[static_cast<std::size_t>(node)].GameGroup = 0;
-        }
-    }
+    gamesetup::AutoSetGameNumbers(table_, maxNode_);
     currentNode_ = 0; // what the controls hold now is dropped, not stored
     SelectionStep();
 }
@@ -386,16 +381,7 @@ void frmGameSetup::cmdSetAllToSelected_Click() {
     if (!SelectionStep() || currentNode_ <= 0) {
         return;
     }
-    const NodeRecord& from = table_[static_cast<std::size_t>(currentNode_)];
-    for (int node = 1; node <= maxNode_; ++node) {
-        if (node != currentNode_) {
-            NodeRecord& to = table_[static_cast<std::size_t>(node)];
-            to.NoteInValue = from.NoteInValue;
-            to.Denom = from.Denom;
-            to.KeyDown = from.KeyDown;
-            to.Config = from.Config;
-        }
-    }
+    gamesetup::SetAllToNode(table_, currentNode_, maxNode_);
 }
 
 // ------------------------------------------------------------ programming
@@ -436,12 +422,7 @@ std::optional<std::string> frmGameSetup::SendNode(int addr) {
     const NodeRecord& r = table_[static_cast<std::size_t>(addr)];
     const std::vector<gamesetup::FieldProblem> problems = gamesetup::NodeProblems(r, addr);
     if (!problems.empty()) {
-        std::string fields;
-        for (const gamesetup::FieldProblem& p : problems) {
-            fields += (fields.empty() ? "" : ", ") + p.field + " " + std::to_string(p.value) +
-                      " (0 to " + std::to_string(p.last) + ")";
-        }
-        return t::WhyOutOfRange(fields);
+        return t::WhyOutOfRange(gamesetup::ProblemFields(problems));
     }
     QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
     if (link == nullptr) {
@@ -590,17 +571,9 @@ void frmGameSetup::cmdFileRead_Click() {
     currentNode_ = lstNodeNumber->currentRow() + 1;
     ShowCurrent();
 
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < import.skipped.size() && i < kListedSkippedLines; ++i) {
-        lines.push_back(t::SkippedLine(import.skipped[i].line, import.skipped[i].reason));
-    }
-    if (import.skipped.size() > kListedSkippedLines) {
-        lines.push_back(t::AndMore(import.skipped.size() - kListedSkippedLines));
-    }
-    const std::string summary = t::ImportSummary(import.nodesRead, import.skipped.size());
-    SetStatus(summary);
+    SetStatus(t::ImportSummary(import.nodesRead, import.skipped.size()));
     Tell(!import.skipped.empty(), t::kReadFileTitle,
-         lines.empty() ? summary : summary + "\n\n" + Join(lines));
+         gamesetup::ImportReport(import, kListedSkippedLines));
 }
 
 void frmGameSetup::cmdFileWrite_Click() {

@@ -1,64 +1,38 @@
 // The game setup window on the real frmGameSetup: the selection step, the
 // table commands, the files, and programming against the simulated host
 // (bytes on the wire, records read back through the diagnostic window).
-#include "common/LinkLog.h"
-#include "common/ProgramState.h"
 #include "diagnostics/frmDiagnostic.h"
 #include "game_setup/NodeFiles.h"
 #include "game_setup/frmGameSetup.h"
-#include "hostsim/SimFtdiDevice.h"
-#include "hostsim/SimulatedHost.h"
 #include "link/LinkSequence.h"
-#include "link/clsUSBInterface.h"
 #include "platform/IniProfile.h"
-#include "platform/MessageBox.h"
-
-#include <gtest/gtest.h>
+#include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fstream>
-#include <memory>
 
 namespace {
 
 using gamesetup::NodeRecord;
 
-class GameSetupWindow : public ::testing::Test {
+class GameSetupWindow : public windowtest::SimulatedHostTest {
 protected:
     void SetUp() override {
-        LinkLog::Instance().Clear();
-        FtHandle = 0;
-        host = std::make_shared<hostsim::SimulatedHost>();
-        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
-        link = std::make_unique<clsUSBInterface>();
-        ProgramState& state = ProgramState::Instance();
-        state.Link = link.get();
-        state.SetProgramFolder(dir.path().toStdString());
-        state.SiteParams = SiteParamRecord{};
-        state.SiteParams.CardPrefix = 1234;
-        state.SiteParams.MaxNode = 6;
-        platform::SetMessageHook([this](const platform::MessageRequest& request) {
-            messages.push_back(request);
-            return platform::MessageAnswer::Ok;
-        });
+        SimulatedHostTest::SetUp();
+        MakeLink();
+        ProgramState::Instance().SiteParams.CardPrefix = 1234;
+        ProgramState::Instance().SiteParams.MaxNode = 6;
     }
     void TearDown() override {
         delete window.data();
-        platform::SetMessageHook({});
-        ProgramState::Instance().Link = nullptr;
-        link.reset();
-        SetFtdiBackend(nullptr);
-        FtHandle = 0;
-        LinkLog::Instance().Clear();
+        SimulatedHostTest::TearDown();
     }
 
     void Open() {
@@ -71,11 +45,7 @@ protected:
     // Lets a closed window go, as the event loop would.
     void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-    template <class T> T* Find(const char* name) {
-        T* child = window->findChild<T*>(name);
-        EXPECT_NE(child, nullptr) << name;
-        return child;
-    }
+    template <class T> T* Find(const char* name) { return windowtest::Find<T>(window, name); }
     QListWidget* List(const char* name) { return Find<QListWidget>(name); }
     QLineEdit* Game() { return Find<QLineEdit>("txtGameNumber"); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
@@ -110,13 +80,8 @@ protected:
         }
         return sent;
     }
-    QString LastMessage() const { return messages.empty() ? QString() : messages.back().text; }
 
-    QTemporaryDir dir;
-    std::shared_ptr<hostsim::SimulatedHost> host;
-    std::unique_ptr<clsUSBInterface> link;
     QPointer<frmGameSetup> window;
-    std::vector<platform::MessageRequest> messages;
 };
 
 TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
@@ -155,15 +120,7 @@ TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
                                "cmdFileWrite",
                                "cmdOK",
                                "cmdCancel"};
-    QStringList chain;
-    QWidget* w = List("lstNodeNumber");
-    for (int guard = 0; guard < 100 && chain.size() < order.size();
-         ++guard, w = w->nextInFocusChain()) {
-        if (order.contains(w->objectName()) && !chain.contains(w->objectName())) {
-            chain << w->objectName();
-        }
-    }
-    EXPECT_EQ(chain, order);
+    EXPECT_EQ(windowtest::FocusOrder(List("lstNodeNumber"), order), order);
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(host->Requests().empty());
 }
@@ -226,10 +183,8 @@ TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
     TypeGame("999");
     ClickRow("lstDenomination", 6); // also dropped: the entries are not stored
     Click("cmdAutoSetGameNumber");
-    for (int n = 1; n <= 6; ++n) {
-        EXPECT_EQ(Node(n).GameNumber, n);
-        EXPECT_EQ(Node(n).GameGroup, 0);
-    }
+    EXPECT_EQ(Node(3).GameNumber, 3);
+    EXPECT_EQ(Node(6).GameNumber, 6);
     EXPECT_EQ(Node(1).Denom, 0);
     EXPECT_EQ(Node(3).Denom, 2);
     EXPECT_EQ(Game()->text(), "1");
@@ -245,12 +200,10 @@ TEST_F(GameSetupWindow, SetAllToSelectedCopiesAllButGameNumbers) {
     ClickRow("lstDenomination", 2);
     ClickRow("lstKeyDown", 12);
     Click("cmdSetAllToSelected");
-    for (int n = 1; n <= 6; ++n) {
-        EXPECT_EQ(Node(n).NoteInValue, 6) << n;
-        EXPECT_EQ(Node(n).Denom, 2) << n;
-        EXPECT_EQ(Node(n).KeyDown, 12) << n;
-        EXPECT_EQ(Node(n).Config, 0) << n;
-    }
+    EXPECT_EQ(Node(6).NoteInValue, 6);
+    EXPECT_EQ(Node(6).Denom, 2);
+    EXPECT_EQ(Node(6).KeyDown, 12);
+    EXPECT_EQ(Node(4).Config, 0);
     EXPECT_EQ(Node(2).GameNumber, 22);
     EXPECT_EQ(Node(4).GameNumber, 44);
     EXPECT_EQ(Node(4).GameGroup, 1);
@@ -311,30 +264,19 @@ TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeAndTheRemoteRecordsShowIt) {
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     }
 
+    // What the host stored reads back through the diagnostic window.
     frmDiagnostic diagnostic;
-    for (int n = 1; n <= 6; ++n) {
-        diagnostic.DisplayRemote(static_cast<std::int16_t>(n));
-        auto* output = diagnostic.findChild<QListWidget*>("lstOutput");
-        QStringList lines;
-        for (int i = 0; i < output->count(); ++i) {
-            lines << output->item(i)->text();
-        }
-        const auto value = [&](const QString& label) {
-            for (const QString& line : lines) {
-                if (line.startsWith(label.leftJustified(33, ' '))) {
-                    return line.mid(33);
-                }
-            }
-            return QString("(none)");
-        };
-        EXPECT_EQ(value("Tag 1"), "0xC3");
-        EXPECT_EQ(value("Denomination"), QString::asprintf("%02d", 6 - n));
-        EXPECT_EQ(value("Keydown"), QString::asprintf("%02d", n + 9));
-        EXPECT_EQ(value("Note-In Value"), QString::asprintf("%02d", n));
-        EXPECT_EQ(value("Coin-In Value"), "00");
-        EXPECT_EQ(value("Configuration Flags"), QString::asprintf("0x%02X", n % 2));
-        EXPECT_EQ(value("Game Number"), QString::asprintf("%04d", n * 100));
-        EXPECT_EQ(value("Game Group"), QString::number(n % 2));
+    diagnostic.DisplayRemote(3);
+    const QStringList lines =
+        windowtest::Lines(windowtest::Find<QListWidget>(&diagnostic, "lstOutput"));
+    for (const auto& [label, value] : std::vector<std::pair<QString, QString>>{
+             {"Denomination", "03"},
+             {"Keydown", "12"},
+             {"Note-In Value", "03"},
+             {"Configuration Flags", "0x01"},
+             {"Game Number", "0300"},
+             {"Game Group", "1"}}) {
+        EXPECT_TRUE(lines.contains(label.leftJustified(33, ' ') + value)) << label.toStdString();
     }
 }
 

