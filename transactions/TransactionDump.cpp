@@ -4,7 +4,9 @@
 #include "transactions/TransactionTexts.h"
 #include "transactions/TransactionTypes.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 
 namespace transactions {
 
@@ -40,6 +42,27 @@ std::string CsvField(std::string_view field) {
 std::string_view Trimmed(std::string_view text) {
     const auto last = text.find_last_not_of(' ');
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+// The link's text of a failure without its blanks, "no reply" for none.
+std::string FailureReason(std::string_view outcomeText) {
+    const auto first = outcomeText.find_first_not_of(' ');
+    const std::string_view reason =
+        first == std::string_view::npos ? std::string_view() : Trimmed(outcomeText.substr(first));
+    return std::string(reason.empty() ? txtext::kNoReply : reason);
+}
+
+// `pattern` with %1, %2, ... replaced by `arguments` in order.
+std::string Filled(std::string_view pattern, std::initializer_list<std::string> arguments) {
+    std::string text(pattern);
+    int n = 0;
+    for (const std::string& argument : arguments) {
+        const std::string marker = "%" + std::to_string(++n);
+        if (const auto at = text.find(marker); at != std::string::npos) {
+            text.replace(at, marker.size(), argument);
+        }
+    }
+    return text;
 }
 
 } // namespace
@@ -82,6 +105,40 @@ std::string BlockFailedLine(int block, std::string_view reason) {
            std::string(reason);
 }
 
+std::string BlockProblem(ExchangeOutcome outcome, int replyBytes, std::string_view outcomeText) {
+    switch (outcome) {
+    case ExchangeOutcome::Ok:
+        if (replyBytes < kBlockReplyBytes) {
+            return Filled(txtext::kShortReply,
+                          {std::to_string(replyBytes), std::to_string(kBlockReplyBytes)});
+        }
+        return {};
+    case ExchangeOutcome::CrcError:
+        return txtext::kCrcError;
+    case ExchangeOutcome::None:
+        return txtext::kNoReply;
+    default:
+        return FailureReason(outcomeText);
+    }
+}
+
+std::string ProgramResult(ExchangeOutcome outcome, std::string_view outcomeText) {
+    switch (outcome) {
+    case ExchangeOutcome::Ok:
+        return txtext::kProgramSent;
+    case ExchangeOutcome::CrcError:
+        return txtext::kProgramCrc;
+    default:
+        return Filled(txtext::kProgramFailed, {FailureReason(outcomeText)});
+    }
+}
+
+std::string StoppedLogLine(int block) {
+    return std::string(txtext::kStoppedLog) +
+           std::to_string(block * records::kTransactionEntriesPerBlock) + "-" +
+           std::to_string(records::kTransactionEntryCount - 1) + kCrLf;
+}
+
 TransactionDump::TransactionDump() {
     for (Block& block : blocks_) {
         block.reason = txtext::kNotYetRead;
@@ -106,6 +163,12 @@ void TransactionDump::SetBlockFailed(int block, std::string reason) {
     b.bytes.fill(0);
     b.read = false;
     b.reason = std::move(reason);
+}
+
+void TransactionDump::SetBlocksFailedFrom(int from, const std::string& reason) {
+    for (int b = std::max(from, 0); b < kBlocks; ++b) {
+        SetBlockFailed(b, reason);
+    }
 }
 
 bool TransactionDump::BlockRead(int block) const {

@@ -2,9 +2,10 @@
 // The listing of the host's transaction log: one line per entry under a
 // fixed header, and the whole dump as it was read block by block. A block
 // that could not be read is never listed as entries: one line says which
-// entries are missing and why. Pure: no widgets, no link.
+// entries are missing and why. Pure: no widgets; the link is only judged.
 
 #include "common/TransactionEntry.h"
+#include "link/clsUSBInterface.h"
 
 #include <array>
 #include <cstdint>
@@ -33,6 +34,19 @@ std::string BlockEntryRange(int block);
 // "Entries 8-15 could not be read: <reason>"
 std::string BlockFailedLine(int block, std::string_view reason);
 
+// Bytes of a reply to a one-block read: header, the block, CRC.
+inline constexpr int kBlockReplyBytes = 13 + records::kTransactionBlockSize + 2;
+
+// Why the reply to a one-block read gave no block (empty when it holds one).
+// A reply that failed its CRC check is not listed: one wrong byte would show
+// as a real transaction with a wrong amount. `outcomeText` is the link's
+// text for a failure of the device.
+std::string BlockProblem(ExchangeOutcome outcome, int replyBytes, std::string_view outcomeText);
+// What the window says after "Program" sent the masks.
+std::string ProgramResult(ExchangeOutcome outcome, std::string_view outcomeText);
+// The link log line of a dump stopped before block `block`.
+std::string StoppedLogLine(int block);
+
 using TransactionBlockBytes = std::span<const std::uint8_t, records::kTransactionBlockSize>;
 
 class TransactionDump {
@@ -46,6 +60,8 @@ public:
     void SetBlock(int block, TransactionBlockBytes bytes);
     // Block `block` could not be read, for `reason`.
     void SetBlockFailed(int block, std::string reason);
+    // Blocks `from`..31 were not read, for `reason`.
+    void SetBlocksFailedFrom(int from, const std::string& reason);
 
     bool BlockRead(int block) const;
     int BlocksRead() const;

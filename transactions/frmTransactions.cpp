@@ -30,10 +30,10 @@ namespace {
 using transactions::kFirstSelectableType;
 using transactions::kLastSelectableType;
 
-// Bytes of a memory-read reply before the data, and its CRC after it.
+// Bytes of a memory-read reply before the data.
 constexpr int kReplyDataOffset = clsUSBInterface::kMemoryDataOffset;
-constexpr int kReplyCrcSize = 2;
-constexpr int kBlockReplyBytes = kReplyDataOffset + records::kTransactionBlockSize + kReplyCrcSize;
+static_assert(transactions::kBlockReplyBytes ==
+              kReplyDataOffset + records::kTransactionBlockSize + 2);
 
 // Outer margin and the gap between the box columns and the list.
 constexpr int kMargin = 8;
@@ -61,39 +61,6 @@ QString Description(int type) {
     return FromAscii(transactions::Description(static_cast<std::uint8_t>(type)));
 }
 
-std::string_view Trimmed(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Why the link's last exchange, a read of one log block, gave no block;
-// empty when the reply holds it. A reply that failed its CRC check is not
-// listed: one wrong byte would show as a real transaction with a wrong
-// amount, and the bytes are in the link log for whoever needs them.
-std::string BlockProblem(const clsUSBInterface& link) {
-    switch (link.LastOutcome()) {
-    case ExchangeOutcome::Ok:
-        if (link.LastReplyBytes() < kBlockReplyBytes) {
-            return QString(txtext::kShortReply)
-                .arg(link.LastReplyBytes())
-                .arg(kBlockReplyBytes)
-                .toStdString();
-        }
-        return {};
-    case ExchangeOutcome::CrcError:
-        return txtext::kCrcError;
-    case ExchangeOutcome::None:
-        return txtext::kNoReply;
-    default: {
-        const std::string text = link.OutcomeText(link.LastOutcome(), link.LastStatus());
-        const std::string_view reason = Trimmed(text);
-        return reason.empty() ? std::string(txtext::kNoReply) : std::string(reason);
-    }
-    }
-}
 
 } // namespace
 
@@ -338,42 +305,45 @@ void frmTransactions::ShowListing(const std::vector<std::string>& lines) {
     }
 }
 
+bool frmTransactions::StartCommand(const LinkSequence& run, bool& running) {
+    if (!run.Claimed()) {
+        ShowResult(run.RefusalText());
+        return false;
+    }
+    running = true;
+    SetCommandsEnabled(false);
+    ShowResult({});
+    return true;
+}
+
+void frmTransactions::EndCommand(bool& running) {
+    running = false;
+    SetCommandsEnabled(true);
+}
+
 void frmTransactions::cmdProgram_Click() {
     if (dumpRunning_ || programRunning_) {
         return;
     }
     LinkSequence run(ProgramState::Instance().Link);
-    if (!run.Claimed()) {
-        ShowResult(run.RefusalText());
+    if (!StartCommand(run, programRunning_)) {
         return;
     }
     const QPointer<frmTransactions> alive(this);
     const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
-    programRunning_ = true;
-    SetCommandsEnabled(false);
-    ShowResult({});
     const auto payload = transactions::TransactionMaskPayload(store_.Mask(), print_.Mask());
     link->SendMessage(transactions::kMaskDeviceId, transactions::kMaskMsgLen,
                       transactions::kMaskCmnd, payload);
     if (alive == nullptr) {
         return; // the window went away while the message waited
     }
-    QString result;
-    if (link == nullptr) {
-        result = QString(txtext::kProgramFailed).arg(txtext::kNoLink);
-    } else if (link->LastOutcome() == ExchangeOutcome::Ok) {
-        result = txtext::kProgramSent;
-    } else if (link->LastOutcome() == ExchangeOutcome::CrcError) {
-        result = txtext::kProgramCrc;
-    } else {
-        const std::string text = link->OutcomeText(link->LastOutcome(), link->LastStatus());
-        const std::string_view reason = Trimmed(text);
-        result = QString(txtext::kProgramFailed)
-                     .arg(FromAscii(reason.empty() ? txtext::kNoReply : reason));
-    }
-    programRunning_ = false;
-    SetCommandsEnabled(true);
-    ShowResult(result);
+    const std::string result =
+        link == nullptr ? QString(txtext::kProgramFailed).arg(txtext::kNoLink).toStdString()
+                        : transactions::ProgramResult(
+                              link->LastOutcome(),
+                              link->OutcomeText(link->LastOutcome(), link->LastStatus()));
+    EndCommand(programRunning_);
+    ShowResult(FromAscii(result));
 }
 
 void frmTransactions::cmdDump_Click() {
@@ -381,15 +351,11 @@ void frmTransactions::cmdDump_Click() {
         return;
     }
     LinkSequence run(ProgramState::Instance().Link);
-    if (!run.Claimed()) {
-        ShowResult(run.RefusalText());
+    if (!StartCommand(run, dumpRunning_)) {
         return;
     }
     const QPointer<frmTransactions> alive(this);
     const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
-    dumpRunning_ = true;
-    SetCommandsEnabled(false);
-    ShowResult({});
     lstOutput->clear();
     lstOutput->addItem(txtext::kGettingData);
 
@@ -411,7 +377,9 @@ void frmTransactions::cmdDump_Click() {
         if (link == nullptr) {
             break;
         }
-        const std::string problem = BlockProblem(*link);
+        const std::string problem = transactions::BlockProblem(
+            link->LastOutcome(), link->LastReplyBytes(),
+            link->OutcomeText(link->LastOutcome(), link->LastStatus()));
         if (problem.empty()) {
             dump.SetBlock(block,
                           transactions::TransactionBlockBytes(reply.data() + kReplyDataOffset,
@@ -421,18 +389,12 @@ void frmTransactions::cmdDump_Click() {
         }
     }
     if (block < kBlocks) {
-        const char* reason = link == nullptr ? txtext::kNoLink : txtext::kStopped;
-        for (int b = block; b < kBlocks; ++b) {
-            dump.SetBlockFailed(b, reason);
-        }
-        AppendStatusText(std::string(txtext::kStoppedLog) +
-                         std::to_string(block * records::kTransactionEntriesPerBlock) + "-" +
-                         std::to_string(records::kTransactionEntryCount - 1) + "\r\n");
+        dump.SetBlocksFailedFrom(block, link == nullptr ? txtext::kNoLink : txtext::kStopped);
+        AppendStatusText(transactions::StoppedLogLine(block));
     }
     ShowListing(dump.Lines());
     lastDump_ = std::move(dump);
-    dumpRunning_ = false;
-    SetCommandsEnabled(true);
+    EndCommand(dumpRunning_);
 }
 
 void frmTransactions::cmdSave_Click() {

@@ -15,6 +15,7 @@
 #include <array>
 #include <optional>
 
+class LinkSequence;
 class QCheckBox;
 class QLabel;
 class QListWidget;
@@ -63,6 +64,10 @@ private:
     void SetClrAll_Click(bool storeColumn, int index);
 
     void SetCommandsEnabled(bool enabled);
+    // The start "Program" and "Dump" share: the link claimed, or the refusal
+    // shown before anything changes; then `running` and the buttons off.
+    bool StartCommand(const LinkSequence& run, bool& running);
+    void EndCommand(bool& running);
     void ShowResult(const QString& text);
     void ShowListing(const std::vector<std::string>& lines);
 

