@@ -3,43 +3,20 @@
 // seeded random test of the reader/writer pair.
 #include "platform/IniProfile.h"
 
-#include <QDir>
+#include "tests/platform/FolderTest.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
-#include <string>
-#include <vector>
 
 using namespace platform;
+using platformtest::Load;
+using platformtest::Store;
 
 namespace {
-
-std::string Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-class ProfileBatchTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    std::string PathOf(const char* name) const { return dir_.filePath(name).toStdString(); }
-
-    static void Store(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    QTemporaryDir dir_;
-};
-
+using ProfileBatchTest = platformtest::FolderTest;
 } // namespace
 
 TEST_F(ProfileBatchTest, ManyWritesReplaceTheFileOnceAtCommit) {
@@ -152,10 +129,8 @@ TEST_F(ProfileBatchTest, DuplicatesReadTheFirstAndAreAllWritten) {
 // Any file, any sequence of writes: every write reads back (from the batch
 // and from the committed file), every key not written reads as before, and
 // every line that is not an entry of a written key survives in order.
-TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath("Random.ini").toStdString();
+TEST_F(ProfileBatchTest, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
+    const std::string path = PathOf("Random.ini");
     const std::vector<std::string> names{"A", "a", "Node1", "NODE1", "Settings", "x y"};
     const std::vector<std::string> pieces{"[",
                                           "]",
@@ -226,7 +201,7 @@ TEST(ProfileRandom, ReaderReadsWhatTheWriterWroteAndEveryOtherLineSurvives) {
                             pieces[random() % pieces.size()] + (random() % 2 ? "\n" : "\r\n");
             }
         }
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+        Store(path, original);
 
         const ProfileBatch before(path);
         ProfileBatch batch(path);

@@ -3,50 +3,26 @@
 // one file name encoding for reading and writing.
 #include "platform/SafeFile.h"
 
-#include <QDir>
+#include "tests/platform/FolderTest.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 using namespace platform;
+using platformtest::Load;
+using platformtest::Store;
 
 namespace {
-
-class SafeFileTest : public ::testing::Test {
+class SafeFileTest : public platformtest::FolderTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     void TearDown() override { SetSaveFaultForTesting(SaveFault::None); }
-
-    std::string PathOf(const std::string& name) const {
-        return dir_.filePath(QString::fromStdString(name)).toStdString();
-    }
-    static void Store(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-    static std::string Load(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    QStringList Entries() const {
-        return QDir(dir_.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
-    }
-
-    QTemporaryDir dir_;
 };
-
 } // namespace
 
 TEST_F(SafeFileTest, ASymlinkedFileIsWrittenThroughAndKeepsItsPermissions) {
@@ -128,6 +104,17 @@ TEST_F(SafeFileTest, WhatCannotBeReadIsToldApartFromWhatIsMissing) {
         << "a pipe is refused, not waited on";
     ASSERT_EQ(::symlink(PathOf("gone.txt").c_str(), PathOf("dangling.txt").c_str()), 0);
     EXPECT_EQ(ReadWholeFile(PathOf("dangling.txt"), contents), FileRead::Unreadable);
+
+    // The largest file taken, and one byte more (sparse: no disk is used).
+    const QString largest = QString::fromStdString(PathOf("largest.txt"));
+    QFile file(largest);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(kLargestReadableFile));
+    file.close();
+    EXPECT_EQ(ReadWholeFile(largest.toStdString(), contents), FileRead::Read);
+    EXPECT_EQ(contents.size(), static_cast<std::size_t>(kLargestReadableFile));
+    ASSERT_TRUE(QFile::resize(largest, kLargestReadableFile + 1));
+    EXPECT_EQ(ReadWholeFile(largest.toStdString(), contents), FileRead::Unreadable);
 
     Store(PathOf("binary.txt"), std::string("a\0b\r", 4));
     EXPECT_EQ(ReadWholeFile(PathOf("binary.txt"), contents), FileRead::Read);
