@@ -8,9 +8,11 @@
 #include "hostsim/PtyServer.h"
 #include "hostsim/RandomFaults.h"
 #include "hostsim/SimulatedHost.h"
+#include "hostsim/ToolCommandLine.h"
 
-#include <charconv>
+#include <climits>
 #include <csignal>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -71,21 +73,8 @@ struct Options {
     std::string link;
 };
 
-template <typename T> std::optional<T> ParseNumber(std::string_view text) {
-    T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::optional<double> ParseRate(std::string_view text) {
-    const std::optional<double> rate = ParseNumber<double>(text);
-    if (!rate || *rate < 0.0 || *rate > 1.0) {
-        return std::nullopt;
-    }
-    return rate;
+    return hostsim::NumberIn(text, 0.0, 1.0);
 }
 
 // Fills `options` from the command line; on a bad argument writes why to
@@ -139,15 +128,15 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.splitRate = rate;
         } else if (arg == "--delay-ms") {
             const auto text = value();
-            const auto ms = text ? ParseNumber<int>(*text) : std::nullopt;
-            if (!ms || *ms < 0 || *ms > 60000) {
+            const auto ms = text ? hostsim::NumberIn(*text, 0, 60000) : std::nullopt;
+            if (!ms) {
                 return bad("a number of milliseconds 0..60000");
             }
             options.faults.delayBy = std::chrono::milliseconds(*ms);
         } else if (arg == "--split") {
             const auto text = value();
-            const auto pieces = text ? ParseNumber<int>(*text) : std::nullopt;
-            if (!pieces || *pieces < 1 || *pieces > 1000) {
+            const auto pieces = text ? hostsim::NumberIn(*text, 1, 1000) : std::nullopt;
+            if (!pieces) {
                 return bad("a number of pieces 1..1000");
             }
             options.faults.pieces = *pieces;
@@ -159,14 +148,15 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
             options.link = std::string(*path);
         } else if (arg == "--baud") {
             const auto text = value();
-            const auto baud = text ? ParseNumber<int>(*text) : std::nullopt;
-            if (!baud || *baud < 300 || *baud > 921600) {
+            const auto baud = text ? hostsim::NumberIn(*text, 300, 921600) : std::nullopt;
+            if (!baud) {
                 return bad("a line speed of 300..921600 baud");
             }
             options.baud = *baud;
         } else if (arg == "--seed") {
             const auto text = value();
-            const auto seed = text ? ParseNumber<std::uint64_t>(*text) : std::nullopt;
+            const auto seed =
+                text ? hostsim::NumberIn<std::uint64_t>(*text, 0, UINT64_MAX) : std::nullopt;
             if (!seed) {
                 return bad("a whole number");
             }
@@ -174,13 +164,14 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         } else if (arg == "--fail-node") {
             const auto text = value();
             const auto colon = text ? text->find(':') : std::string_view::npos;
-            const auto node = colon != std::string_view::npos
-                                  ? ParseNumber<int>(text->substr(0, colon))
-                                  : std::nullopt;
+            const auto node =
+                colon != std::string_view::npos
+                    ? hostsim::NumberIn(text->substr(0, colon), 1, hostsim::FieldNetwork::kNodes)
+                    : std::nullopt;
             const auto from = colon != std::string_view::npos
-                                  ? ParseNumber<int>(text->substr(colon + 1))
+                                  ? hostsim::NumberIn(text->substr(colon + 1), 1, INT_MAX)
                                   : std::nullopt;
-            if (!node || !from || *node < 1 || *node > hostsim::FieldNetwork::kNodes || *from < 1) {
+            if (!node || !from) {
                 return bad("a node 1..16, a colon and a command number from 1");
             }
             options.failNode = *node;
@@ -201,13 +192,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
 int main(int argc, char** argv) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, options, error)) {
-        std::cerr << "orvane-hostsim: " << error << "\n" << kUsage;
-        return 2;
-    }
-    if (options.help) {
-        std::cout << kUsage;
-        return 0;
+    const bool parsed = ParseOptions(argc, argv, options, error);
+    if (const auto exitCode =
+            hostsim::EndAfterCommandLine("orvane-hostsim", kUsage, parsed, error, options.help)) {
+        return *exitCode;
     }
     if (!options.pty) {
         std::cerr << "orvane-hostsim: nothing to do without --pty\n" << kUsage;
@@ -227,16 +215,10 @@ int main(int argc, char** argv) {
     for (const int signal : {SIGINT, SIGTERM, SIGUSR1, SIGUSR2}) {
         sigdelset(&waitMask, signal);
     }
-    const auto install = [](int signal, void (*handler)(int)) {
-        struct sigaction action {};
-        action.sa_handler = handler;
-        sigemptyset(&action.sa_mask);
-        sigaction(signal, &action, nullptr);
-    };
-    install(SIGINT, RequestStop);
-    install(SIGTERM, RequestStop);
-    install(SIGUSR1, RequestUnplug);
-    install(SIGUSR2, RequestPlug);
+    hostsim::HandleSignal(SIGINT, RequestStop);
+    hostsim::HandleSignal(SIGTERM, RequestStop);
+    hostsim::HandleSignal(SIGUSR1, RequestUnplug);
+    hostsim::HandleSignal(SIGUSR2, RequestPlug);
 
     hostsim::SimulatedHost host(options.sample);
     host.SetRecordRequests(false); // a long run must not grow without bound

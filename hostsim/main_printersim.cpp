@@ -4,17 +4,18 @@
 // pace and echoes whatever it receives, until SIGINT or SIGTERM.
 
 #include "hostsim/PrinterSim.h"
+#include "hostsim/ToolCommandLine.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <optional>
 #include <poll.h>
 #include <string>
 #include <string_view>
@@ -42,12 +43,6 @@ void RequestStop(int) {
     stopRequested = 1;
 }
 
-template <typename T> bool ParseNumber(std::string_view text, T low, T high, T& value) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc{} && end == text.data() + text.size() && value >= low &&
-           value <= high;
-}
-
 struct Options {
     hostsim::PrinterModel model = hostsim::PrinterModel::Epson;
     int cps = 480;
@@ -56,6 +51,15 @@ struct Options {
     long tickets = -1;
     bool help = false;
 };
+
+// The value of an option that takes a number from `low` to `high`.
+template <typename T> bool TakeNumber(std::string_view text, T low, T high, T& value) {
+    const std::optional<T> number = hostsim::NumberIn(text, low, high);
+    if (number) {
+        value = *number;
+    }
+    return number.has_value();
+}
 
 bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -72,13 +76,13 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 o.model = *model;
             }
         } else if (arg == "--cps") {
-            ok = ParseNumber(value, 1, 1000000, o.cps);
+            ok = TakeNumber(value, 1, 1000000, o.cps);
         } else if (arg == "--every") {
-            ok = ParseNumber(value, 0, 3600, o.every);
+            ok = TakeNumber(value, 0, 3600, o.every);
         } else if (arg == "--first") {
-            ok = ParseNumber(value, 0, 3600, o.first);
+            ok = TakeNumber(value, 0, 3600, o.first);
         } else if (arg == "--tickets") {
-            ok = ParseNumber(value, 0L, 1000000000L, o.tickets);
+            ok = TakeNumber(value, 0L, 1000000000L, o.tickets);
         } else {
             error = "unknown option " + std::string(arg);
             return false;
@@ -97,19 +101,13 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
 int main(int argc, char** argv) {
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, options, error)) {
-        std::cerr << "orvane-printersim: " << error << "\n" << kUsage;
-        return 2;
+    const bool parsed = ParseOptions(argc, argv, options, error);
+    if (const auto exitCode = hostsim::EndAfterCommandLine("orvane-printersim", kUsage, parsed,
+                                                           error, options.help)) {
+        return *exitCode;
     }
-    if (options.help) {
-        std::cout << kUsage;
-        return 0;
-    }
-    struct sigaction action {};
-    action.sa_handler = RequestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    hostsim::HandleSignal(SIGINT, RequestStop);
+    hostsim::HandleSignal(SIGTERM, RequestStop);
 
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {

@@ -3,6 +3,7 @@
 
 #include "HostTestFrames.h"
 #include "hostsim/PtyServer.h"
+#include "hostsim/ToolCommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -189,11 +190,36 @@ TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
 
     QProcess bad;
     bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
-              {QStringLiteral("--drop-rate"), QStringLiteral("2")});
-    ASSERT_TRUE(bad.waitForFinished(10000));
-    EXPECT_EQ(bad.exitCode(), 2);
-    bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
               {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("299")});
     ASSERT_TRUE(bad.waitForFinished(10000));
     EXPECT_EQ(bad.exitCode(), 2);
+}
+
+TEST(ToolCommandLine, NumbersAreTakenWholeAndWithinTheirBounds) {
+    using hostsim::NumberIn;
+    struct Row {
+        const char* text;
+        std::optional<int> baud;     // 300..921600
+        std::optional<double> share; // 0..1
+    };
+    const Row rows[] = {
+        {"300", 300, std::nullopt},
+        {"299", std::nullopt, std::nullopt},
+        {"921600", 921600, std::nullopt},
+        {"921601", std::nullopt, std::nullopt},
+        {"0", std::nullopt, 0.0},
+        {"1", std::nullopt, 1.0},
+        {"0.25", std::nullopt, 0.25},
+        {"1.0001", std::nullopt, std::nullopt},
+        {"-0.5", std::nullopt, std::nullopt},
+        {"nan", std::nullopt, std::nullopt},
+        {"", std::nullopt, std::nullopt},
+        {"400x", std::nullopt, std::nullopt},
+        {" 400", std::nullopt, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(NumberIn(row.text, 300, 921600), row.baud);
+        EXPECT_EQ(NumberIn(row.text, 0.0, 1.0), row.share);
+    }
 }

@@ -69,6 +69,9 @@ TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
     shortRecord[2] = 99;
     EXPECT_EQ(Status(Exchange(host, Request(12, 2, 4, shortRecord))),
               SimulatedHost::kStatusRejected);
+    // So is one that declares its 20 bytes but brings 19.
+    const Bytes cut(payload.begin(), payload.end() - 1);
+    EXPECT_EQ(Status(Exchange(host, Request(12, 3, 4, cut))), SimulatedHost::kStatusRejected);
     EXPECT_EQ(Site(host), site);
 }
 
