@@ -61,7 +61,6 @@ QString Description(int type) {
     return FromAscii(transactions::Description(static_cast<std::uint8_t>(type)));
 }
 
-
 } // namespace
 
 frmTransactions::frmTransactions(QWidget* parent) : QWidget(parent) {
@@ -338,10 +337,10 @@ void frmTransactions::cmdProgram_Click() {
         return; // the window went away while the message waited
     }
     const std::string result =
-        link == nullptr ? QString(txtext::kProgramFailed).arg(txtext::kNoLink).toStdString()
-                        : transactions::ProgramResult(
-                              link->LastOutcome(),
-                              link->OutcomeText(link->LastOutcome(), link->LastStatus()));
+        link == nullptr
+            ? QString(txtext::kProgramFailed).arg(txtext::kNoLink).toStdString()
+            : transactions::ProgramResult(
+                  link->LastOutcome(), link->OutcomeText(link->LastOutcome(), link->LastStatus()));
     EndCommand(programRunning_);
     ShowResult(FromAscii(result));
 }
@@ -377,9 +376,9 @@ void frmTransactions::cmdDump_Click() {
         if (link == nullptr) {
             break;
         }
-        const std::string problem = transactions::BlockProblem(
-            link->LastOutcome(), link->LastReplyBytes(),
-            link->OutcomeText(link->LastOutcome(), link->LastStatus()));
+        const std::string problem =
+            transactions::BlockProblem(link->LastOutcome(), link->LastReplyBytes(),
+                                       link->OutcomeText(link->LastOutcome(), link->LastStatus()));
         if (problem.empty()) {
             dump.SetBlock(block,
                           transactions::TransactionBlockBytes(reply.data() + kReplyDataOffset,

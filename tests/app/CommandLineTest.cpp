@@ -25,6 +25,9 @@ TEST(CommandLine, DevicesAndFolder) {
 
     r = Parse({"--device", "ftdi:s:0403:6001:A1B2", "--simulate"});
     EXPECT_FALSE(r.options); // two different devices asked for
+    r = Parse({"--device", "sim", "--simulate"});
+    ASSERT_TRUE(r.options); // the same device twice
+    EXPECT_EQ(r.options->device, "sim");
 }
 
 TEST(CommandLine, MistakesAreNamed) {

@@ -269,13 +269,13 @@ TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeAndTheRemoteRecordsShowIt) {
     diagnostic.DisplayRemote(3);
     const QStringList lines =
         windowtest::Lines(windowtest::Find<QListWidget>(&diagnostic, "lstOutput"));
-    for (const auto& [label, value] : std::vector<std::pair<QString, QString>>{
-             {"Denomination", "03"},
-             {"Keydown", "12"},
-             {"Note-In Value", "03"},
-             {"Configuration Flags", "0x01"},
-             {"Game Number", "0300"},
-             {"Game Group", "1"}}) {
+    for (const auto& [label, value] :
+         std::vector<std::pair<QString, QString>>{{"Denomination", "03"},
+                                                  {"Keydown", "12"},
+                                                  {"Note-In Value", "03"},
+                                                  {"Configuration Flags", "0x01"},
+                                                  {"Game Number", "0300"},
+                                                  {"Game Group", "1"}}) {
         EXPECT_TRUE(lines.contains(label.leftJustified(33, ' ') + value)) << label.toStdString();
     }
 }

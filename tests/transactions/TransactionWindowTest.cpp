@@ -42,7 +42,9 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
 
-    template <class T> T* Find(const QString& name) { return windowtest::Find<T>(window.get(), name); }
+    template <class T> T* Find(const QString& name) {
+        return windowtest::Find<T>(window.get(), name);
+    }
     QCheckBox* PrintBox(int i) { return Find<QCheckBox>(QString("chkTransactionPrint_%1").arg(i)); }
     QCheckBox* StoreBox(int i) { return Find<QCheckBox>(QString("chkTransactionStore_%1").arg(i)); }
     QCheckBox* PrintPair(int j) {
