@@ -22,7 +22,8 @@ FT_STATUS SimFtdiDevice::Check(FT_HANDLE handle) const {
     if (handle == 0 || handle != open_) {
         return FT_INVALID_HANDLE;
     }
-    return host_->Unplugged() ? FT_IO_ERROR : FT_OK;
+    const bool gone = host_->Unplugged() || host_->Unpluggings() != openedAfter_;
+    return gone ? FT_IO_ERROR : FT_OK;
 }
 
 FT_STATUS SimFtdiDevice::Open(int index, FT_HANDLE& handle) {
@@ -37,6 +38,7 @@ FT_STATUS SimFtdiDevice::Open(int index, FT_HANDLE& handle) {
         open_ = ++lastHandle_;
     }
     handle = open_;
+    openedAfter_ = host_->Unpluggings();
     return FT_OK;
 }
 

@@ -8,7 +8,9 @@
 // FT_INVALID_HANDLE. While the host is unplugged ListDevices counts 0, Open
 // answers FT_DEVICE_NOT_FOUND and every call on an open handle answers
 // FT_IO_ERROR - except that Close still releases the handle, so a program
-// can always let go of a device that has gone away.
+// can always let go of a device that has gone away. As with a real device, a
+// handle opened before the host was unplugged keeps failing after it is
+// plugged in again: the program must open it anew.
 
 #include "hostsim/SimulatedHost.h"
 #include "platform/FtdiDevice.h"
@@ -42,6 +44,7 @@ private:
     std::shared_ptr<SimulatedHost> host_;
     platform::FT_HANDLE open_ = 0;       // 0 while closed
     platform::FT_HANDLE lastHandle_ = 0; // handles are never reused
+    unsigned openedAfter_ = 0;           // the host's unpluggings at the open
 };
 
 } // namespace hostsim

@@ -301,6 +301,9 @@ std::optional<std::uint32_t> SimulatedHost::TakeQueueStatusFault() {
     return std::exchange(queueStatusFault_, std::nullopt);
 }
 void SimulatedHost::SetUnplugged(bool unplugged) {
+    if (unplugged && !unplugged_) {
+        ++unpluggings_;
+    }
     unplugged_ = unplugged;
 }
 bool SimulatedHost::Unplugged() const {

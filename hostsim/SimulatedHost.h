@@ -83,6 +83,9 @@ public:
     // The armed queue-status failure, disarmed by taking it.
     std::optional<std::uint32_t> TakeQueueStatusFault();
     bool Unplugged() const;
+    // How many times the host has been unplugged: a handle opened before an
+    // unplugging stays dead after the host is plugged in again.
+    unsigned Unpluggings() const { return unpluggings_; }
 
     // Called for every good request before its reply is built, so a caller
     // can arm faults per request (the pseudo-terminal server's fault rates).
@@ -152,6 +155,7 @@ private:
 
     std::optional<std::uint32_t> queueStatusFault_;
     bool unplugged_ = false;
+    unsigned unpluggings_ = 0;
     int baud_ = 0;
 };
 

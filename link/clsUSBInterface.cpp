@@ -76,10 +76,29 @@ clsUSBInterface::clsUSBInterface() {
         }
         FtHandle = 0;
     }
+    OpenDevice(false);
+}
+
+void clsUSBInterface::OpenDevice(bool again) {
+    if (FtHandle != 0) {
+        // The handle of a device that is gone cannot be closed cleanly;
+        // its error says nothing the reopen below will not say better.
+        FT_Close(FtHandle);
+        FtHandle = 0;
+    }
     const FT_STATUS status = FT_Open(0, FtHandle);
     if (status != platform::FT_OK) {
+        FtHandle = 0;
         LogError(status);
+        reopenDue_ = true;
+        deviceFailure_ = status;
+        emit ConnectionChanged();
         return;
+    }
+    reopenDue_ = false;
+    deviceFailure_ = platform::FT_OK;
+    if (again) {
+        AppendStatusText(std::string("Device opened again") + kCrLf);
     }
     // A peer that stops reading must not hold a write longer than an
     // exchange may last.
@@ -87,6 +106,40 @@ clsUSBInterface::clsUSBInterface() {
     if (timeouts != platform::FT_OK) {
         LogError(timeouts);
     }
+    emit ConnectionChanged();
+}
+
+bool clsUSBInterface::DeviceOpen() const {
+    return FtHandle != 0 && !reopenDue_;
+}
+
+bool clsUSBInterface::MeansDeviceGone(FT_STATUS status) {
+    switch (status) {
+    case platform::FT_INVALID_HANDLE:
+    case platform::FT_DEVICE_NOT_FOUND:
+    case platform::FT_DEVICE_NOT_OPENED:
+    case platform::FT_IO_ERROR:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void clsUSBInterface::NoteDeviceError(FT_STATUS status) {
+    if (reopenDue_ || !MeansDeviceGone(status)) {
+        return;
+    }
+    reopenDue_ = true;
+    deviceFailure_ = status;
+    emit ConnectionChanged();
+}
+
+bool clsUSBInterface::Reconnect() {
+    if (InUse()) {
+        return false;
+    }
+    OpenDevice(true);
+    return true;
 }
 
 clsUSBInterface::~clsUSBInterface() {
@@ -246,6 +299,34 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
     }
     busy_ = true;
 
+    if (reopenDue_) {
+        // The device could not be opened, or an exchange found it gone:
+        // try once to open it again (a missing device fails fast).
+        OpenDevice(true);
+    }
+    if (FtHandle == 0) {
+        // No device: nothing can be written, and the open's error (already
+        // logged) is this exchange's outcome.
+        lastRequestSent_ = false;
+        EndWithoutReply(deviceFailure_ != platform::FT_OK ? deviceFailure_
+                                                          : platform::FT_INVALID_HANDLE);
+    } else {
+        SendFrame(deviceId, msgLen, cmnd, pktData);
+    }
+
+    if (lastOutcome_ == ExchangeOutcome::Status) {
+        NoteDeviceError(lastStatus_);
+    }
+    busy_ = false;
+    emit ExchangeFinished();
+    if (!InUse()) {
+        emit Idle();
+    }
+    return reply_;
+}
+
+void clsUSBInterface::SendFrame(std::int32_t deviceId, std::int16_t msgLen, std::int32_t cmnd,
+                                std::span<const std::uint8_t> pktData) {
     DiscardLateBytes();
     FlushRcv();
     seqNo_ = seqNo_ == 255 ? 0 : static_cast<std::uint8_t>(seqNo_ + 1);
@@ -275,13 +356,6 @@ clsUSBInterface::ReplyBuffer clsUSBInterface::SendMessage(std::int32_t deviceId,
     } else {
         ReceiveReply();
     }
-
-    busy_ = false;
-    emit ExchangeFinished();
-    if (!InUse()) {
-        emit Idle();
-    }
-    return reply_;
 }
 
 void clsUSBInterface::EndWithoutReply(FT_STATUS status) {

@@ -100,6 +100,18 @@ public:
     bool StopRequested() const { return stopRequested_; }
     void ClearStopRequest() { stopRequested_ = false; }
 
+    // The device is open and no exchange has found it gone since.
+    bool DeviceOpen() const;
+    // Why the device is not open: the status of the failed open, or of the
+    // error that lost it (FT_OK while it is open).
+    FT_STATUS DeviceFailure() const { return deviceFailure_; }
+    // True for a status that means the device is gone (pulled out, hung up,
+    // never opened): the next exchange first tries to open it again.
+    static bool MeansDeviceGone(FT_STATUS status);
+    // Closes the device and opens it again at once, logging the outcome.
+    // Refused (false, nothing done) while the link is in use.
+    bool Reconnect();
+
     std::uint8_t SeqNo() const { return seqNo_; }
     void SetSeqNo(std::uint8_t seqNo) { seqNo_ = seqNo; }
 
@@ -112,10 +124,15 @@ signals:
     void ExchangeFinished();
     // The link has become free: no exchange waits and no sequence holds it.
     void Idle();
+    // The device was opened, lost, or could not be opened again.
+    void ConnectionChanged();
 
 private:
     // What a refused exchange returns: zeros with a non-zero status byte.
     static ReplyBuffer RefusedReply();
+    // Writes the framed request and receives its reply (the device is open).
+    void SendFrame(std::int32_t deviceId, std::int16_t msgLen, std::int32_t cmnd,
+                   std::span<const std::uint8_t> pktData);
     void ReceiveReply();
     // Logs and drops bytes that wait before a request is written.
     void DiscardLateBytes();
@@ -127,6 +144,12 @@ private:
     // Reads and drops `count` queued bytes, at most a receive area at a time.
     void Discard(std::uint32_t count);
     void LogError(FT_STATUS status);
+    // Opens the first device (closing a held handle first). `again` logs a
+    // success as a reopen; a failure is logged as at start-up.
+    void OpenDevice(bool again);
+    // After an exchange: a device error that means the device is gone makes
+    // the next exchange reopen it.
+    void NoteDeviceError(FT_STATUS status);
     void StartTimer();
     void StopTimer();
 
@@ -145,4 +168,7 @@ private:
     int lastReplyBytes_ = 0;
     FT_STATUS lastStatus_ = platform::FT_OK;
     bool lastRequestSent_ = false;
+    // The device must be opened again before the next exchange.
+    bool reopenDue_ = false;
+    FT_STATUS deviceFailure_ = platform::FT_OK;
 };

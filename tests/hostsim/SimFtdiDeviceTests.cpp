@@ -93,11 +93,14 @@ TEST(SimFtdiDevice, UnpluggedDeviceFailsEveryCall) {
     Bytes buffer(8);
     EXPECT_EQ(device.Read(handle, buffer, n), FT_IO_ERROR);
     EXPECT_EQ(device.WaitForData(handle, 1, 1), FT_IO_ERROR);
-    EXPECT_EQ(device.Close(handle), FT_IO_ERROR); // but the handle is released
     FT_HANDLE other = 0;
     EXPECT_EQ(device.Open(0, other), FT_DEVICE_NOT_FOUND);
 
+    // Plugged in again, the old handle stays dead until it is let go of.
     host->SetUnplugged(false);
+    EXPECT_EQ(device.Write(handle, request, n), FT_IO_ERROR);
+    EXPECT_EQ(device.Open(0, other), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(device.Close(handle), FT_OK);
     ASSERT_EQ(device.Open(0, other), FT_OK);
     EXPECT_EQ(device.Write(other, request, n), FT_OK);
 }

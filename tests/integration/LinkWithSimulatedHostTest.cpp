@@ -123,7 +123,42 @@ TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndListsNoDevice) {
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
     link->ListDevices();
     EXPECT_EQ(LastLogLine(), "Status = 0, OK, Number of devices = 0");
+    EXPECT_FALSE(link->DeviceOpen());
+    EXPECT_EQ(link->DeviceFailure(), platform::FT_IO_ERROR);
+
+    // Still unplugged: the next exchange tries one reopen, which fails fast
+    // with the open's own error, and sends nothing.
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
+    EXPECT_EQ(link->LastStatus(), platform::FT_DEVICE_NOT_FOUND);
+    EXPECT_TRUE(host->Requests().empty());
+
     host->SetUnplugged(false);
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    EXPECT_TRUE(link->DeviceOpen());
+    EXPECT_TRUE(LinkLog::Instance().Text().contains("Device opened again"));
+}
+
+TEST_F(LinkWithHost, HostPluggedInAfterStartUpIsOpenedByTheNextExchangeOrReconnect) {
+    link.reset();
+    host->SetUnplugged(true);
+    link = std::make_unique<clsUSBInterface>();
+    EXPECT_FALSE(link->DeviceOpen());
+    EXPECT_EQ(link->DeviceFailure(), platform::FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(LastLogLine(), "Error 2, Device Not Found opening USB direct port");
+
+    host->SetUnplugged(false);
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+
+    // Reconnect on demand: refused while a run holds the link.
+    ASSERT_TRUE(link->BeginSequence());
+    EXPECT_FALSE(link->Reconnect());
+    link->EndSequence();
+    LinkLog::Instance().Clear();
+    EXPECT_TRUE(link->Reconnect());
+    EXPECT_EQ(LastLogLine(), "Device opened again");
     link->ReadInputs();
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
 }

@@ -139,12 +139,14 @@ TEST(LinkOpenClose, FailedOpenWritesTheErrorLineAndDestroyClosesNothing) {
     EXPECT_EQ(LinkLog::Instance().Text(), "Error 2, Device Not Found opening USB direct port\r\n");
     EXPECT_EQ(FtHandle, 0u);
 
-    // Every later exchange still runs and reports the handle failure; a
-    // request that could not be written waits for no reply.
+    // Every later exchange first tries the open once more and, when that
+    // fails too, ends with the open's error: nothing is written, no reply
+    // is awaited.
     f.link->ReadInputs();
     EXPECT_EQ(LogLines(), (QStringList{"Error 2, Device Not Found opening USB direct port",
-                                       "Error 1, Invalid Handle opening USB direct port",
-                                       "  Status = Invalid Handle"}));
+                                       "Error 2, Device Not Found opening USB direct port",
+                                       "  Status = Device Not Found"}));
+    EXPECT_TRUE(f.device->written.empty());
     EXPECT_EQ(f.device->waitCalls, 0);
     EXPECT_FALSE(f.link->LastRequestSent());
     EXPECT_EQ(f.link->LastOutcome(), ExchangeOutcome::Status);
