@@ -5,6 +5,7 @@
 
 #include "common/ProgramState.h"
 #include "common/codeCommon.h"
+#include "host_config/ConnectionBar.h"
 #include "host_config/MainWindowTexts.h"
 #include "host_config/SettingsFile.h"
 #include "host_config/TicketTextFile.h"
@@ -139,6 +140,7 @@ void frmOrvane::StartUp() {
     link_->SetTimer(ocxTimer);
     link_->FlushRcv();
     state.Link = link_.get();
+    statusConnection->Attach(link_.get());
     connect(link_.get(), &clsUSBInterface::Idle, this, [this] {
         if (closePending_) {
             QTimer::singleShot(0, this, [this] { close(); });

@@ -27,6 +27,9 @@ class QRadioButton;
 class QTimer;
 class clsUSBInterface;
 class LinkSequence;
+namespace hostconfig {
+class ConnectionBar;
+}
 
 enum class ToolWindow { GameSetup, Diagnostic, Terminal, Transactions, ViewRemote };
 
@@ -139,6 +142,7 @@ private:
     std::array<QPushButton*, 5> toolButtons_{};
     QPushButton* cmdExit = nullptr;
     QTimer* ocxTimer = nullptr;
+    hostconfig::ConnectionBar* statusConnection = nullptr;
 
     // Window state kept in Settings.ini.
     int printerType_ = 0;

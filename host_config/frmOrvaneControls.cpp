@@ -3,6 +3,7 @@
 
 #include "host_config/frmOrvane.h"
 
+#include "host_config/ConnectionBar.h"
 #include "host_config/MainWindowTexts.h"
 
 #include <QCheckBox>
@@ -73,6 +74,9 @@ void frmOrvane::BuildControls() {
     layout->addWidget(BuildPrinterFrame());
     layout->addWidget(BuildToolButtons());
     setCentralWidget(central);
+    // Last in the tab order: the connection and its "Reconnect" button.
+    statusConnection = new hostconfig::ConnectionBar(this);
+    setStatusBar(statusConnection);
 
     ocxTimer = new QTimer(this);
     ocxTimer->setObjectName(QStringLiteral("ocxTimer"));

@@ -4,6 +4,7 @@
 #include "tests/fakeusb/FakeFt232r.h"
 
 #include "common/LinkLog.h"
+#include "host_config/ConnectionBar.h"
 #include "link/clsUSBInterface.h"
 #include "link/codeFTDIDirect.h"
 #include "platform/FtdiLibDevice.h"
@@ -82,14 +83,22 @@ TEST_F(LinkOverFakeChip, ACablePulledMidExchangeIsADeviceErrorNeverAReply) {
     EXPECT_NE(Log().find("  Status = I/O Error\r\n"), std::string::npos) << Log();
     host->OnEachRequest({});
 
-    // Plugged back, a link that opens the device again reaches the host.
+    EXPECT_FALSE(link->DeviceOpen());
+
+    // Plugged back, the next exchange opens the device again and reaches
+    // the host; the dead handle was let go of.
     fakeusb::Replug();
-    link.reset();
-    FtHandle = 0;
-    link = std::make_unique<clsUSBInterface>();
-    ASSERT_NE(FtHandle, 0u) << Log();
+    LinkLog::Instance().Clear();
     EXPECT_EQ(link->ReadInputs(), hostsim::SimulatedHost::kDefaultInputWord);
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
+    EXPECT_EQ(Log().rfind("Device opened again\r\n", 0), 0u) << Log();
+    EXPECT_EQ(fakeusb::OpenHandles(), 1);
+}
+
+TEST_F(LinkOverFakeChip, StatusLineNamesTheChipByItsStrings) {
+    hostconfig::ConnectionBar bar;
+    bar.Attach(link.get());
+    EXPECT_EQ(bar.ConnectionShown(), "FTDI FT232R USB UART, serial TLVX0001");
 }
 
 } // namespace

@@ -4,9 +4,12 @@
 
 #include "host_config/frmOrvane.h"
 
+#include "host_config/ConnectionBar.h"
+
 #include "common/Crc16.h"
 #include "common/ProgramState.h"
 #include "common/codeWindows.h"
+#include "hostsim/PtyServer.h"
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
 #include "link/LinkSequence.h"
@@ -14,6 +17,7 @@
 #include "link/codeFTDIDirect.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/TtyDevice.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -106,6 +111,9 @@ protected:
     static std::vector<bool> SendMarks(QWidget* w) {
         return {Send(w, 0)->isChecked(), Send(w, 1)->isChecked(), Send(w, 2)->isChecked(),
                 Send(w, 3)->isChecked()};
+    }
+    static hostconfig::ConnectionBar* Status(QWidget* w) {
+        return Find<hostconfig::ConnectionBar>(w, "statusConnection");
     }
     static void Click(QWidget* w, const char* name) {
         QTest::mouseClick(Find<QPushButton>(w, name), Qt::LeftButton);
@@ -643,4 +651,88 @@ TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
     EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend", "frameLocation",
                                    "frameDisclaimer", "framePrinter", "(none)"}))
         << frames.join(", ").toStdString();
+}
+
+TEST_F(MainWindowTest, StatusLineFollowsTheConnectionAndReconnectReopensTheDevice) {
+    frmOrvane w;
+    auto* status = Status(&w);
+    EXPECT_EQ(status->ConnectionShown(), "Simulated host");
+    EXPECT_EQ(status->LastExchangeShown(), "Last exchange: none");
+    host->ClearRequests();
+
+    Send(&w, 0)->setChecked(true);
+    Click(&w, "cmdProgram");
+    EXPECT_TRUE(QRegularExpression("^Last exchange: OK \\d\\d:\\d\\d:\\d\\d$")
+                    .match(status->LastExchangeShown())
+                    .hasMatch())
+        << status->LastExchangeShown().toStdString();
+
+    // The host is pulled out: the exchange that finds it gone says so.
+    host->SetUnplugged(true);
+    Send(&w, 0)->setChecked(true);
+    Click(&w, "cmdProgram");
+    EXPECT_TRUE(status->LastExchangeShown().startsWith("Last exchange: I/O Error "));
+    EXPECT_EQ(status->ConnectionShown(),
+              "No device: I/O Error. Plug the simulated host in and press Reconnect.");
+    Click(&w, "cmdReconnect");
+    EXPECT_EQ(status->ConnectionShown(),
+              "No device: Device Not Found. Plug the simulated host in and press Reconnect.");
+
+    host->SetUnplugged(false);
+    LinkLog::Instance().Clear();
+    Click(&w, "cmdReconnect");
+    EXPECT_EQ(status->ConnectionShown(), "Simulated host");
+    EXPECT_EQ(LinkLog::Instance().Text(), "Device opened again\r\n");
+    // Only the first "Program" reached the host: the status line and
+    // "Reconnect" send nothing.
+    EXPECT_EQ(host->Requests().size(), 1u);
+}
+
+TEST_F(MainWindowTest, ReconnectWhileACommandTalksIsRefusedAndTheCommandGoesOn) {
+    frmOrvane w;
+    Send(&w, 0)->setChecked(true);
+    LinkLog::Instance().Clear();
+    // The main window's own "Program" run disables the button ...
+    host->OnEachRequest([&w](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
+        EXPECT_FALSE(Find<QPushButton>(&w, "cmdReconnect")->isEnabled());
+    });
+    Click(&w, "cmdProgram");
+    // ... and a press during another window's run is refused.
+    host->OnEachRequest([&w](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
+        Click(&w, "cmdReconnect");
+    });
+    {
+        LinkSequence other(ProgramState::Instance().Link);
+        ASSERT_TRUE(other.Claimed());
+        ProgramState::Instance().Link->NovRamRead(0xD800, 128);
+        EXPECT_EQ(ProgramState::Instance().Link->LastOutcome(), ExchangeOutcome::Ok);
+    }
+    host->OnEachRequest({});
+    EXPECT_TRUE(Status(&w)->currentMessage().startsWith("Not reconnected: "))
+        << Status(&w)->currentMessage().toStdString();
+    EXPECT_FALSE(LinkLog::Instance().Text().contains("Device opened again"));
+    EXPECT_TRUE(Find<QPushButton>(&w, "cmdReconnect")->isEnabled());
+}
+
+TEST_F(MainWindowTest, StatusLineNamesASerialDeviceAndItsLoss) {
+    {
+        SetFtdiBackend(std::make_shared<platform::TtyDevice>(Path("absent").toStdString(), 9600));
+        frmOrvane w;
+        EXPECT_EQ(Status(&w)->ConnectionShown(),
+                  "No device: Device Not Found. Check that " + Path("absent") +
+                      " is there and that you may open it (the dialout group or the udev rule), "
+                      "then press Reconnect; another device? start with --device.");
+    }
+    hostsim::PtyServer pty(*host);
+    ASSERT_TRUE(pty.IsOpen()) << pty.Error();
+    SetFtdiBackend(std::make_shared<platform::TtyDevice>(pty.SlavePath(), 115200));
+    frmOrvane w;
+    const QString path = QString::fromStdString(pty.SlavePath());
+    EXPECT_EQ(Status(&w)->ConnectionShown(), path + " at 115200 baud");
+    // The other end closes: the next exchange finds the device gone.
+    pty.HangUp();
+    Send(&w, 0)->setChecked(true);
+    Click(&w, "cmdProgram");
+    EXPECT_TRUE(Status(&w)->ConnectionShown().startsWith("No device: I/O Error. Check that " + path))
+        << Status(&w)->ConnectionShown().toStdString();
 }

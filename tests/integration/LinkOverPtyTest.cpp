@@ -9,10 +9,23 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
+#include <QTemporaryDir>
+
+#include <csignal>
 
 #include <memory>
 
 namespace {
+
+// The next line orvane-hostsim prints (empty when none comes).
+QString NextLine(QProcess& process) {
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(10000)) {
+            return {};
+        }
+    }
+    return QString::fromLocal8Bit(process.readLine()).trimmed();
+}
 
 // Starts orvane-hostsim with `args` and returns the path it serves on.
 QString StartHostsim(QProcess& process, const QStringList& args) {
@@ -20,12 +33,7 @@ QString StartHostsim(QProcess& process, const QStringList& args) {
     if (!process.waitForStarted(10000)) {
         return {};
     }
-    while (!process.canReadLine()) {
-        if (!process.waitForReadyRead(10000)) {
-            return {};
-        }
-    }
-    return QString::fromLocal8Bit(process.readLine()).trimmed();
+    return NextLine(process);
 }
 
 void StopHostsim(QProcess& process) {
@@ -87,6 +95,30 @@ TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
     link->ReadInputs();
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
     EXPECT_EQ(LinkLog::Instance().Text(), "  Timeout\r\n");
+}
+
+TEST_F(LinkOverPty, HostUnpluggedAndPluggedInAgainIsReachedWithoutARestart) {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("tolvex");
+    path = StartHostsim(hostsim, {"--link", name});
+    ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
+    FtHandle = 0;
+    SetFtdiBackend(std::make_shared<platform::TtyDevice>(name.toStdString(), 115200));
+    link = std::make_unique<clsUSBInterface>();
+    ASSERT_TRUE(link->DeviceOpen()) << LinkLog::Instance().Text().toStdString();
+
+    ::kill(static_cast<pid_t>(hostsim.processId()), SIGUSR1);
+    ASSERT_EQ(NextLine(hostsim), "unplugged");
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
+    EXPECT_FALSE(link->DeviceOpen());
+
+    ::kill(static_cast<pid_t>(hostsim.processId()), SIGUSR2);
+    ASSERT_TRUE(NextLine(hostsim).startsWith("/dev/"));
+    LinkLog::Instance().Clear();
+    link->ReadInputs();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
+    EXPECT_TRUE(LinkLog::Instance().Text().startsWith("Device opened again\r\n"));
 }
 
 } // namespace
