@@ -23,6 +23,10 @@ ConnectionBar::ConnectionBar(QWidget* parent) : QStatusBar(parent) {
     lblConnection->setObjectName(QStringLiteral("lblConnection"));
     lblConnection->setAccessibleName(texts::kConnectionName);
     lblConnection->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long reason and hint wraps rather than widening the window.
+    lblConnection->setWordWrap(true);
+    lblConnection->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    lblConnection->setMinimumWidth(lblConnection->fontMetrics().averageCharWidth() * 20);
     lblLastExchange = new QLabel(this);
     lblLastExchange->setObjectName(QStringLiteral("lblLastExchange"));
     lblLastExchange->setAccessibleName(texts::kLastExchangeName);
