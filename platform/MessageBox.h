@@ -28,4 +28,10 @@ MessageAnswer ShowMessage(QWidget* parent, const MessageRequest& request);
 using MessageHook = std::function<MessageAnswer(const MessageRequest&)>;
 void SetMessageHook(MessageHook hook);
 
+// While `waiting` answers true (a wait for the host's reply is under way), an
+// information or warning box is shown without waiting for the operator:
+// a box that held the wait would make that exchange time out. A question
+// still waits for its answer. An empty function restores waiting boxes.
+void SetWaitInProgress(std::function<bool()> waiting);
+
 } // namespace platform

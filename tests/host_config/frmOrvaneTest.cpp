@@ -25,6 +25,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -534,6 +536,38 @@ TEST_F(MainWindowTest, ProgramWhileAnotherCommandTalksIsRefusedAndChangesNothing
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, LinkSequence::kRefusedText);
     EXPECT_TRUE(Find<QPushButton>(&w, "cmdProgram")->isEnabled());
+}
+
+TEST_F(MainWindowTest, ARefusalBoxDoesNotHoldAnotherCommandsWait) {
+    frmOrvane w;
+    Send(&w, 0)->setChecked(true);
+    platform::SetMessageHook({}); // real boxes
+    // Should a box wait for the operator after all, it is closed after a
+    // while, so the test fails rather than hangs.
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    QObject::connect(&rescue, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            box->close();
+        }
+    });
+    rescue.start(3000);
+    host->DelayNextReply(std::chrono::milliseconds(30));
+    QTimer::singleShot(0, &w, [&w] { Click(&w, "cmdProgram"); });
+    {
+        LinkSequence other(ProgramState::Instance().Link);
+        ProgramState::Instance().Link->NovRamRead(0xD800, 128);
+        EXPECT_EQ(ProgramState::Instance().Link->LastOutcome(), ExchangeOutcome::Ok);
+    }
+    QMessageBox* shown = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(top); box != nullptr && box->isVisible()) {
+            shown = box;
+        }
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(), LinkSequence::kRefusedText);
+    shown->close();
 }
 
 TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOut) {
