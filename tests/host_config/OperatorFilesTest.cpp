@@ -6,6 +6,8 @@
 
 #include "host_config/frmOrvane.h"
 
+#include "tests/WindowTestSupport.h"
+
 #include "common/ProgramState.h"
 #include "common/codeWindows.h"
 #include "hostsim/SimFtdiDevice.h"
@@ -36,38 +38,11 @@
 
 namespace {
 
-class OperatorFilesTest : public ::testing::Test {
+class OperatorFilesTest : public windowtest::SimulatedHostTest {
 protected:
-    QTemporaryDir dir;
-    std::vector<platform::MessageRequest> messages;
-    std::deque<QString> dialogAnswers;
-
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
-        ProgramState::Instance().SiteParams = {};
-        FtHandle = 0;
-        SetFtdiBackend(
-            std::make_shared<hostsim::SimFtdiDevice>(std::make_shared<hostsim::SimulatedHost>()));
-        platform::SetMessageHook([this](const platform::MessageRequest& r) {
-            messages.push_back(r);
-            return platform::MessageAnswer::Ok;
-        });
-        platform::SetFileDialogHook([this](const platform::FileDialogRequest&) {
-            QString answer;
-            if (!dialogAnswers.empty()) {
-                answer = dialogAnswers.front();
-                dialogAnswers.pop_front();
-            }
-            return answer;
-        });
-    }
     void TearDown() override {
         platform::SetSaveFaultForTesting(platform::SaveFault::None);
-        platform::SetMessageHook({});
-        platform::SetFileDialogHook({});
-        SetFtdiBackend(nullptr);
-        FtHandle = 0;
+        SimulatedHostTest::TearDown();
     }
 
     // Paths as the bytes the system sees.

@@ -4,6 +4,8 @@
 
 #include "host_config/frmOrvane.h"
 
+#include "tests/WindowTestSupport.h"
+
 #include "host_config/ConnectionBar.h"
 
 #include "common/Crc16.h"
@@ -48,58 +50,16 @@ struct Frame {
     bool operator==(const Frame&) const = default;
 };
 
-std::string ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");
-}
+using windowtest::ReadFile;
+using windowtest::WriteFile;
 
-void WriteFile(const QString& path, const std::string& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public windowtest::SimulatedHostTest {
 protected:
-    QTemporaryDir dir;
-    std::shared_ptr<hostsim::SimulatedHost> host = std::make_shared<hostsim::SimulatedHost>();
-    std::vector<platform::MessageRequest> messages;
-    std::vector<platform::FileDialogRequest> dialogs;
-    std::deque<QString> dialogAnswers;
-
-    void SetUp() override {
-        ProgramState::Instance().SetProgramFolder(dir.path().toStdString());
-        ProgramState::Instance().SiteParams = {};
-        FtHandle = 0;
-        SetFtdiBackend(std::make_shared<hostsim::SimFtdiDevice>(host));
-        platform::SetMessageHook([this](const platform::MessageRequest& r) {
-            messages.push_back(r);
-            return platform::MessageAnswer::Ok;
-        });
-        platform::SetFileDialogHook([this](const platform::FileDialogRequest& r) {
-            dialogs.push_back(r);
-            QString answer;
-            if (!dialogAnswers.empty()) {
-                answer = dialogAnswers.front();
-                dialogAnswers.pop_front();
-            }
-            return answer;
-        });
-    }
-    void TearDown() override {
-        platform::SetMessageHook({});
-        platform::SetFileDialogHook({});
-        SetFtdiBackend(nullptr);
-        FtHandle = 0;
-    }
-
     QString Path(const char* name) const { return dir.filePath(name); }
     std::string Settings() const { return ProgramState::Instance().SettingsPath; }
 
     template <class T> static T* Find(QWidget* w, const QString& name) {
-        T* found = w->findChild<T*>(name);
-        EXPECT_NE(found, nullptr) << name.toStdString();
-        return found;
+        return windowtest::Find<T>(w, name);
     }
     static QCheckBox* Send(QWidget* w, int n) {
         return Find<QCheckBox>(w, QStringLiteral("chkSend_%1").arg(n));
