@@ -281,4 +281,34 @@ HeaderFooterBlock(int choice, int block,
     return p;
 }
 
+QStringList ParameterProblemLines(const std::array<QString, kParameterCount>& boxes) {
+    QStringList lines;
+    for (const FieldError& e : ValidateParameters(boxes)) {
+        lines << QString(texts::kFieldLine).arg(e.field, e.problem, e.accepted);
+    }
+    return lines;
+}
+
+QString TicketSizeText(const TicketText& encoded) {
+    QString text = QString(texts::kTicketSize).arg(encoded.length).arg(kTicketTextLimit);
+    if (encoded.length > kTicketTextLimit) {
+        text += texts::kTicketTooLong;
+    }
+    if (!encoded.unencodable.isEmpty()) {
+        text += texts::kTicketUnencodable;
+    }
+    return text;
+}
+
+QStringList TicketTextProblemLines(const QString& title, const TicketText& encoded) {
+    QStringList lines;
+    if (!encoded.unencodable.isEmpty()) {
+        lines << QString(texts::kTextUnencodable).arg(title, encoded.unencodable);
+    }
+    if (encoded.length > kTicketTextLimit) {
+        lines << QString(texts::kTextTooLong).arg(title).arg(encoded.length).arg(kTicketTextLimit);
+    }
+    return lines;
+}
+
 } // namespace hostconfig

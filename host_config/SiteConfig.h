@@ -76,6 +76,9 @@ struct SiteEntries {
 // Every parameter box that does not give a number in its field's range.
 std::vector<FieldError> ValidateParameters(const std::array<QString, kParameterCount>& boxes);
 
+// One line a refused box: "Max Node (Tamber) is out of range; accepted: 0 to 255."
+QStringList ParameterProblemLines(const std::array<QString, kParameterCount>& boxes);
+
 // The site parameter record of `entries`; nothing when any parameter box is
 // refused by ValidateParameters (the record never holds a wrapped value).
 // Transaction masks are taken from `previous`, which the transaction window
@@ -105,6 +108,11 @@ struct TicketText {
     bool Fits() const { return length <= kTicketTextLimit && unencodable.isEmpty(); }
 };
 TicketText EncodeTicketText(const QString& text);
+
+// The line under a ticket text box: "N of 512 bytes", and what is wrong.
+QString TicketSizeText(const TicketText& encoded);
+// Why the text of the box titled `title` cannot be sent, one line each.
+QStringList TicketTextProblemLines(const QString& title, const TicketText& encoded);
 
 // Payload of block `block` (0..7) of the header (choice 1) or footer
 // (choice 2): address, byte count 64, and 64 bytes of the buffer.

@@ -371,14 +371,7 @@ QString frmOrvane::BoxText(int n) const {
 
 void frmOrvane::UpdateTicketSize(int n) {
     const auto i = static_cast<std::size_t>(n);
-    const TicketText encoded = EncodeTicketText(BoxText(n));
-    QString text = QString(t::kTicketSize).arg(encoded.length).arg(kTicketTextLimit);
-    if (encoded.length > kTicketTextLimit) {
-        text += t::kTicketTooLong;
-    }
-    if (!encoded.unencodable.isEmpty()) {
-        text += t::kTicketUnencodable;
-    }
+    const QString text = TicketSizeText(EncodeTicketText(BoxText(n)));
     lblHeaderFooterSize[i]->setText(text);
     txtHeaderFooter[i]->setAccessibleDescription(text);
 }
@@ -398,27 +391,15 @@ SiteEntries frmOrvane::Entries() const {
 }
 
 QStringList frmOrvane::ParameterProblems() const {
-    QStringList lines;
-    for (const FieldError& e : ValidateParameters(Entries().parameters)) {
-        lines << QString(t::kFieldLine).arg(e.field, e.problem, e.accepted);
-    }
-    return lines;
+    return ParameterProblemLines(Entries().parameters);
 }
 
 QStringList frmOrvane::TicketTextProblems() const {
     QStringList lines;
     for (int n = 0; n < 2; ++n) {
-        if (!chkSend[static_cast<std::size_t>(n + 2)]->isChecked()) {
-            continue;
-        }
-        const char* title = n == 0 ? t::kFrameLocation : t::kFrameDisclaimer;
-        const TicketText encoded =
-            EncodeTicketText(BoxText(n));
-        if (!encoded.unencodable.isEmpty()) {
-            lines << QString(t::kTextUnencodable).arg(title, encoded.unencodable);
-        }
-        if (encoded.length > kTicketTextLimit) {
-            lines << QString(t::kTextTooLong).arg(title).arg(encoded.length).arg(kTicketTextLimit);
+        if (chkSend[static_cast<std::size_t>(n + 2)]->isChecked()) {
+            lines << TicketTextProblemLines(n == 0 ? t::kFrameLocation : t::kFrameDisclaimer,
+                                            EncodeTicketText(BoxText(n)));
         }
     }
     return lines;
