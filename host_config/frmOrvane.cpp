@@ -52,56 +52,6 @@ frmOrvane::~frmOrvane() {
     }
 }
 
-void frmOrvane::ConnectHandlers() {
-    for (int n = 0; n < 8; ++n) {
-        connect(
-            chkOptions[static_cast<std::size_t>(n)], &QCheckBox::toggled, this, [this, n](bool on) {
-                const auto bit = static_cast<std::uint8_t>(1u << n);
-                globalOptions_ =
-                    static_cast<std::uint8_t>(on ? globalOptions_ | bit : globalOptions_ & ~bit);
-                MarkSend(1);
-            });
-    }
-    for (QLineEdit* box : txtParameters) {
-        // Pasted or deleted text is not filtered, but it is a change to send.
-        connect(box, &QLineEdit::textEdited, this, [this] { MarkSend(1); });
-    }
-    connect(cboKioskNoteInValue, &QComboBox::currentIndexChanged, this, [this] { MarkSend(1); });
-    for (int n = 0; n < 6; ++n) {
-        connect(optPrinter[static_cast<std::size_t>(n)], &QRadioButton::toggled, this,
-                [this, n](bool on) {
-                    if (on) {
-                        printerType_ = n;
-                        MarkSend(1);
-                    }
-                });
-    }
-    for (int n = 0; n < 2; ++n) {
-        connect(txtHeaderFooter[static_cast<std::size_t>(n)], &QPlainTextEdit::textChanged, this,
-                [this, n] {
-                    MarkSend(n + 2);
-                    UpdateTicketSize(n);
-                });
-        UpdateTicketSize(n);
-    }
-    connect(chkSendAll, &QCheckBox::clicked, this, [this](bool on) {
-        for (QCheckBox* box : chkSend) {
-            box->setChecked(on);
-        }
-    });
-    connect(cmdProgram, &QPushButton::clicked, this, [this] { cmdProgram_Click(); });
-    for (int n = 0; n < 4; ++n) {
-        connect(cmdFileOps[static_cast<std::size_t>(n)], &QPushButton::clicked, this,
-                [this, n] { cmdFileOps_Click(n); });
-    }
-    for (std::size_t k = 0; k < toolButtons_.size(); ++k) {
-        connect(toolButtons_[k], &QPushButton::clicked, this,
-                [this, k] { OpenToolWindow(static_cast<ToolWindow>(k)); });
-    }
-    connect(cmdExit, &QPushButton::clicked, this, [this] { close(); });
-    UpdateToolButtons();
-}
-
 // ------------------------------------------------------ start-up, shut-down
 
 void frmOrvane::StartUp() {
