@@ -18,7 +18,19 @@ bool CaptureFile::Append(std::string_view text, QString& error) {
         return false;
     }
     const auto size = static_cast<qint64>(text.size());
-    if (file_.write(text.data(), size) != size || !file_.flush()) {
+    if (file_.write(text.data(), size) != size) {
+        error = file_.errorString();
+        file_.close();
+        return false;
+    }
+    return true;
+}
+
+bool CaptureFile::Flush(QString& error) {
+    if (!file_.isOpen()) {
+        return true;
+    }
+    if (!file_.flush()) {
         error = file_.errorString();
         file_.close();
         return false;

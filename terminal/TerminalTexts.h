@@ -30,6 +30,10 @@ inline constexpr const char* kChatName = "Chat line";
 inline constexpr const char* kChatHint = "A line to send: double-click or press Enter";
 inline constexpr const char* kStatusName = "Port status";
 
+// The received text's context menu.
+inline constexpr const char* kCopy = "&Copy";
+inline constexpr const char* kSelectAll = "Select &All";
+
 inline constexpr const char* kFixedFontFamily = "Courier New";
 inline constexpr double kFixedFontPoints = 9;
 

@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "terminal/SerialPort.h"
 #include "terminal/TerminalTexts.h"
+#include "terminal/TerminalView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,11 +20,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSerialPortInfo>
-#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -98,16 +97,10 @@ frmTerminal::~frmTerminal() {
 // ------------------------------------------------------------------ controls
 
 void frmTerminal::BuildControls() {
-    txtTerminal = new QPlainTextEdit(this);
+    txtTerminal = new TerminalView(this);
     txtTerminal->setObjectName("txtTerminal");
     txtTerminal->setAccessibleName(tt::kTerminalBoxName);
     txtTerminal->setFont(FixedPitchFont());
-    txtTerminal->setReadOnly(true);
-    txtTerminal->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    txtTerminal->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtTerminal->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    txtTerminal->setUndoRedoEnabled(false);
-    txtTerminal->setTabChangesFocus(true);
 
     frameControls = new QFrame(this);
     frameControls->setObjectName("frameControls");
@@ -320,6 +313,7 @@ void frmTerminal::Form_Unload() {
     StopWaiting();
     ocxComm->Close();
     if (capturing_) {
+        FlushCapture();
         EndCapture();
     }
     const int port = cboCommPort->currentIndex();
@@ -512,9 +506,7 @@ void frmTerminal::ocxComm_OnComm() {
         if (capturing_) {
             QString error;
             if (!capture_.Append(chunkText_, error)) {
-                const QString file = capture_.FileName();
-                EndCapture();
-                SetStatus(QString(tt::kCaptureWriteFailed).arg(file, error));
+                CaptureFailed(error);
             }
         }
     }
@@ -529,19 +521,17 @@ void frmTerminal::DisplayText(std::string_view msg) {
 
 void frmTerminal::UpdateView() {
     viewTimer_->stop();
+    FlushCapture();
     if (!display_.ViewBehind()) {
         return;
     }
     const DisplayBuffer::ViewUpdate update = display_.TakeViewUpdate();
-    if (update.Replace) {
-        txtTerminal->setPlainText(update.Text);
-    } else {
-        QTextCursor end(txtTerminal->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(update.Text);
-    }
     // The caret follows the text, with nothing selected.
-    txtTerminal->moveCursor(QTextCursor::End);
+    if (update.Replace) {
+        txtTerminal->SetText(update.Text);
+    } else {
+        txtTerminal->AppendText(update.Text);
+    }
 }
 
 // --------------------------------------------------------------- keys, chat
@@ -580,6 +570,7 @@ void frmTerminal::SendToPort(const QByteArray& bytes, const char* what) {
 
 void frmTerminal::cmdCapture_Click() {
     if (capturing_) {
+        FlushCapture();
         EndCapture();
         return;
     }
@@ -604,6 +595,21 @@ void frmTerminal::cmdCapture_Click() {
     cmdCapture->setText(tt::kEndCapture);
 }
 
+// The capture file gets what was received with each display update, so a
+// write error is known at once.
+void frmTerminal::FlushCapture() {
+    QString error;
+    if (capturing_ && !capture_.Flush(error)) {
+        CaptureFailed(error);
+    }
+}
+
+void frmTerminal::CaptureFailed(const QString& error) {
+    const QString file = capture_.FileName();
+    EndCapture();
+    SetStatus(QString(tt::kCaptureWriteFailed).arg(file, error));
+}
+
 void frmTerminal::EndCapture() {
     capture_.Close();
     capturing_ = false;
@@ -614,7 +620,7 @@ void frmTerminal::EndCapture() {
 void frmTerminal::cmdClear_Click() {
     display_.Clear();
     display_.TakeViewUpdate();
-    txtTerminal->clear();
+    txtTerminal->Clear();
     receive_.Clear();
 }
 

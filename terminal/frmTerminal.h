@@ -17,13 +17,13 @@ class QFileSystemWatcher;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
 namespace terminal {
 class SerialPort;
-}
+class TerminalView;
+} // namespace terminal
 
 class frmTerminal : public QWidget {
     Q_OBJECT
@@ -74,11 +74,13 @@ private:
     void cmdClear_Click();
     void SendToPort(const QByteArray& bytes, const char* what);
     void txtChat_Send();
+    void FlushCapture();
+    void CaptureFailed(const QString& error);
     void EndCapture();
     void SetStatus(const QString& text);
 
     // Controls, named as in the window's table.
-    QPlainTextEdit* txtTerminal = nullptr;
+    terminal::TerminalView* txtTerminal = nullptr;
     QFrame* frameControls = nullptr;
     QLabel* lblCommPort = nullptr;
     QComboBox* cboCommPort = nullptr;

@@ -108,7 +108,8 @@ TEST(CaptureFile, AWriteErrorClosesTheFileAndSaysWhy) {
     CaptureFile capture;
     QString error;
     ASSERT_TRUE(capture.Open("/dev/full", error));
-    EXPECT_FALSE(capture.Append("text", error));
+    const bool written = capture.Append("text", error) && capture.Flush(error);
+    EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(capture.IsOpen());
 }

@@ -12,6 +12,7 @@
 #include "platform/IniProfile.h"
 #include "platform/MessageBox.h"
 #include "terminal/TerminalCore.h"
+#include "terminal/TerminalView.h"
 #include "terminal/frmTerminal.h"
 
 #include "PtyPair.h"
@@ -20,7 +21,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -84,7 +84,7 @@ protected:
         EXPECT_NE(child, nullptr) << name;
         return child;
     }
-    QPlainTextEdit* Box() { return Find<QPlainTextEdit>("txtTerminal"); }
+    TerminalView* Box() { return Find<TerminalView>("txtTerminal"); }
     QComboBox* Ports() { return Find<QComboBox>("cboCommPort"); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
 
@@ -95,8 +95,8 @@ protected:
             ASSERT_TRUE(pty.Send(std::string_view(bytes).substr(at, piece)));
             QTest::qWait(0);
         }
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->toPlainText().endsWith(last); }))
-            << Box()->toPlainText().right(200).toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->Text().endsWith(last); }))
+            << Box()->Text().right(200).toStdString();
     }
 
     // What the window sent, waiting for `count` bytes while its events run
@@ -147,10 +147,10 @@ TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
                                hostsim::SampleTicket(hostsim::PrinterModel::Epson, 2);
     Feed(ticket, 7, "---- Paper Cut ----\n");
     const std::string shown = Expected(ticket, {.PrinterType = kPrinterEpsonTM267});
-    EXPECT_EQ(Box()->toPlainText(), ViewText(shown));
-    EXPECT_TRUE(Box()->toPlainText().startsWith("LUCKY STAR\nARCADE\n12 Harbour Road\n"));
-    EXPECT_EQ(Box()->toPlainText().count("---- Paper Cut ----"), 2);
-    EXPECT_FALSE(Box()->toPlainText().contains(QChar(0x241B))); // no ESC shown
+    EXPECT_EQ(Box()->Text(), ViewText(shown));
+    EXPECT_TRUE(Box()->Text().startsWith("LUCKY STAR\nARCADE\n12 Harbour Road\n"));
+    EXPECT_EQ(Box()->Text().count("---- Paper Cut ----"), 2);
+    EXPECT_FALSE(Box()->Text().contains(QChar(0x241B))); // no ESC shown
 
     Click("cmdCapture");
     EXPECT_FALSE(window->Capturing());
@@ -163,13 +163,13 @@ TEST_F(TerminalWindow, HexAndClearStartAFreshDump) {
     Open();
     Find<QCheckBox>("chkDisplayHex")->setChecked(true);
     Feed("0123456789ABCDEFGHIJ", 3, "47 48 49 4A ");
-    EXPECT_EQ(Box()->toPlainText(),
+    EXPECT_EQ(Box()->Text(),
               "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\n"
               "47 48 49 4A ");
     Click("cmdClear");
-    EXPECT_EQ(Box()->toPlainText(), "");
+    EXPECT_EQ(Box()->Text(), "");
     Feed(std::string(16, 'z'), 16, "zzzz\n");
-    EXPECT_EQ(Box()->toPlainText(), QString("7A ").repeated(16) + "  " + QString(16, 'z') + "\n");
+    EXPECT_EQ(Box()->Text(), QString("7A ").repeated(16) + "  " + QString(16, 'z') + "\n");
 }
 
 TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLine) {
@@ -218,7 +218,7 @@ TEST_F(TerminalWindow, AFailedOpenReopensThePreviousPortOnceAndStops) {
     EXPECT_EQ(Ports()->currentIndex(), previous);
     EXPECT_TRUE(window->PortOpen());
     ASSERT_TRUE(pty.Send("still here"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->toPlainText() == "still here"; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Box()->Text() == "still here"; }));
 
     // When the previous port is gone too, the port stays closed after one
     // message.
@@ -247,7 +247,7 @@ TEST_F(TerminalWindow, AClosedPeerIsReportedAndNothingIsLost) {
     EXPECT_TRUE(window->StatusText().contains("stopped working"))
         << window->StatusText().toStdString();
     EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(Box()->toPlainText(), "before the end\n");
+    EXPECT_EQ(Box()->Text(), "before the end\n");
     EXPECT_TRUE(window->Capturing());
     EXPECT_EQ(FileBytes(capturePath), "before the end\r\n");
 
