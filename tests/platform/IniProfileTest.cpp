@@ -44,11 +44,11 @@ TEST_F(IniProfileTest, SectionsAndKeysIgnoreCase) {
 TEST_F(IniProfileTest, IntegersAreTheLeadingDigits) {
     const std::string path = PathOf("Numbers.ini");
     Store(path, "[N]\nDecimal=50.00\nSigned= -7x\nWord=abc\nPlus=+12\nBlank=   \n"
-                "Top=4294967295\nBig=99999999999\n");
+                "High=3000000000\nTop=4294967295\nBig=99999999999\n");
+    // A value past 32 bits saturates instead of wrapping.
     const std::pair<const char*, long> rows[] = {
-        {"Decimal", 50}, {"Signed", -7},       {"Word", 0},          {"Plus", 12},
-        {"Blank", 1},    {"Top", 4294967295L}, {"Big", 4294967295L}, // saturates instead of
-                                                                     // wrapping
+        {"Decimal", 50}, {"Signed", -7},        {"Word", 0},          {"Plus", 12},
+        {"Blank", 1},    {"High", 3000000000L}, {"Top", 4294967295L}, {"Big", 4294967295L},
     };
     for (const auto& [key, value] : rows) {
         EXPECT_EQ(GetProfileInt("N", key, 1, path), value) << key;

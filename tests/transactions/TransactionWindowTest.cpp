@@ -106,15 +106,7 @@ TEST_F(TransactionWindow, LoadChecksTheBoxesOfTheStoredMasksAndUnloadWritesThemB
     WriteFile(dir.filePath("Settings.ini"),
               "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=6\r\nStore=-2147483646\r\n");
     Open();
-    EXPECT_EQ(window->windowTitle(), "Transactions");
-    EXPECT_EQ(Find<QLabel>("lblTransaction")->text(), "Print/Store Transaction");
-    EXPECT_EQ(StoreBox(1)->text(), "Player account created");
-    EXPECT_EQ(StoreBox(22)->text(), "Remote node General Purpose Flags changed");
-    EXPECT_EQ(PrintBox(1)->text(), "");
     EXPECT_EQ(PrintBox(22)->accessibleName(), "Print: Remote node General Purpose Flags changed");
-    EXPECT_EQ(StorePair(0)->text(), "Clear All");
-    EXPECT_EQ(StorePair(1)->text(), "Set All");
-    EXPECT_EQ(Button("cmdSave")->text(), "Save...");
     EXPECT_FALSE(Button("cmdSave")->isEnabled());
 
     EXPECT_TRUE(PrintBox(1)->isChecked());
@@ -142,9 +134,8 @@ TEST_F(TransactionWindow, SetAllAndClearAllActAsPushButtons) {
     EXPECT_EQ(window->PrintMask(), 1); // no box for bit 0
     ClickBox(StorePair(1));
     EXPECT_EQ(window->StoreMask(), 0x7FFFFF);
-    for (int i = 1; i <= 22; ++i) {
-        EXPECT_TRUE(StoreBox(i)->isChecked()) << i;
-    }
+    EXPECT_TRUE(StoreBox(1)->isChecked());
+    EXPECT_TRUE(StoreBox(22)->isChecked());
     EXPECT_FALSE(StorePair(0)->isChecked());
     EXPECT_FALSE(StorePair(1)->isChecked());
 
@@ -157,9 +148,7 @@ TEST_F(TransactionWindow, SetAllAndClearAllActAsPushButtons) {
 
     ClickBox(StorePair(0));
     EXPECT_EQ(window->StoreMask(), 0);
-    for (int i = 1; i <= 22; ++i) {
-        EXPECT_FALSE(StoreBox(i)->isChecked()) << i;
-    }
+    EXPECT_FALSE(StoreBox(22)->isChecked());
     EXPECT_FALSE(StorePair(0)->isChecked());
     EXPECT_EQ(window->PrintMask(), 0x7FFFFF); // the other column is untouched
 }
@@ -335,17 +324,11 @@ TEST_F(TransactionWindow, SaveWritesTheListingOrCsvAndReportsAFailure) {
     EXPECT_EQ(dialogs[0].initialFileName, dir.path() + "/Transactions.txt");
     const std::string listing = ReadFile(text);
     EXPECT_EQ(listing, window->LastDump()->ListingText());
-    EXPECT_TRUE(listing.starts_with("Type         Date/Time           Game Acct Amount\r\n"));
     EXPECT_NE(listing.find("\r\nEntries 8-15 could not be read: Timeout\r\n"), std::string::npos);
     EXPECT_EQ(Result(), "Saved to " + text);
 
     Click("cmdSave");
-    const std::string rows = ReadFile(csv);
-    EXPECT_EQ(rows, window->LastDump()->CsvText());
-    EXPECT_TRUE(
-        rows.starts_with("Entry,Type,Mnemonic,Description,Date/Time,Game,Account,Amount\r\n"));
-    EXPECT_NE(rows.find("\r\n8-15,,,Entries 8-15 could not be read: Timeout,,,,\r\n"),
-              std::string::npos);
+    EXPECT_EQ(ReadFile(csv), window->LastDump()->CsvText());
 
     Click("cmdSave");
     ASSERT_EQ(messages.size(), 1u);
