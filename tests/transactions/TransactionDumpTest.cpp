@@ -199,16 +199,19 @@ TEST(TransactionDumpCsv, OneRowPerEntryAndPerMissingBlock) {
     for (int block = 0; block < TransactionDump::kBlocks; ++block) {
         dump.SetBlock(block, SampleBlock(block));
     }
-    dump.SetBlockFailed(31, "Status = \"Device Not Opened\", really");
+    // A quote alone, or a separator alone, has the field quoted.
+    dump.SetBlockFailed(30, "Status = \"Device Not Opened\"");
+    dump.SetBlockFailed(31, "Timeout, really");
     const std::vector<std::string> rows = SplitCrLf(dump.CsvText());
-    ASSERT_EQ(rows.size(), 1u + 248u + 1u);
+    ASSERT_EQ(rows.size(), 1u + 240u + 2u);
     EXPECT_EQ(rows[0], "Entry,Type,Mnemonic,Description,Date/Time,Game,Account,Amount");
     EXPECT_EQ(rows[1], "0,0,None,,2024-01-03T14:05:00,1,0,0");
     EXPECT_EQ(rows[4], "3,3,AddBal,Amount added to player's balance,2024-01-03T14:05:03,4,3,300");
     EXPECT_EQ(rows[10],
               "9,9,Clear,Game Cash-outs (Clear button pressed),2024-01-03T14:05:09,10,9,900");
-    EXPECT_EQ(rows[249], "248-255,,,\"Entries 248-255 could not be read: Status = \"\"Device Not "
-                         "Opened\"\", really\",,,,");
+    EXPECT_EQ(rows[241], "240-247,,,\"Entries 240-247 could not be read: Status = "
+                         "\"\"Device Not Opened\"\"\",,,,");
+    EXPECT_EQ(rows[242], "248-255,,,\"Entries 248-255 could not be read: Timeout, really\",,,,");
 
     TransactionDump erased;
     EntryBytes ff = Filled(0xFF);
