@@ -5,7 +5,7 @@
 // A record is decoded with its layout table (RecordLayouts.h): one row of
 // values per layout row, so the decoded form follows the table line for line.
 
-#include "diagnostics/RecordLayouts.h"
+#include "common/RecordLayouts.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "game_setup/NodeFiles.h"
 
-#include "diagnostics/RecordLayouts.h"
+#include "common/RecordLayouts.h"
 #include "game_setup/GameSetupTexts.h"
 #include "platform/IniProfile.h"
 

@@ -3,7 +3,7 @@
 // simulated host stores every value exactly where the diagnostic decoders
 // look for it and no offset is written down twice.
 
-#include "diagnostics/RecordLayouts.h"
+#include "common/RecordLayouts.h"
 
 #include <cstdint>
 #include <span>
