@@ -10,9 +10,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QSerialPort;
+class QSocketNotifier;
+class QTimer;
 
 namespace terminal {
 
@@ -39,13 +42,19 @@ public:
     int ErrorNumber() const { return errorNumber_; }
     const QString& ErrorText() const { return errorText_; }
 
-    // Every byte received and not yet taken.
+    // The bytes received and not yet taken, in order, at most kReadLimit
+    // of them; DataReceived comes again while more are waiting.
     QByteArray ReadAll();
+    static constexpr qsizetype kReadLimit = 64 * 1024;
+    // While bytes keep coming, DataReceived comes at most this often: a busy
+    // line then wakes the program a few dozen times a second instead of for
+    // every piece the device hands over.
+    static constexpr int kReadIntervalMs = 30;
     // Queues `bytes` for sending; false when the port is not open.
     bool Write(const QByteArray& bytes);
 
 signals:
-    // Bytes are waiting (again after each ReadAll).
+    // Bytes are waiting.
     void DataReceived();
     // The device stopped working (unplugged adapter, closed pseudo-terminal):
     // the port has been closed, and `why` says what happened.
@@ -54,8 +63,23 @@ signals:
 private:
     void OnError();
     void SetError(int number, const QString& text);
+    void ReadOwnDescriptor();
+    void OnReadable();
+    void OnReadInterval();
+    void Deliver();
+    void ReportLost(const QString& why);
 
     QSerialPort* port_ = nullptr;
+    // The port's descriptor is read here rather than by QSerialPort, so that
+    // reads can be spaced out: our own notifier wakes the program when bytes
+    // come after a quiet spell; while they keep coming, the timer does.
+    QPointer<QSocketNotifier> portNotifier_; // QSerialPort's, kept off
+    QSocketNotifier* readable_ = nullptr;
+    QTimer* readInterval_ = nullptr;
+    // A read this large means the line is busier than reading at intervals
+    // keeps up with (the kernel's line buffer holds 4 KB).
+    static constexpr qsizetype kBusyRead = 2048;
+    qsizetype lastRead_ = 0;
     QString device_;
     int errorNumber_ = 0;
     QString errorText_;

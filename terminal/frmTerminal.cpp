@@ -490,24 +490,27 @@ void frmTerminal::ocxComm_OnComm() {
     options.DisplayHex = chkDisplayHex->isChecked();
     options.PrinterType = cboPrinterType->currentData().toInt();
     options.CRToCRLF = chkCRToCRLF->isChecked();
-    // Bytes that came while a chunk was handled are handled too.
-    for (QByteArray bytes = ocxComm->ReadAll(); !bytes.isEmpty(); bytes = ocxComm->ReadAll()) {
-        chunkText_.clear();
-        ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size())),
-                    options, receive_, chunkText_);
-        if (chunkText_.empty()) {
-            if (!options.DisplayHex && options.PrinterType == kPrinterIthica) {
-                SetStatus(tt::kIthica);
-            }
-            continue;
+    // Bytes that come while a chunk is handled are handled at the port's
+    // next report.
+    const QByteArray bytes = ocxComm->ReadAll();
+    if (bytes.isEmpty()) {
+        return;
+    }
+    chunkText_.clear();
+    ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                          static_cast<std::size_t>(bytes.size())),
+                options, receive_, chunkText_);
+    if (chunkText_.empty()) {
+        if (!options.DisplayHex && options.PrinterType == kPrinterIthica) {
+            SetStatus(tt::kIthica);
         }
-        DisplayText(chunkText_);
-        if (capturing_) {
-            QString error;
-            if (!capture_.Append(chunkText_, error)) {
-                CaptureFailed(error);
-            }
+        return;
+    }
+    DisplayText(chunkText_);
+    if (capturing_) {
+        QString error;
+        if (!capture_.Append(chunkText_, error)) {
+            CaptureFailed(error);
         }
     }
 }

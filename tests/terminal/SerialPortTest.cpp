@@ -50,6 +50,29 @@ TEST(SerialPort, PassesBytesBothWaysOnAPseudoTerminal) {
     }
 }
 
+// Reports are spaced out while a line is busy and come as fast as a flood
+// arrives; either way every byte is delivered once, in order.
+TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.Ready());
+    SerialPort port;
+    ASSERT_TRUE(port.Open(On(pty.SlavePath())));
+    QByteArray got;
+    QObject::connect(&port, &SerialPort::DataReceived, [&] { got += port.ReadAll(); });
+    std::string sent;
+    for (int piece = 0; piece < 60; ++piece) {
+        std::string bytes(piece % 2 == 0 ? 4000 : 7, '\0');
+        for (char& b : bytes) {
+            b = static_cast<char>(sent.size() * 7 + sent.size() / 251);
+            sent += b;
+        }
+        ASSERT_TRUE(pty.Send(bytes));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) + 4000 >= sent.size(); }));
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) >= sent.size(); }));
+    EXPECT_EQ(got, QByteArray::fromStdString(sent));
+}
+
 TEST(SerialPort, AMissingDeviceDoesNotOpen) {
     SerialPort port;
     EXPECT_FALSE(port.Open(On("/dev/orvane-no-such-port")));
