@@ -122,7 +122,7 @@ void SerialPort::Deliver() {
     if (readable_ == nullptr) {
         return; // closed meanwhile
     }
-    if (lastRead_ >= kBusyRead) {
+    if (lastRead_ >= kBusyRead && port_->bytesAvailable() == 0) {
         readable_->setEnabled(true);
     } else {
         readInterval_->start();

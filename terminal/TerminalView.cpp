@@ -104,8 +104,9 @@ public:
 };
 
 // A scroll bar that is drawn again only when it would look different, and
-// while the text streams in at most a few times a second: its range changes
-// with every batch of rows, and drawing it costs as much as the rows.
+// while the text streams in at most a few times a second (at once while the
+// mouse is on it): its range changes with every batch of rows, and drawing
+// it costs as much as the rows.
 class ScrollBar : public QScrollBar {
 public:
     explicit ScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
@@ -127,7 +128,7 @@ protected:
             return;
         }
         const qint64 since = lastDrawn_.isValid() ? lastDrawn_.elapsed() : kRedrawMs;
-        if (isSliderDown() || since >= kRedrawMs) {
+        if (isSliderDown() || underMouse() || since >= kRedrawMs) {
             Redraw();
         } else if (!later_.isActive()) {
             later_.start(static_cast<int>(kRedrawMs - since));
@@ -445,8 +446,7 @@ int TerminalView::OffsetAt(const QPoint& point) const {
     const int value = verticalScrollBar()->value();
     const int dy = point.y() - kMargin;
     const int row = value + (dy < 0 ? -1 - (-dy - 1) / rowHeight_ : dy / rowHeight_);
-    return OffsetInRow(std::clamp(row, 0, static_cast<int>(rows_.size()) - 1),
-                       point.x() - kMargin);
+    return OffsetInRow(std::clamp(row, 0, static_cast<int>(rows_.size()) - 1), point.x() - kMargin);
 }
 
 void TerminalView::ScrollTo(int offset) {
@@ -488,8 +488,7 @@ void TerminalView::DrawRow(QPainter& painter, int row, int top) const {
         if (selEnd > rowEnd) {
             to += GlyphOf(u' ').advance; // the line end is selected too
         }
-        painter.fillRect(QRectF(kMargin + from, top, to - from, rowHeight_),
-                         palette().highlight());
+        painter.fillRect(QRectF(kMargin + from, top, to - from, rowHeight_), palette().highlight());
     }
 
     // The row's glyphs, grouped by font and by whether they are selected.
@@ -533,8 +532,7 @@ void TerminalView::DrawRow(QPainter& painter, int row, int top) const {
     }
 
     if (hasFocus() && RowOf(caret_) == row) {
-        painter.fillRect(QRectF(kMargin + XOf(row, caret_), top, 1, rowHeight_),
-                         palette().text());
+        painter.fillRect(QRectF(kMargin + XOf(row, caret_), top, 1, rowHeight_), palette().text());
     }
 }
 
@@ -636,8 +634,7 @@ void TerminalView::mousePressEvent(QMouseEvent* event) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
     }
-    MoveCaret(OffsetAt(event->position().toPoint()),
-              (event->modifiers() & Qt::ShiftModifier) != 0);
+    MoveCaret(OffsetAt(event->position().toPoint()), (event->modifiers() & Qt::ShiftModifier) != 0);
     selecting_ = true;
 }
 

@@ -67,9 +67,11 @@ TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
             sent += b;
         }
         ASSERT_TRUE(pty.Send(bytes));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) + 4000 >= sent.size(); }));
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return static_cast<std::size_t>(got.size()) + 4000 >= sent.size(); }));
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) >= sent.size(); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) >= sent.size(); }));
     EXPECT_EQ(got, QByteArray::fromStdString(sent));
 }
 

@@ -163,9 +163,8 @@ TEST_F(TerminalWindow, HexAndClearStartAFreshDump) {
     Open();
     Find<QCheckBox>("chkDisplayHex")->setChecked(true);
     Feed("0123456789ABCDEFGHIJ", 3, "47 48 49 4A ");
-    EXPECT_EQ(Box()->Text(),
-              "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\n"
-              "47 48 49 4A ");
+    EXPECT_EQ(Box()->Text(), "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\n"
+                             "47 48 49 4A ");
     Click("cmdClear");
     EXPECT_EQ(Box()->Text(), "");
     Feed(std::string(16, 'z'), 16, "zzzz\n");
