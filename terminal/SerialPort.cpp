@@ -163,13 +163,15 @@ QByteArray SerialPort::ReadAll() {
         portNotifier_->setEnabled(false); // reading QSerialPort turns it on
     }
     const int descriptor = static_cast<int>(port_->handle());
-    char chunk[16 * 1024];
+    constexpr qsizetype kChunk = 16 * 1024;
     while (bytes.size() < kReadLimit) {
-        const auto want = std::min<qsizetype>(sizeof chunk, kReadLimit - bytes.size());
-        const ssize_t got = ::read(descriptor, chunk, static_cast<std::size_t>(want));
+        const qsizetype had = bytes.size();
+        const qsizetype want = std::min(kChunk, kReadLimit - had);
+        bytes.resize(had + want);
+        const ssize_t got = ::read(descriptor, bytes.data() + had, static_cast<std::size_t>(want));
         const int error = errno;
+        bytes.resize(had + std::max<qsizetype>(got, 0));
         if (got > 0) {
-            bytes.append(chunk, got);
             if (got < want) {
                 break; // all there was
             }
