@@ -125,8 +125,13 @@ inline constexpr const char* kFieldDenomText = "denomination";
 inline constexpr const char* kFieldKeyDownText = "key-down";
 
 // ------------------------------------------------------------ programming
-inline std::string Progress(int done, int total) {
-    return "Programming node " + std::to_string(done) + " of " + std::to_string(total) + "...";
+// "Program All": the node being sent and the node count.
+inline std::string Progress(int node, int total) {
+    return "Programming node " + std::to_string(node) + " of " + std::to_string(total) + "...";
+}
+// "Program Selected": the node being sent.
+inline std::string ProgressOne(int node) {
+    return "Programming node " + std::to_string(node) + "...";
 }
 inline constexpr const char* kProgramTitle = "Program All";
 inline constexpr const char* kProgramSelectedTitle = "Program Selected";
@@ -135,12 +140,8 @@ inline std::string NodeFailed(int node, const std::string& why) {
 }
 inline constexpr const char* kWhyTimeout = "no reply (time-out)";
 inline constexpr const char* kWhyCrc = "CRC error in the reply; the host may not have taken it";
-inline constexpr const char* kWhyShort = "reply too short to hold the host's status";
 inline constexpr const char* kWhyNoLink = "no connection to the host";
 inline constexpr const char* kWhyStopped = "not sent (the program is closing)";
-inline std::string WhyRefused(int status) {
-    return "refused by the host (status " + std::to_string(status) + ")";
-}
 inline std::string WhyLink(const std::string& outcome) {
     return "link failure (" + outcome + ")";
 }

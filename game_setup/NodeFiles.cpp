@@ -27,6 +27,30 @@ template <class Table> const char* FileText(const Table& table, int index) {
                : "";
 }
 
+// What a stored value that does not fit its field reads as: one that
+// NodeProblems refuses (Config has none: any byte is a valid Config).
+constexpr long kUnfitGameNumber = -1;
+constexpr std::uint8_t kUnfitByte = 0xFF;
+constexpr std::uint8_t kUnfitConfig = 0;
+
+long UnfitMark(const std::string& key) {
+    if (key == texts::kFieldGameNumber) {
+        return kUnfitGameNumber;
+    }
+    return key == texts::kFieldConfig ? kUnfitConfig : kUnfitByte;
+}
+
+// True when `node`'s key was stored unfit and the field still holds what
+// loading made of it: the stored text is then left as it is.
+bool KeepStored(const std::vector<FieldProblem>& unfit, int node, const char* key, long value) {
+    for (const FieldProblem& p : unfit) {
+        if (p.node == node && p.field == key) {
+            return value == UnfitMark(p.field);
+        }
+    }
+    return false;
+}
+
 std::uint8_t ByteOrMark(long value, int node, const char* field, std::vector<FieldProblem>& unfit,
                         std::uint8_t mark) {
     if (value >= 0 && value <= 0xFF) {
@@ -202,15 +226,16 @@ IniLoad LoadNodeIni(const platform::ProfileBatch& ini, std::int16_t cardPrefix, 
             r.GameNumber = static_cast<std::int16_t>(game);
         } else {
             load.unfit.push_back({node, kKeys[0], game, kGameNumberMax});
-            r.GameNumber = -1;
+            r.GameNumber = kUnfitGameNumber;
         }
-        r.GameGroup =
-            ByteOrMark(ini.GetInt(section, kKeys[1], 0), node, kKeys[1], load.unfit, 0xFF);
-        r.NoteInValue =
-            ByteOrMark(ini.GetInt(section, kKeys[2], 0), node, kKeys[2], load.unfit, 0xFF);
-        r.Denom = ByteOrMark(ini.GetInt(section, kKeys[3], 0), node, kKeys[3], load.unfit, 0xFF);
-        r.KeyDown = ByteOrMark(ini.GetInt(section, kKeys[4], 0), node, kKeys[4], load.unfit, 0xFF);
-        r.Config = ByteOrMark(ini.GetInt(section, kKeys[5], 0), node, kKeys[5], load.unfit, 0);
+        const auto byte = [&](const char* key, std::uint8_t mark) {
+            return ByteOrMark(ini.GetInt(section, key, 0), node, key, load.unfit, mark);
+        };
+        r.GameGroup = byte(kKeys[1], kUnfitByte);
+        r.NoteInValue = byte(kKeys[2], kUnfitByte);
+        r.Denom = byte(kKeys[3], kUnfitByte);
+        r.KeyDown = byte(kKeys[4], kUnfitByte);
+        r.Config = byte(kKeys[5], kUnfitConfig);
     }
     return load;
 }
@@ -221,25 +246,27 @@ IniLoad LoadNodeIni(const std::string& path, std::int16_t cardPrefix, int maxNod
 }
 
 void StoreNodeIni(platform::ProfileBatch& ini, const NodeTable& table, std::int16_t cardPrefix,
-                  int maxNode) {
+                  int maxNode, const std::vector<FieldProblem>& unfit) {
     for (int node = 1; node <= maxNode && node < kNodeTableSize; ++node) {
         const std::string section = NodeSectionName(cardPrefix, node);
         const NodeRecord& r = table[static_cast<std::size_t>(node)];
         const long values[6] = {r.GameNumber, r.GameGroup, r.NoteInValue,
                                 r.Denom,      r.KeyDown,   r.Config};
         for (std::size_t k = 0; k < 6; ++k) {
-            ini.Write(section, kKeys[k], std::to_string(values[k]));
+            if (!KeepStored(unfit, node, kKeys[k], values[k])) {
+                ini.Write(section, kKeys[k], std::to_string(values[k]));
+            }
         }
     }
 }
 
 bool SaveNodeIni(const std::string& path, const NodeTable& table, std::int16_t cardPrefix,
-                 int maxNode) {
+                 int maxNode, const std::vector<FieldProblem>& unfit) {
     platform::ProfileBatch ini(path);
     if (!ini.Readable()) {
         return false;
     }
-    StoreNodeIni(ini, table, cardPrefix, maxNode);
+    StoreNodeIni(ini, table, cardPrefix, maxNode, unfit);
     return ini.Commit();
 }
 

@@ -24,7 +24,8 @@ struct IniLoad {
     NodeTable table{};
     // Stored values that do not fit their field at all (Denom=300,
     // GameNumber=40000). They are kept as a value NodeProblems refuses
-    // (255, or -1 for the game number; Config reads as 0).
+    // (255, or -1 for the game number; Config reads as 0), and their stored
+    // text stays as it is until the field is changed (StoreNodeIni).
     std::vector<FieldProblem> unfit;
     bool readable = true;
 };
@@ -34,13 +35,16 @@ struct IniLoad {
 IniLoad LoadNodeIni(const platform::ProfileBatch& ini, std::int16_t cardPrefix, int maxNode);
 IniLoad LoadNodeIni(const std::string& path, std::int16_t cardPrefix, int maxNode);
 
-// Puts nodes 1..maxNode into `ini`, six keys each, as decimal text.
+// Puts nodes 1..maxNode into `ini`, six keys each, as decimal text. A key
+// listed in `unfit` (IniLoad::unfit of the table's loading) whose field
+// still holds what loading made of it keeps its stored text: a value the
+// operator did not change is never rewritten as its stand-in.
 void StoreNodeIni(platform::ProfileBatch& ini, const NodeTable& table, std::int16_t cardPrefix,
-                  int maxNode);
+                  int maxNode, const std::vector<FieldProblem>& unfit = {});
 // The same, replacing the file once. False when the file could not be read
 // (it is then left alone) or written.
 bool SaveNodeIni(const std::string& path, const NodeTable& table, std::int16_t cardPrefix,
-                 int maxNode);
+                 int maxNode, const std::vector<FieldProblem>& unfit = {});
 
 // ------------------------------------------------------------ NodeInfo.txt
 

@@ -6,9 +6,6 @@ namespace gamesetup {
 
 namespace {
 
-// The acknowledgement carries the status at byte 11 and ends with the CRC.
-constexpr int kAckMinimumBytes = clsUSBInterface::kReplyStatusOffset + 1 + 2;
-
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first);
@@ -16,31 +13,21 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
-std::optional<std::string> SendFailure(ExchangeOutcome outcome, int replyBytes,
-                                       const clsUSBInterface::ReplyBuffer& reply,
-                                       const std::string& outcomeText) {
+std::optional<std::string> SendFailure(ExchangeOutcome outcome, const std::string& outcomeText) {
     switch (outcome) {
     case ExchangeOutcome::Ok:
-        break;
+        return std::nullopt;
     case ExchangeOutcome::Timeout:
         return std::string(texts::kWhyTimeout);
     case ExchangeOutcome::CrcError:
-        // The status byte itself may be the damaged one: whether the host
-        // took the node is unknown, so it does not count as programmed.
+        // Whether the host took the node is unknown, so it does not count
+        // as programmed.
         return std::string(texts::kWhyCrc);
     case ExchangeOutcome::None:
         return std::string(texts::kWhyNoLink);
     default:
         return texts::WhyLink(Trimmed(outcomeText));
     }
-    if (replyBytes < kAckMinimumBytes) {
-        return std::string(texts::kWhyShort);
-    }
-    const int status = reply[clsUSBInterface::kReplyStatusOffset];
-    if (status != 0) {
-        return texts::WhyRefused(status);
-    }
-    return std::nullopt;
 }
 
 std::string RunSummary(const ProgramRun& run, std::size_t limit) {

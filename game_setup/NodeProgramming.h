@@ -1,7 +1,7 @@
 #pragma once
 // What became of each node of a programming run, and the summary the
-// operator reads at its end. The link's outcome and the host's status byte
-// decide whether the host took a node; nothing here talks to the link.
+// operator reads at its end. The link's outcome decides whether the host
+// took a node; nothing here talks to the link.
 
 #include "link/clsUSBInterface.h"
 
@@ -16,12 +16,12 @@ struct NodeFailure {
     std::string why;
 };
 
-// Why the host did not take a node, judged from the exchange that sent it:
-// its outcome, the reply bytes stored and the reply; nothing when the host
-// answered with status 0. `outcomeText` is the link's text of the outcome.
-std::optional<std::string> SendFailure(ExchangeOutcome outcome, int replyBytes,
-                                       const clsUSBInterface::ReplyBuffer& reply,
-                                       const std::string& outcomeText);
+// Why a node was not programmed, judged from the outcome of the exchange
+// that sent it; nothing when a well-formed reply with a good CRC came back.
+// The node message has no acknowledgement of its own: what the reply
+// carries (empty, a few bytes, anything) is only shown in the link log.
+// `outcomeText` is the link's text of the outcome.
+std::optional<std::string> SendFailure(ExchangeOutcome outcome, const std::string& outcomeText);
 
 struct ProgramRun {
     int total = 0; // nodes the run was meant to program

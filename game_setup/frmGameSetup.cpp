@@ -281,6 +281,7 @@ void frmGameSetup::Form_Load() {
     const platform::ProfileBatch ini(state.NodeFilePath);
     gamesetup::IniLoad load = gamesetup::LoadNodeIni(ini, cardPrefix_, maxNode_);
     table_ = load.table;
+    unfit_ = load.unfit;
     if (!load.readable) {
         openNotice_ = t::IniUnreadable(state.NodeFilePath);
     } else {
@@ -321,7 +322,11 @@ void frmGameSetup::showEvent(QShowEvent* event) {
 bool frmGameSetup::StoreEntries() {
     NodeRecord& r = table_[static_cast<std::size_t>(currentNode_)];
     const std::string typed = txtGameNumber->text().toStdString();
-    const std::optional<std::int16_t> game = gamesetup::ParseGameNumber(typed);
+    // A game number nobody edited stays as it is, also one the node could
+    // not hold when it was read.
+    const std::optional<std::int16_t> game = txtGameNumber->isModified()
+                                                 ? gamesetup::ParseGameNumber(typed)
+                                                 : std::optional<std::int16_t>(r.GameNumber);
     if (!game) {
         // Back to the node whose entry is wrong, before the operator is told.
         selecting_ = true;
@@ -429,13 +434,12 @@ std::optional<std::string> frmGameSetup::SendNode(int addr) {
         return std::string(t::kWhyNoLink);
     }
     const auto payload = gamesetup::NodePayload(addr, r);
-    const clsUSBInterface::ReplyBuffer reply =
-        link->SendMessage(gamesetup::kNodeMessageDeviceId, gamesetup::kNodeMessageLength,
-                          gamesetup::kNodeMessageCmnd, payload);
+    link->SendMessage(gamesetup::kNodeMessageDeviceId, gamesetup::kNodeMessageLength,
+                      gamesetup::kNodeMessageCmnd, payload);
     if (link == nullptr) {
         return std::string(t::kWhyNoLink);
     }
-    return gamesetup::SendFailure(link->LastOutcome(), link->LastReplyBytes(), reply,
+    return gamesetup::SendFailure(link->LastOutcome(),
                                   link->OutcomeText(link->LastOutcome(), link->LastStatus()));
 }
 
@@ -450,7 +454,7 @@ void frmGameSetup::cmdProgramSelected_Click() {
         return;
     }
     const int node = currentNode_;
-    SetStatus(t::Progress(1, 1));
+    SetStatus(t::ProgressOne(node));
     const std::optional<std::string> failure = SendNode(node);
     EndRun();
     run.Release();
@@ -524,7 +528,7 @@ void frmGameSetup::cmdOK_Click() {
         return;
     }
     const std::string& path = ProgramState::Instance().NodeFilePath;
-    if (!gamesetup::SaveNodeIni(path, table_, cardPrefix_, maxNode_)) {
+    if (!gamesetup::SaveNodeIni(path, table_, cardPrefix_, maxNode_, unfit_)) {
         Tell(true, t::kNotSavedTitle, t::NotWritten(path));
         return;
     }

@@ -100,6 +100,9 @@ private:
     QLabel* lblStatus = nullptr;
 
     gamesetup::NodeTable table_{};
+    // Values of NodeInfo.ini that fit no field; "OK" leaves them as stored
+    // unless they were changed.
+    std::vector<gamesetup::FieldProblem> unfit_;
     int currentNode_ = 0;
     int maxNode_ = 0;
     std::int16_t cardPrefix_ = 0;

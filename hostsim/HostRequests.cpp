@@ -157,9 +157,13 @@ std::vector<std::uint8_t> SimulatedHost::AnswerRecord(std::uint8_t deviceId,
                                      ? StoreSiteParameters(data.first(kSiteBytes))
                                      : kStatusRejected);
     case kRecordNode:
-        return Acknowledge(type, fits(kDeviceRecords, kNodeBytes)
-                                     ? StoreNode(data.first(kNodeBytes))
-                                     : kStatusRejected);
+        // The node record has no acknowledgement: a stored node is answered
+        // with its record type and no data bytes, one the host did not
+        // store with an empty payload. The PC cannot tell them apart.
+        if (fits(kDeviceRecords, kNodeBytes) && StoreNode(data.first(kNodeBytes)) == kStatusOk) {
+            return {type, 0};
+        }
+        return {};
     case kRecordMasks:
         return Acknowledge(type, fits(kDeviceRecords, kMaskBytes)
                                      ? StoreMasks(data.first(kMaskBytes))

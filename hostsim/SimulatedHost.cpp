@@ -114,6 +114,9 @@ void SimulatedHost::Emit(std::span<const std::uint8_t> request, std::vector<std:
     if (faults.drop) {
         return;
     }
+    if (faults.payload) {
+        payload = *faults.payload;
+    }
     if (faults.oversizedTotal > payload.size() + kFrameOverhead) {
         payload.resize(std::min(faults.oversizedTotal, kMaxReplyLength) - kFrameOverhead, 0);
     }
@@ -293,6 +296,9 @@ void SimulatedHost::AnswerNextWithHugeLength() {
 }
 void SimulatedHost::AnswerNextOversized(std::size_t totalBytes) {
     nextFaults_.oversizedTotal = totalBytes;
+}
+void SimulatedHost::AnswerNextWith(std::vector<std::uint8_t> payload) {
+    nextFaults_.payload = std::move(payload);
 }
 void SimulatedHost::FailNextQueueStatus(std::uint32_t status) {
     queueStatusFault_ = status;

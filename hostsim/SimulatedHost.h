@@ -77,6 +77,9 @@ public:
     void PrefixNextReplyWith(std::vector<std::uint8_t> bytes);
     void AnswerNextWithHugeLength();                  // length field of 0x8000 or more
     void AnswerNextOversized(std::size_t totalBytes); // a valid frame longer than 201 bytes
+    // The next reply carries `payload` instead of the host's own answer (the
+    // request still takes effect): another host's way of answering.
+    void AnswerNextWith(std::vector<std::uint8_t> payload);
     // Fault injection of the device itself (see SimFtdiDevice).
     void FailNextQueueStatus(std::uint32_t status);
     void SetUnplugged(bool unplugged);
@@ -116,6 +119,7 @@ private:
         int pieces = 1;
         std::vector<std::uint8_t> prefix;
         std::size_t oversizedTotal = 0;
+        std::optional<std::vector<std::uint8_t>> payload;
     };
     struct Piece {
         std::vector<std::uint8_t> bytes;

@@ -173,6 +173,22 @@ TEST_F(GameSetupWindow, OkWritesTheTableToNodeInfoIni) {
     EXPECT_EQ(platform::GetProfileInt("Other", "Keep", 0, Path("NodeInfo.ini")), 1);
 }
 
+TEST_F(GameSetupWindow, OkLeavesStoredValuesThatFitNoFieldAsTheyWere) {
+    WriteIni("[1234-001]\r\nGameNumber=40000\r\n"
+             "[1234-002]\r\nDenom=300\r\nConfig=999\r\nGameNumber=7\r\n");
+    Open();
+    ClickRow("lstNodeNumber", 1); // node 1 left unchanged
+    TypeGame("8");                // node 2: only its game number changes
+    Click("cmdOK");
+    Settle();
+    ASSERT_TRUE(window.isNull()) << LastMessage().toStdString();
+    const std::string ini = Path("NodeInfo.ini");
+    EXPECT_EQ(platform::GetProfileString("1234-001", "GameNumber", "", ini), "40000");
+    EXPECT_EQ(platform::GetProfileString("1234-002", "Denom", "", ini), "300");
+    EXPECT_EQ(platform::GetProfileString("1234-002", "Config", "", ini), "999");
+    EXPECT_EQ(platform::GetProfileString("1234-002", "GameNumber", "", ini), "8");
+}
+
 TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
     WriteIni("[1234-003]\r\nGameNumber=40\r\nGameGroup=1\r\nDenom=2\r\n");
     Open();
@@ -334,14 +350,25 @@ TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
 }
 
-TEST_F(GameSetupWindow, NodesAboveTheHostsRoomAreReportedAsRefused) {
-    ProgramState::Instance().SiteParams.MaxNode = 129;
+// The node message has no acknowledgement: an empty reply, a short one and
+// one with a nonzero byte where a status might be all mean the host answered.
+TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
     Open();
-    Click("cmdProgramAll");
-    EXPECT_EQ(NodeMessages().size(), 129u);
-    EXPECT_EQ(LastMessage(), "The host accepted 127 of 129 nodes. These were not programmed:\n"
-                             "\nNode 128: refused by the host (status 1)"
-                             "\nNode 129: refused by the host (status 1)");
+    ClickRow("lstNodeNumber", 2); // node 3
+    const std::vector<std::vector<std::uint8_t>> replies{
+        {}, {8, 0}, {8, 3, 0, 0, 0}, {8, 3, 0, 0, 1}};
+    for (const auto& payload : replies) {
+        SCOPED_TRACE(payload.size());
+        QString during;
+        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+            h.AnswerNextWith(payload);
+            during = Find<QLabel>("lblStatus")->text();
+        });
+        Click("cmdProgramSelected");
+        EXPECT_EQ(during, "Programming node 3...");
+        EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {

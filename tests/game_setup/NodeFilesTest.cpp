@@ -228,6 +228,16 @@ TEST_F(NodeFiles, IniMissingGivesZerosAndUnfitValuesAreNamed) {
     EXPECT_EQ(problems[4].node, 3);
     EXPECT_EQ(problems[4].field, "GameNumber");
     EXPECT_EQ(load.table[3].NoteInValue, 6);
+
+    // Saved again, what nobody changed keeps its stored text, unfit or not;
+    // a changed field is written.
+    NodeTable edited = load.table;
+    edited[2].KeyDown = 4;
+    ASSERT_TRUE(SaveNodeIni(ini, edited, 1234, 3, load.unfit));
+    for (const auto& [key, text] : std::vector<std::pair<const char*, const char*>>{
+             {"GameNumber", "40000"}, {"Config", "-1"}, {"KeyDown", "4"}, {"Denom", "9"}}) {
+        EXPECT_EQ(platform::GetProfileString("1234-002", key, "", ini), text) << key;
+    }
 }
 
 TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
