@@ -59,8 +59,10 @@ std::string SampleTicket(PrinterModel model, int number) {
                   number % 60);
     const std::string ticketLine = line.data();
 
+    // Epson lines end in CR LF, the others in LF.
+    const std::string lineEnd = model == PrinterModel::Epson ? "\r\n" : "\n";
     std::string t;
-    const auto text = [&t](const std::string& s) { t += s + "\n"; };
+    const auto text = [&t, &lineEnd](const std::string& s) { t += s + lineEnd; };
     switch (model) {
     case PrinterModel::Epson:
         t += Esc('c', '5') + '\0'; // panel buttons off

@@ -9,8 +9,8 @@
 
 namespace hostsim {
 
-// Epson: ESC sequences (ESC a n, ESC ! n, ESC c 5 n, ESC d n), LF line ends,
-// ESC i to cut. Citizen: three-byte ESC sequences, expanded print on SO,
+// Epson: ESC sequences (ESC a n, ESC ! n, ESC c 5 n, ESC d n), CR LF line
+// ends, ESC i to cut. Citizen: three-byte ESC sequences, expanded print on SO,
 // LF line ends, ESC P 0x00 to cut. Generic: plain text, LF line ends, a
 // form feed after each ticket.
 enum class PrinterModel { Epson, Citizen, Generic };

@@ -172,24 +172,23 @@ void DisplayBuffer::Clear() {
     shown_ = 0;
 }
 
-bool DisplayBuffer::ViewBehind() const {
-    if (replace_) {
-        return true;
-    }
+std::size_t DisplayBuffer::ViewableEnd() const {
+    // CRs at the very end may still turn out to stand before a line break.
     std::size_t end = text_.size();
-    if (end > shown_ && text_[end - 1] == '\r') {
+    while (end > shown_ && text_[end - 1] == '\r') {
         --end;
     }
-    return end > shown_;
+    return end;
+}
+
+bool DisplayBuffer::ViewBehind() const {
+    return replace_ || ViewableEnd() > shown_;
 }
 
 DisplayBuffer::ViewUpdate DisplayBuffer::TakeViewUpdate() {
     ViewUpdate update;
     update.Replace = replace_;
-    std::size_t end = text_.size();
-    if (end > shown_ && text_[end - 1] == '\r') {
-        --end; // may be the first half of a line break
-    }
+    const std::size_t end = ViewableEnd();
     update.Text = ViewText(std::string_view(text_).substr(shown_, end - shown_));
     shown_ = end;
     replace_ = false;
@@ -231,15 +230,52 @@ QString ViewText(std::string_view text) {
     qsizetype n = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<std::uint8_t>(text[i]);
-        if (b == kCr && i + 1 < text.size() && text[i + 1] == '\n') {
+        if (b == kLf) {
             to[n++] = QChar(u'\n');
-            ++i;
+        } else if (b == kCr) {
+            std::size_t end = i + 1; // past the run of CRs that starts here
+            while (end < text.size() && text[end] == '\r') {
+                ++end;
+            }
+            if (end < text.size() && text[end] == '\n') {
+                to[n++] = QChar(u'\n'); // CRs before a line break show as nothing
+                i = end;
+            } else {
+                for (; i < end; ++i) {
+                    to[n++] = QChar(kChars.chars[kCr]);
+                }
+                --i;
+            }
         } else {
             to[n++] = QChar(kChars.chars[b]);
         }
     }
     view.truncate(n);
     return view;
+}
+
+QByteArray LineBytes(QStringView text) {
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            bytes.append(static_cast<char>(c));
+            continue;
+        }
+        char byte = '?';
+        for (std::size_t k = 0; k < kHighControls.size(); ++k) {
+            if (kHighControls[k] == c && c != 0xFFFD) {
+                byte = static_cast<char>(0x80 + k);
+                break;
+            }
+        }
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i; // one character, one "?"
+        }
+        bytes.append(byte);
+    }
+    return bytes;
 }
 
 } // namespace terminal

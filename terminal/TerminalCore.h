@@ -7,7 +7,9 @@
 // Text here is in the single-byte code page of the line: one byte, one
 // character. What the view shows is made from it by ViewText.
 
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <cstddef>
 #include <cstdint>
@@ -96,22 +98,36 @@ public:
         bool Replace = false; // show Text instead of everything shown so far
         QString Text;         // otherwise append it
     };
-    // What the view needs now. A CR at the very end is held back until the
-    // next character says whether it begins a CR LF line break.
+    // What the view needs now. CRs at the very end are held back until the
+    // next other character says whether they stand before a line break.
     ViewUpdate TakeViewUpdate();
     // True when TakeViewUpdate would return something.
     bool ViewBehind() const;
 
 private:
+    // End of what the view may show now: before any CRs at the very end.
+    std::size_t ViewableEnd() const;
+
     std::string text_;
     std::size_t shown_ = 0; // characters of text_ the view shows
     bool replace_ = false;  // the view's text is no longer a prefix of text_
 };
 
-// How the view shows text: CR LF is one line break; a lone CR or LF and the
-// other control characters show as their control pictures (so a stray
-// control byte is visible, as on the terminal it was made for); any other
-// byte is its Latin-1 character.
+// How the view shows text, one character per byte of the Windows Western
+// code page (Windows-1252):
+// - LF is a line break, and CRs right before it show as nothing: CR LF,
+//   CR CR LF (a printer's CR LF through the Epson filter) and a lone LF are
+//   each one line break, so CR LF LF is one empty line;
+// - a CR elsewhere shows as its control picture, like the other control
+//   characters but TAB, so a printer's bare CR stays visible ("CR->CR/LF"
+//   turns those into line breaks);
+// - bytes the code page leaves undefined show as the replacement character.
+// Capture files get the text itself, not this.
 QString ViewText(std::string_view text);
+
+// The bytes that typed text goes out as on the line: each character in the
+// code page ViewText shows received bytes in, "?" for a character that code
+// page has no byte for ("€" is 0x80).
+QByteArray LineBytes(QStringView text);
 
 } // namespace terminal

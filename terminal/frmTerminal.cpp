@@ -73,7 +73,7 @@ QByteArray TypedBytes(const QKeyEvent& key) {
         key.key() <= Qt::Key_Z) {
         return QByteArray(1, static_cast<char>(key.key() - Qt::Key_A + 1));
     }
-    return key.text().toLatin1();
+    return terminal::LineBytes(key.text());
 }
 
 } // namespace
@@ -560,7 +560,7 @@ bool frmTerminal::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmTerminal::txtChat_Send() {
-    SendToPort(txtChat->text().toLatin1() + "\r\n", tt::kNotSentChat);
+    SendToPort(terminal::LineBytes(txtChat->text()) + "\r\n", tt::kNotSentChat);
 }
 
 void frmTerminal::SendToPort(const QByteArray& bytes, const char* what) {

@@ -87,7 +87,8 @@ TEST(DisplayBuffer, TellsTheViewWhatToAppendOrReplace) {
     DisplayBuffer::ViewUpdate update = box.TakeViewUpdate();
     EXPECT_FALSE(update.Replace);
     EXPECT_EQ(update.Text, "one"); // the CR waits for its LF
-    EXPECT_FALSE(box.ViewBehind());
+    box.Append("\r");
+    EXPECT_FALSE(box.ViewBehind()); // so does a second one
     box.Append("\ntwo");
     EXPECT_TRUE(box.ViewBehind());
     update = box.TakeViewUpdate();
@@ -109,13 +110,46 @@ TEST(DisplayBuffer, TellsTheViewWhatToAppendOrReplace) {
     EXPECT_EQ(update.Text, "");
 }
 
-TEST(ViewText, BreaksOnlyAtCrLfAndShowsOtherControls) {
-    EXPECT_EQ(ViewText("a\r\nb"), "a\nb");
-    EXPECT_EQ(ViewText("a\rb\nc\r\r\n"), QString::fromUtf16(u"a\u240Db\u240Ac\u240D\n"));
-    EXPECT_EQ(ViewText(std::string("\0\t\x1B\x7F", 4)),
-              QString::fromUtf16(u"\u2400\t\u241B\u2421"));
-    EXPECT_EQ(ViewText("\x80\x81\x9F\xA0\xE9\xFF"),
-              QString::fromUtf16(u"\u20AC\uFFFD\u0178\u00A0\u00E9\u00FF"));
+TEST(ViewText, BreaksAtLfWithTheCrsBeforeItAndShowsOtherControls) {
+    const struct {
+        std::string_view text;
+        const char16_t* shown;
+    } cases[] = {
+        {"a\r\nb", u"a\nb"},
+        {"a\r\r\nb", u"a\nb"},                 // a printer's CR LF through the Epson filter
+        {"a\r\n\nb", u"a\n\nb"},               // CR LF with CR->CR/LF: one empty line
+        {"a\nb\r\r\r\n", u"a\nb\n"},           // a lone LF, and any run of CRs before one
+        {"a\rb\r\r", u"a\u240Db\u240D\u240D"}, // CRs before no line break stay visible
+        {"\r\r\n\r", u"\n\u240D"},
+        {std::string_view("\0\t\x1B\x7F", 4), u"\u2400\t\u241B\u2421"},
+        {"\x80\x81\x9F\xA0\xE9\xFF", u"\u20AC\uFFFD\u0178\u00A0\u00E9\u00FF"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.text));
+        EXPECT_EQ(ViewText(c.text), QString::fromUtf16(c.shown));
+    }
+}
+
+// Typed text goes out in the code page the view shows: what is sent shows
+// as what was typed.
+TEST(LineBytes, UseTheDisplaysCodePage) {
+    EXPECT_EQ(LineBytes(u"A\r\x1B"), QByteArray("A\r\x1B"));
+    EXPECT_EQ(LineBytes(u"\u20AC caf\u00E9 \u2122"), QByteArray("\x80 caf\xE9 \x99"));
+    // No byte for these: the replacement character, a C1 control, Cyrillic,
+    // and a character outside the basic plane (one "?" for its pair).
+    EXPECT_EQ(LineBytes(u"\uFFFD\u0081\u0416\U0001F600x"), QByteArray("????x"));
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        all.push_back(static_cast<char>(b));
+    }
+    const QByteArray back = LineBytes(ViewText(all));
+    for (int b = 0x20; b < 256; ++b) {
+        const bool undefined =
+            b == 0x7F || b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D;
+        if (!undefined) {
+            EXPECT_EQ(static_cast<std::uint8_t>(back[b]), b);
+        }
+    }
 }
 
 // Any bytes, cut into chunks anywhere, give the same display (and capture)
@@ -159,10 +193,10 @@ TEST(ReceiveChunking, AnyChunkingGivesTheTextOfOneChunk) {
         ASSERT_EQ(chunked.Filter.EscCode, whole.Filter.EscCode);
         ASSERT_EQ(chunked.Filter.EscRemaining, whole.Filter.EscRemaining);
         ASSERT_EQ(chunked.Hex.HexAscii, whole.Hex.HexAscii);
-        // The view lacks at most a last CR that waits for its LF.
-        const bool crWaits = !expected.empty() && expected.back() == '\r';
-        ASSERT_EQ(view, ViewText(std::string_view(expected).substr(0, expected.size() -
-                                                                          (crWaits ? 1 : 0))))
+        // The view lacks at most the CRs at the end, which wait for what
+        // follows them.
+        const std::size_t waiting = expected.find_last_not_of('\r') + 1;
+        ASSERT_EQ(view, ViewText(std::string_view(expected).substr(0, waiting)))
             << "round " << round;
     }
 }

@@ -148,6 +148,8 @@ TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
     Feed(ticket, 7, "---- Paper Cut ----\n");
     const std::string shown = Expected(ticket, {.PrinterType = kPrinterEpsonTM267});
     EXPECT_EQ(Box()->Text(), ViewText(shown));
+    // The printer's CR LF comes out of the filter as CR CR LF: one line break.
+    EXPECT_NE(shown.find("LUCKY STAR\r\r\n"), std::string::npos);
     EXPECT_TRUE(Box()->Text().startsWith("LUCKY STAR\nARCADE\n12 Harbour Road\n"));
     EXPECT_EQ(Box()->Text().count("---- Paper Cut ----"), 2);
     EXPECT_FALSE(Box()->Text().contains(QChar(0x241B))); // no ESC shown
@@ -156,6 +158,13 @@ TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
     EXPECT_FALSE(window->Capturing());
     EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
     EXPECT_EQ(FileBytes(capturePath), QByteArray("earlier\r\n") + QByteArray::fromStdString(shown));
+
+    // No printer, CR->CR/LF: CR LF becomes CR LF LF, one empty line.
+    Find<QComboBox>("cboPrinterType")->setCurrentIndex(kPrinterNone);
+    Find<QCheckBox>("chkCRToCRLF")->setChecked(true);
+    Click("cmdClear");
+    Feed("end\r\n.", 1, ".");
+    EXPECT_EQ(Box()->Text(), "end\n\n.");
 }
 
 TEST_F(TerminalWindow, HexAndClearStartAFreshDump) {
@@ -182,14 +191,19 @@ TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLine) {
     EXPECT_EQ(Sent(4), "ab\r\x03");
 
     // The chat line goes out whole, not key by key.
+    // In the code page the box shows received bytes in.
+    QTest::sendKeyEvent(QTest::Click, Box(), Qt::Key_unknown, QString(QChar(0x20AC)), {});
+    EXPECT_EQ(Sent(1), "\x80");
+
     QLineEdit* chat = Find<QLineEdit>("txtChat");
     chat->setFocus();
     QTest::keyClicks(chat, "PING");
-    EXPECT_EQ(chat->text(), "PING");
+    chat->insert(QString::fromUtf16(u" \u20AC"));
+    EXPECT_EQ(chat->text(), QString::fromUtf16(u"PING \u20AC"));
     QTest::mouseDClick(chat, Qt::LeftButton);
-    EXPECT_EQ(Sent(6), "PING\r\n");
+    EXPECT_EQ(Sent(8), "PING \x80\r\n");
     QTest::keyClick(chat, Qt::Key_Return);
-    EXPECT_EQ(Sent(6), "PING\r\n");
+    EXPECT_EQ(Sent(8), "PING \x80\r\n");
     // Keys typed on another control reach it and the port.
     QCheckBox* hex = Find<QCheckBox>("chkDisplayHex");
     hex->setFocus();
