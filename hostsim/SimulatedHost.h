@@ -27,7 +27,9 @@ public:
     // marks a byte that cannot start a frame.
     static constexpr std::size_t kMaxFrameLength = 1024;
     static constexpr std::uint16_t kDefaultInputWord = 0x1234;
-    // Status byte of a record acknowledgement (reply byte 11).
+    // Status byte of a record acknowledgement (reply byte 11) of the clock,
+    // site parameter and mask records; the node record has none. The
+    // program reads a status only in field-network replies.
     static constexpr std::uint8_t kStatusOk = 0;
     static constexpr std::uint8_t kStatusRejected = 1;
     // The byte that PrefixNextReplyWithGarbage sends.
