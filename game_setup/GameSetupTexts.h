@@ -136,7 +136,8 @@ inline std::string NodeOutOfRange(long node, int maxNode) {
     return "node " + std::to_string(node) + " is outside 1 to " + std::to_string(maxNode);
 }
 inline std::string BadGame(const std::string& text) {
-    return "game " + Quoted(text) + " is not a number 0 to 32767 followed by a group letter (A or B)";
+    return "game " + Quoted(text) +
+           " is not a number 0 to 32767 followed by a group letter (A or B)";
 }
 inline std::string NotInTable(const char* field, const std::string& text) {
     return std::string(field) + " " + Quoted(text) + " is not one of the values of its list";

@@ -279,8 +279,7 @@ void clsUSBInterface::DiscardLateBytes() {
     if (late.dropped == 0) {
         return;
     }
-    std::string line =
-        "Discarded " + std::to_string(late.dropped) + " late bytes: " + late.shown;
+    std::string line = "Discarded " + std::to_string(late.dropped) + " late bytes: " + late.shown;
     if (late.dropped > kLateBytesShown) {
         line += "...";
     }

@@ -400,7 +400,8 @@ TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
     EXPECT_TRUE(Game()->placeholderText().contains("99999999"));
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 1);
-    EXPECT_TRUE(LastMessage().contains("stored game number 99999999")) << LastMessage().toStdString();
+    EXPECT_TRUE(LastMessage().contains("stored game number 99999999"))
+        << LastMessage().toStdString();
     TypeGame("7");
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 2);

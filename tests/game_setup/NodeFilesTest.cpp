@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 
 #include <fstream>
-#include <sys/stat.h>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace gamesetup {
 namespace {
@@ -99,14 +99,14 @@ TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
                              "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x100\r\n"         // 9 options
                              "1234\t004\t32768A\t$0.01\t$0.01\t$0.01\t0x00\r\n"         // 10 game
                              "1234\t002\t0006c\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 11 taken
-                             "1234\t004\t0006A\t$0.30\t$0.01\t$0.01\t0x00\r\n"    // 12 note-in
-                             "1234\t004\t0006A\t$0.01\t$3.00\t$0.01\t0x00\r\n"    // 13 denom
-                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.30\t0x00\r\n"    // 14 keydown
-                             "x\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x00\r\n"       // 15 site
-                             "1234\t4\t32767b\t\"$0.05\"\t 1 \t$3.00\t0XfF\n"     // 16 taken
+                             "1234\t004\t0006A\t$0.30\t$0.01\t$0.01\t0x00\r\n"   // 12 note-in
+                             "1234\t004\t0006A\t$0.01\t$3.00\t$0.01\t0x00\r\n"   // 13 denom
+                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.30\t0x00\r\n"   // 14 keydown
+                             "x\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x00\r\n"      // 15 site
+                             "1234\t4\t32767b\t\"$0.05\"\t 1 \t$3.00\t0XfF\n"    // 16 taken
                              "1234\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\t\r\n" // 17 eight
-                             "1234\t001\t0007D\t$0.01\t$0.01\t$0.01\t0x00\r\n"    // 18 again
-                             "1234\t001\t00071\t$0.01\t$0.01\t$0.01\t0x00\r\n";   // 19 game
+                             "1234\t001\t0007D\t$0.01\t$0.01\t$0.01\t0x00\r\n"   // 18 again
+                             "1234\t001\t00071\t$0.01\t$0.01\t$0.01\t0x00\r\n";  // 19 game
     NodeTable table{};
     table[3].Denom = 5; // untouched by the skipped line of node 3
     const TextImport import = ReadNodeText(text, 1234, 4, table);

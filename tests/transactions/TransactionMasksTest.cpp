@@ -117,9 +117,8 @@ TEST_F(TransactionSettingsTest, AStoredValueBeyond32BitsIsNamedAndReadsAsZero) {
         std::int32_t mask;
         bool readable;
     } cases[] = {
-        {"4294967295", -1, true},          {"-2147483648", INT32_MIN, true},
-        {"4294967296", 0, false},          {"-2147483649", 0, false},
-        {"99999999999999999999999", 0, false}, {"12abc", 12, true},
+        {"4294967295", -1, true},  {"-2147483648", INT32_MIN, true},      {"4294967296", 0, false},
+        {"-2147483649", 0, false}, {"99999999999999999999999", 0, false}, {"12abc", 12, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
