@@ -22,6 +22,13 @@ std::string Clean(const QString& folder) {
     return platform::FileNameBytes(QDir::cleanPath(folder));
 }
 
+std::string TooLong(const std::string& folder) {
+    return "the folder name " + folder + " is " + std::to_string(folder.size()) +
+           " bytes long; the names of the files kept in it would not fit in Settings.ini (a "
+           "program folder has at most " +
+           std::to_string(kLongestProgramFolder) + " bytes)";
+}
+
 } // namespace
 
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
@@ -35,16 +42,26 @@ ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                         " is not valid in this system's file name encoding (UTF-8)"};
         }
         const QString folder = QDir(*name).absolutePath();
+        if (const std::string clean = Clean(folder); clean.size() > kLongestProgramFolder) {
+            return {{}, TooLong(clean)};
+        }
+        if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir()) {
+            return {{}, platform::FileNameBytes(folder) + " is a file, not a folder"};
+        }
         if (!QDir().mkpath(folder) || !CanWriteIn(folder)) {
             return {{}, "cannot write in the folder " + platform::FileNameBytes(folder)};
         }
         return {Clean(folder), {}};
     }
     const QString exeFolder = platform::QtFileName(executableFolder).value_or(QString());
-    if (!exeFolder.isEmpty() && CanWriteIn(exeFolder)) {
+    if (!exeFolder.isEmpty() && Clean(exeFolder).size() <= kLongestProgramFolder &&
+        CanWriteIn(exeFolder)) {
         return {Clean(exeFolder), {}};
     }
     const QString dataFolder = platform::QtFileName(appDataFolder).value_or(QString());
+    if (!dataFolder.isEmpty() && Clean(dataFolder).size() > kLongestProgramFolder) {
+        return {{}, TooLong(Clean(dataFolder))};
+    }
     if (dataFolder.isEmpty() || !QDir().mkpath(dataFolder) || !CanWriteIn(dataFolder)) {
         return {{}, "cannot write in the application data folder " + appDataFolder};
     }

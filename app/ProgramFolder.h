@@ -1,7 +1,17 @@
 #pragma once
 // Where Settings.ini, the node table and the text files are kept.
 
+#include "platform/IniProfile.h"
+
 #include <string>
+#include <string_view>
+
+// Settings.ini keeps the names of files in the program folder (the ticket
+// texts, the capture file), and a stored value holds at most 254 bytes: a
+// folder whose longest such name, folder + "/MyDisclaimer.txt", would not
+// fit is no usable program folder.
+inline constexpr std::size_t kLongestProgramFolder =
+    platform::kProfileValueLimit - std::string_view("/MyDisclaimer.txt").size();
 
 struct ProgramFolderChoice {
     std::string folder; // empty when no usable folder could be found or made
@@ -13,7 +23,7 @@ struct ProgramFolderChoice {
 // application data folder, created on first use. Folders are the bytes the
 // system sees (platform/SafeFile.h); a requested folder whose name is not
 // valid in the file name encoding is refused rather than read and written
-// under another name.
+// under another name, and so is one longer than kLongestProgramFolder bytes.
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
                                         const std::string& appDataFolder);

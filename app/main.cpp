@@ -123,8 +123,9 @@ int main(int argc, char** argv) {
                                 ORVANE_INSTALLED_BINDIR),
         platform::FileNameBytes(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
     if (folder.folder.empty()) {
+        // A start that cannot go on, as a bad option.
         std::cerr << programName << ": " << folder.error << "\n";
-        return 1;
+        return 2;
     }
     ProgramState::Instance().SetProgramFolder(folder.folder);
 

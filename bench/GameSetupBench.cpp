@@ -3,14 +3,21 @@
 //   Open:       building frmGameSetup, which reads NodeInfo.ini and shows node 1.
 //   OK:         writing the table to NodeInfo.ini (a file that holds it).
 //   Write File: NodeInfo.txt, NodeBackup99.bin and SiteBackup99.bin.
+//   Read File (one 5 MB line): "Read File" on a NodeInfo.txt whose one node
+//     line holds a 5 MB field, the report shown in a real message box.
 #include "common/ProgramState.h"
 #include "game_setup/NodeFiles.h"
 #include "game_setup/frmGameSetup.h"
+#include "platform/MessageBox.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+
+#include <fstream>
 
 namespace {
 
@@ -76,11 +83,36 @@ void BM_WriteFile(benchmark::State& state) {
     }
 }
 
+void BM_ReadFileHugeLine(benchmark::State& state) {
+    Folder folder;
+    const ProgramState& program = ProgramState::Instance();
+    std::ofstream(program.ProgramFolder + "/NodeInfo.txt", std::ios::binary)
+        << "1234\t001\t0001A\t" << std::string(5'000'000, '7') << "\t$0.01\t$0.01\t0x00\r\n";
+    // The report is laid out and drawn as the operator would see it.
+    platform::SetMessageHook([](const platform::MessageRequest& request) {
+        QMessageBox box(QMessageBox::Warning, request.title, request.text);
+        box.show();
+        QCoreApplication::processEvents();
+        return platform::MessageAnswer::Ok;
+    });
+    frmGameSetup window;
+    window.show();
+    auto* read = window.findChild<QPushButton*>("cmdFileRead");
+    for (auto _ : state) {
+        read->click();
+    }
+    platform::SetMessageHook({});
+}
+
 } // namespace
 
 BENCHMARK(BM_Open)->Name("GameSetup/Open (255 nodes)")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OK)->Name("GameSetup/OK (255 nodes)")->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WriteFile)->Name("GameSetup/Write File (255 nodes)")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFileHugeLine)
+    ->Name("GameSetup/Read File (one 5 MB line)")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -69,6 +69,18 @@ inline std::string GameNumberRefused(int node, const std::string& typed) {
            " is not a whole number from 0 to 32767. Enter a number in that range.";
 }
 
+// A stored game number that fits no game number: the box is left empty and
+// says what was stored.
+inline std::string StoredGameNumberHint(long stored) {
+    return "stored: " + std::to_string(stored);
+}
+inline std::string StoredGameNumberRefused(int node, long stored) {
+    return "Node " + std::to_string(node) + " has the stored game number " +
+           std::to_string(stored) +
+           " in NodeInfo.ini, which is not a whole number from 0 to 32767. Enter a number in "
+           "that range.";
+}
+
 inline constexpr const char* kIniUnreadableTitle = "NodeInfo.ini";
 inline std::string IniUnreadable(const std::string& path) {
     return "Could not read " + path +
@@ -95,12 +107,26 @@ inline std::string SkippedLine(int line, const std::string& reason) {
     return "Line " + std::to_string(line) + ": " + reason;
 }
 
+// A field of NodeInfo.txt as quoted in a report: at most kQuotedFieldLimit
+// bytes (never cutting a UTF-8 character), "..." marking a cut.
+inline constexpr std::size_t kQuotedFieldLimit = 60;
+inline std::string Quoted(const std::string& text) {
+    if (text.size() <= kQuotedFieldLimit) {
+        return "\"" + text + "\"";
+    }
+    std::size_t cut = kQuotedFieldLimit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return "\"" + text.substr(0, cut) + "...\" (" + std::to_string(text.size()) + " bytes)";
+}
+
 // Why a line of NodeInfo.txt was skipped.
 inline std::string FieldCount(std::size_t count) {
     return "has " + std::to_string(count) + " fields, 7 expected";
 }
 inline std::string NotANumber(const char* field, const std::string& text) {
-    return std::string(field) + " \"" + text + "\" is not a number";
+    return std::string(field) + " " + Quoted(text) + " is not a number";
 }
 inline std::string OtherSite(long site, long cardPrefix) {
     return "site " + std::to_string(site) + " is not this site (" + std::to_string(cardPrefix) +
@@ -110,13 +136,14 @@ inline std::string NodeOutOfRange(long node, int maxNode) {
     return "node " + std::to_string(node) + " is outside 1 to " + std::to_string(maxNode);
 }
 inline std::string BadGame(const std::string& text) {
-    return "game \"" + text + "\" is not a number 0 to 32767 followed by A or B";
+    return "game " + Quoted(text) +
+           " is not a number 0 to 32767 followed by a group letter (A or B)";
 }
 inline std::string NotInTable(const char* field, const std::string& text) {
-    return std::string(field) + " \"" + text + "\" is not one of the values of its list";
+    return std::string(field) + " " + Quoted(text) + " is not one of the values of its list";
 }
 inline std::string BadOptions(const std::string& text) {
-    return "options \"" + text + "\" is not a hexadecimal number 0x00 to 0xFF";
+    return "options " + Quoted(text) + " is not a hexadecimal number 0x00 to 0xFF";
 }
 inline constexpr const char* kFieldSite = "site";
 inline constexpr const char* kFieldAddress = "address";

@@ -3,8 +3,7 @@
 #include "common/RecordLayouts.h"
 #include "game_setup/GameSetupTexts.h"
 #include "platform/IniProfile.h"
-
-#include <QFile>
+#include "platform/SafeFile.h"
 
 #include <cstdio>
 
@@ -86,6 +85,27 @@ std::string_view Cleaned(std::string_view field) {
     return field;
 }
 
+// The lines of a text, whatever ends them: CR LF, LF or a lone CR (as old
+// spreadsheet exports write). A last line without an end is a line too.
+std::vector<std::string_view> Lines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 bool IsHeader(const std::vector<std::string_view>& fields) {
     if (fields.size() != 7) {
         return false;
@@ -163,9 +183,8 @@ std::optional<std::string> ParseNodeLine(const std::vector<std::string_view>& ra
     const auto gameNumber = game.size() >= 2
                                 ? ParseMoney(std::string_view(game).substr(0, game.size() - 1))
                                 : std::nullopt;
-    const bool groupLetter = letter == 'A' || letter == 'B' || letter == 'a' || letter == 'b';
     const std::int64_t whole = gameNumber ? RoundToWhole(*gameNumber) : -1;
-    if (!groupLetter || whole < 0 || whole > kGameNumberMax) {
+    if (!IsLetter(letter) || whole < 0 || whole > kGameNumberMax) {
         return texts::BadGame(game);
     }
 
@@ -189,6 +208,7 @@ std::optional<std::string> ParseNodeLine(const std::vector<std::string_view>& ra
     node = static_cast<int>(nodeNumber);
     record = NodeRecord{};
     record.GameNumber = static_cast<std::int16_t>(whole);
+    // Any letter gives a group: "A", "C", ... group 0 (A), "B", "D", ... 1 (B).
     record.GameGroup = static_cast<std::uint8_t>((letter - 'A') & 1);
     record.NoteInValue = static_cast<std::uint8_t>(*noteIn);
     record.Denom = static_cast<std::uint8_t>(*denom);
@@ -304,11 +324,9 @@ TextImport ReadNodeText(std::string_view contents, std::int16_t cardPrefix, int 
         return import;
     }
     int lineNumber = 0;
-    for (std::string_view line : Split(contents, '\n')) {
+    std::vector<bool> read(kNodeTableSize, false);
+    for (const std::string_view line : Lines(contents)) {
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
         if (IsBlank(line)) {
             continue;
         }
@@ -327,7 +345,11 @@ TextImport ReadNodeText(std::string_view contents, std::int16_t cardPrefix, int 
             continue;
         }
         table[static_cast<std::size_t>(node)] = record;
-        ++import.nodesRead;
+        // A node given on several lines takes the last of them; it is one node.
+        if (!read[static_cast<std::size_t>(node)]) {
+            read[static_cast<std::size_t>(node)] = true;
+            ++import.nodesRead;
+        }
     }
     return import;
 }
@@ -383,20 +405,15 @@ std::string SiteBackupImage(const SiteParamRecord& site) {
 // ------------------------------------------------------------ file access
 
 TextRead ReadWholeFile(const std::string& path, std::string& contents) {
-    contents.clear();
-    QFile file(QFile::decodeName(path.c_str()));
-    if (!file.exists()) {
+    switch (platform::ReadWholeFile(path, contents)) {
+    case platform::FileRead::Read:
+        return TextRead::Ok;
+    case platform::FileRead::Missing:
         return TextRead::Missing;
+    case platform::FileRead::Unreadable:
+        break;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return TextRead::Unreadable;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return TextRead::Unreadable;
-    }
-    contents.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    return TextRead::Ok;
+    return TextRead::Unreadable;
 }
 
 std::vector<std::string> WriteNodeFiles(const std::string& folder, const NodeTable& table,

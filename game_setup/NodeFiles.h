@@ -20,6 +20,9 @@ namespace gamesetup {
 
 // ------------------------------------------------------------ NodeInfo.ini
 
+// What a stored game number that fits no game number reads as.
+inline constexpr std::int16_t kUnfitGameNumber = -1;
+
 struct IniLoad {
     NodeTable table{};
     // Stored values that do not fit their field at all (Denom=300,
@@ -66,7 +69,8 @@ struct TextImport {
 // count, of another site, of a node outside 1..maxNode, or with a value that
 // cannot be taken (game number, a money text matching no list entry,
 // options that are no hexadecimal byte) are skipped and listed; the header
-// line and blank lines are passed over. Lines may end in CR LF or LF.
+// line and blank lines are passed over. Lines may end in CR LF, LF or CR.
+// `nodesRead` counts nodes: a node given on several lines is one node.
 TextImport ReadNodeText(std::string_view contents, std::int16_t cardPrefix, int maxNode,
                         NodeTable& table);
 // What the operator is told after an import: how many nodes were read and
@@ -92,7 +96,8 @@ std::string SiteBackupImage(const SiteParamRecord& site);
 
 enum class TextRead { Ok, Missing, Unreadable };
 // The whole of the file at `path` (named in the program's file name
-// encoding).
+// encoding), through the program's one safe reader: a pipe, a device or a
+// file larger than any node table could be is Unreadable, never waited on.
 TextRead ReadWholeFile(const std::string& path, std::string& contents);
 
 // Writes NodeInfo.txt, NodeBackup99.bin and SiteBackup99.bin into `folder`,

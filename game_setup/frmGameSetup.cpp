@@ -282,9 +282,17 @@ void frmGameSetup::Form_Load() {
     gamesetup::IniLoad load = gamesetup::LoadNodeIni(ini, cardPrefix_, maxNode_);
     table_ = load.table;
     unfit_ = load.unfit;
+    storedGameNumbers_.clear();
+    for (const gamesetup::FieldProblem& p : load.unfit) {
+        if (p.field == t::kFieldGameNumber) {
+            storedGameNumbers_[p.node] = p.value;
+        }
+    }
     if (!load.readable) {
         openNotice_ = t::IniUnreadable(state.NodeFilePath);
+        openNoticeTitle_ = t::kIniUnreadableTitle;
     } else {
+        openNoticeTitle_ = t::kProblemsTitle;
         std::vector<gamesetup::FieldProblem> problems = std::move(load.unfit);
         for (gamesetup::FieldProblem& p : gamesetup::TableProblems(table_, maxNode_)) {
             problems.push_back(std::move(p));
@@ -313,7 +321,7 @@ void frmGameSetup::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!noticeShown_ && !openNotice_.empty()) {
         noticeShown_ = true;
-        QTimer::singleShot(0, this, [this] { Tell(true, t::kProblemsTitle, openNotice_); });
+        QTimer::singleShot(0, this, [this] { Tell(true, openNoticeTitle_, openNotice_); });
     }
 }
 
@@ -332,12 +340,19 @@ bool frmGameSetup::StoreEntries() {
         selecting_ = true;
         lstNodeNumber->setCurrentRow(currentNode_ - 1);
         selecting_ = false;
-        Tell(true, t::kGameNumberTitle, t::GameNumberRefused(currentNode_, typed));
+        const auto stored = storedGameNumbers_.find(currentNode_);
+        Tell(true, t::kGameNumberTitle,
+             typed.empty() && stored != storedGameNumbers_.end()
+                 ? t::StoredGameNumberRefused(currentNode_, stored->second)
+                 : t::GameNumberRefused(currentNode_, typed));
         txtGameNumber->setFocus();
         txtGameNumber->selectAll();
         return false;
     }
     r.GameNumber = *game;
+    if (txtGameNumber->isModified()) {
+        storedGameNumbers_.erase(currentNode_);
+    }
     StoreIndex(lstGameGroup, r.GameGroup);
     StoreIndex(lstNoteInValue, r.NoteInValue);
     StoreIndex(lstDenomination, r.Denom);
@@ -360,7 +375,17 @@ void frmGameSetup::ShowCurrent() {
         return;
     }
     const NodeRecord& r = table_[static_cast<std::size_t>(currentNode_)];
-    txtGameNumber->setText(QString::number(r.GameNumber));
+    const auto stored = storedGameNumbers_.find(currentNode_);
+    if (stored != storedGameNumbers_.end() && r.GameNumber == gamesetup::kUnfitGameNumber) {
+        // Not a number the operator typed: the box stays empty and names
+        // what NodeInfo.ini holds.
+        txtGameNumber->clear();
+        txtGameNumber->setPlaceholderText(
+            QString::fromStdString(t::StoredGameNumberHint(stored->second)));
+    } else {
+        txtGameNumber->setText(QString::number(r.GameNumber));
+        txtGameNumber->setPlaceholderText({});
+    }
     ShowIndex(lstGameGroup, r.GameGroup);
     ShowIndex(lstDenomination, r.Denom);
     ShowIndex(lstKeyDown, r.KeyDown);

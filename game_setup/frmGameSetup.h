@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -109,7 +110,11 @@ private:
     // Shown once the window is on screen: a NodeInfo.ini that could not be
     // read, or nodes with values outside their lists.
     std::string openNotice_;
+    const char* openNoticeTitle_ = nullptr;
     bool noticeShown_ = false;
+    // Stored game numbers that fit no game number, by node, until the
+    // operator enters one.
+    std::map<int, long> storedGameNumbers_;
 
     bool selecting_ = false; // the node list is moved by the window itself
     bool running_ = false;

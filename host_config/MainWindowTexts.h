@@ -115,8 +115,13 @@ inline constexpr const char* kBlocksNotSent = "%1 (blocks %2 to %3 of %4)";
 
 inline constexpr const char* kNotSavedTitle = "File not written";
 inline constexpr const char* kNotSaved = "The file could not be written:\n%1";
-// A file that could not be read at start-up is never overwritten.
-inline constexpr const char* kNotSavedUnread = "%1 (it could not be read, so it was kept as it is)";
+// A text file that start-up could not take on is never overwritten; the exit
+// message names the edit that is lost and why: "<file> (<why>, so ...)".
+inline constexpr const char* kNotSavedKept = "%1 (%2, so it was kept as it is)";
+inline constexpr const char* kKeptUnread = "it could not be read";
+inline constexpr const char* kKeptBadName =
+    "its name is not valid in this system's file name encoding";
+inline constexpr const char* kKeptSameFile = "it is %1";
 inline constexpr const char* kNotReadTitle = "File not read";
 inline constexpr const char* kNotRead = "The file could not be read:\n%1";
 

@@ -129,18 +129,23 @@ void frmOrvane::LoadTicketTextsAtStartUp() {
         const std::string& fileName = n == 0 ? locationFileName_ : disclaimerFileName_;
         const QString shown = QString::fromUtf8(fileName);
         QString problem;
+        QString why;
         if (!platform::QtFileName(fileName)) {
             problem = QString(t::kBadFileName).arg(shown);
+            why = t::kKeptBadName;
         } else if (QString other = OtherUseOf(n, fileName);
                    !other.isEmpty() && (n == 1 || other != t::kDisclaimerText)) {
             // When both texts name one file, the location text keeps it.
             problem = QString(t::kSameFileAtStartUp).arg(shown, other);
+            why = QString(t::kKeptSameFile).arg(other);
         } else if (!FileLoadSave(static_cast<int>(2 * n), fileName)) {
             problem = QString(t::kTextUnreadable).arg(shown);
+            why = t::kKeptUnread;
         }
         if (!problem.isEmpty()) {
             startUpProblems_ << problem;
             keptFiles_[n] = fileName;
+            keptWhy_[n] = why;
         }
     }
 }
@@ -207,7 +212,7 @@ void frmOrvane::ShutDown() {
         if (!keptFiles_[n].empty() && keptFiles_[n] == fileName) {
             // Never written over; an edit that is lost is said so.
             if (BoxText(static_cast<int>(n)) != ticketSources_[n].shownText) {
-                failed << QString(t::kNotSavedUnread).arg(shown);
+                failed << QString(t::kNotSavedKept).arg(shown, keptWhy_[n]);
             }
         } else if (!FileLoadSave(static_cast<int>(2 * n + 1), fileName)) {
             failed << shown;

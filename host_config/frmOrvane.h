@@ -162,6 +162,7 @@ private:
     // A text file that must not be written at shut-down (it could not be
     // read, or its name is unusable or another file's); empty when none.
     std::array<std::string, 2> keptFiles_{};
+    std::array<QString, 2> keptWhy_{}; // why, in words for the exit message
     QStringList startUpProblems_;
 
     std::unique_ptr<clsUSBInterface> link_;

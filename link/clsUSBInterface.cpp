@@ -212,16 +212,8 @@ void clsUSBInterface::Discard(std::uint32_t count) {
     }
 }
 
-void clsUSBInterface::DiscardLateBytes() {
-    std::uint32_t queued = 0;
-    if (FT_GetQueueStatus(FtHandle, queued) != platform::FT_OK || queued == 0) {
-        return;
-    }
-    // Whatever waits now came after an earlier exchange gave up (a reply
-    // after its time-out, noise); taken for this request's reply it would
-    // show the wrong record, so it goes, and the log says what went.
-    std::string shown;
-    std::uint32_t dropped = 0;
+bool clsUSBInterface::DropQueued(std::uint32_t queued, LateBytes& late) {
+    bool any = false;
     std::uint32_t left = queued;
     while (left > 0) {
         const auto chunk = std::min<std::uint32_t>(left, kReceiveAreaSize);
@@ -231,16 +223,64 @@ void clsUSBInterface::DiscardLateBytes() {
         if (status != platform::FT_OK || got == 0) {
             break;
         }
-        const auto room = kLateBytesShown - std::min<std::size_t>(dropped, kLateBytesShown);
-        shown += HexBytes(std::span(receiveArea_).first(std::min<std::size_t>(got, room)));
-        dropped += got;
+        const auto room = kLateBytesShown - std::min<std::size_t>(late.dropped, kLateBytesShown);
+        late.shown += HexBytes(std::span(receiveArea_).first(std::min<std::size_t>(got, room)));
+        late.dropped += got;
         left -= std::min(got, left);
+        any = true;
     }
-    if (dropped == 0) {
+    return any;
+}
+
+void clsUSBInterface::WaitForQuietLine(LateBytes& late) {
+    QElapsedTimer total;
+    QElapsedTimer quiet;
+    total.start();
+    quiet.start();
+    for (;;) {
+        std::uint32_t queued = 0;
+        if (FT_GetQueueStatus(FtHandle, queued) != platform::FT_OK) {
+            return; // the request's own exchange will meet and log the failure
+        }
+        if (queued > 0) {
+            if (!DropQueued(queued, late)) {
+                return; // bytes that cannot be read would wake every sleep
+            }
+            quiet.restart();
+        }
+        const qint64 left =
+            std::min(kQuietLineMs - quiet.elapsed(), kQuietWaitLimitMs - total.elapsed());
+        if (left <= 0) {
+            return;
+        }
+        // As in the reply wait: the windows stay alive, and the sleep ends
+        // with the first byte that arrives.
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        FT_WaitForData(FtHandle, 1, static_cast<int>(std::min<qint64>(left, kEventSliceMs)));
+    }
+}
+
+void clsUSBInterface::DiscardLateBytes() {
+    // Whatever waits now came after an earlier exchange gave up (a reply
+    // after its time-out, noise); taken for this request's reply it would
+    // show the wrong record, so it goes, and the log says what went.
+    LateBytes late;
+    std::uint32_t queued = 0;
+    if (FT_GetQueueStatus(FtHandle, queued) == platform::FT_OK && queued > 0) {
+        DropQueued(queued, late);
+    }
+    if (quietLineDue_) {
+        // A reply that missed its time-out may still be on its way; were it
+        // to come in after this request went out, it would pass for this
+        // request's reply.
+        quietLineDue_ = false;
+        WaitForQuietLine(late);
+    }
+    if (late.dropped == 0) {
         return;
     }
-    std::string line = "Discarded " + std::to_string(dropped) + " late bytes: " + shown;
-    if (dropped > kLateBytesShown) {
+    std::string line = "Discarded " + std::to_string(late.dropped) + " late bytes: " + late.shown;
+    if (late.dropped > kLateBytesShown) {
         line += "...";
     }
     AppendStatusText(line + kCrLf);
@@ -493,6 +533,7 @@ void clsUSBInterface::ReceiveReply() {
     lastOutcome_ = outcome;
     lastStatus_ = status;
     lastReplyBytes_ = RcvLen;
+    quietLineDue_ = outcome == ExchangeOutcome::Timeout;
 
     FlushRcv();
     AppendStatusText(line + kCrLf);

@@ -37,6 +37,11 @@ public:
     static constexpr int kReceiveAreaSize = 200; // scratch area of each device read
     static constexpr int kHeaderSize = 7;
     static constexpr int kReplyTimeoutMs = 500;
+    // After a time-out the next request goes out only once the line has been
+    // quiet this long (a reply that was late must not pass for the next
+    // one's), or once this much time has gone by, whichever comes first.
+    static constexpr int kQuietLineMs = 150;
+    static constexpr int kQuietWaitLimitMs = 1000;
     // Offset of the first memory byte in the reply to a memory read.
     static constexpr int kMemoryDataOffset = 13;
     // Offset of the host's (or a remote node's) status byte in a reply.
@@ -134,8 +139,19 @@ private:
     void SendFrame(std::int32_t deviceId, std::int16_t msgLen, std::int32_t cmnd,
                    std::span<const std::uint8_t> pktData);
     void ReceiveReply();
-    // Logs and drops bytes that wait before a request is written.
+    // Bytes dropped before a request, for the log line that names them.
+    struct LateBytes {
+        std::string shown;
+        std::uint32_t dropped = 0;
+    };
+    // Logs and drops bytes that wait before a request is written; after a
+    // time-out first waits for the line to fall quiet (WaitForQuietLine).
     void DiscardLateBytes();
+    // Drops `queued` waiting bytes into `late`; false when none could be read.
+    bool DropQueued(std::uint32_t queued, LateBytes& late);
+    // Drops what arrives until the line has been quiet for kQuietLineMs,
+    // waiting no longer than kQuietWaitLimitMs in all.
+    void WaitForQuietLine(LateBytes& late);
     // Ends an exchange whose request could not be written.
     void EndWithoutReply(FT_STATUS status);
     // Polls the queue until `needed` bytes wait, the time-out, or a failed
@@ -168,6 +184,8 @@ private:
     int lastReplyBytes_ = 0;
     FT_STATUS lastStatus_ = platform::FT_OK;
     bool lastRequestSent_ = false;
+    // The last exchange timed out: its reply may still be on its way.
+    bool quietLineDue_ = false;
     // The device must be opened again before the next exchange.
     bool reopenDue_ = false;
     FT_STATUS deviceFailure_ = platform::FT_OK;

@@ -5,7 +5,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -24,6 +26,16 @@ QString Destination(const QString& name) {
     const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
     return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
                             : folder + QLatin1Char('/') + info.fileName();
+}
+
+// The file's bytes are on the disk. A file system that cannot sync at all
+// is taken at its word, as QSaveFile itself does; any other failure (no
+// space, an I/O error) fails the save.
+bool SyncedToDisk(int fd) {
+    if (::fsync(fd) == 0) {
+        return true;
+    }
+    return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP;
 }
 
 } // namespace
@@ -91,13 +103,19 @@ bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8
     }
     const auto* data = reinterpret_cast<const char*>(contents.data());
     const auto size = static_cast<qint64>(contents.size());
+    bool written = false;
     if (fault == SaveFault::HalfWay) {
         file.write(data, size / 2);
-        file.cancelWriting();
-    } else if (file.write(data, size) != size) {
-        file.cancelWriting();
+    } else {
+        written = file.write(data, size) == size;
     }
-    if (fault == SaveFault::AtRename) {
+    // A small file stays in QSaveFile's buffer until commit(), and commit()
+    // does not notice when writing out that buffer fails (a full disk): the
+    // empty temporary file would replace the old one. So the buffer is
+    // written out and synced here, where every failure is seen.
+    written = written && file.flush() && file.error() == QFileDevice::NoError &&
+              SyncedToDisk(file.handle());
+    if (!written || fault == SaveFault::AtRename) {
         file.cancelWriting();
     }
     return file.commit();

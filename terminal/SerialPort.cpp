@@ -1,12 +1,17 @@
 #include "terminal/SerialPort.h"
 
+#include "terminal/TerminalTexts.h"
+
+#include <QFile>
 #include <QSerialPort>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,6 +49,17 @@ bool SerialPort::Open(const PortSettings& settings) {
     port_->setFlowControl(settings.Handshaking == 1   ? QSerialPort::SoftwareControl
                           : settings.Handshaking >= 2 ? QSerialPort::HardwareControl
                                                       : QSerialPort::NoFlowControl);
+    // A name that leads to no device is said so. Left to QSerialPort, a name
+    // too long for a lock file fails as a locking permission error.
+    struct stat node {};
+    if (::stat(QFile::encodeName(settings.Device).constData(), &node) != 0) {
+        const int why = errno;
+        SetError(static_cast<int>(QSerialPort::DeviceNotFoundError),
+                 why == ENAMETOOLONG ? QString(terminaltext::kPortNameTooLong)
+                                     : QString::fromLocal8Bit(std::strerror(why)));
+        opening_ = false;
+        return false;
+    }
     if (!port_->open(QIODevice::ReadWrite)) {
         SetError(static_cast<int>(port_->error()), port_->errorString());
         port_->clearError();

@@ -45,6 +45,8 @@ inline constexpr const char* kCaptureFilter = "Text Files (*.txt)|*.txt|All File
 // kOpenErrorMiddle + the failure's description.
 inline constexpr const char* kOpenError = "Error ";
 inline constexpr const char* kOpenErrorMiddle = " opening comm port, ";
+inline constexpr const char* kPortNameTooLong =
+    "the port name is too long to name a device (at most 255 characters between slashes)";
 
 // The status line below the controls. %1 is a port's name ("COM2" or a
 // device path).
@@ -74,6 +76,10 @@ inline constexpr const char* kCaptureOpenFailed =
     "The capture file %1 could not be opened: %2.\nCapture is off.";
 inline constexpr const char* kCaptureWriteFailed =
     "Writing the capture file %1 failed (%2). Capture is off; what it held before is kept.";
+inline constexpr const char* kCaptureDeletedReason = "the file was deleted or its folder removed";
+inline constexpr const char* kCaptureDeleted =
+    "The capture file %1 was deleted (or its folder removed) while capturing. Capture is off; "
+    "choose \"Capture\" to capture into a new file.";
 inline constexpr const char* kSettingsNotSaved = "The terminal's settings could not be saved in %1";
 
 } // namespace terminaltext

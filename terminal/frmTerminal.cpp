@@ -610,7 +610,8 @@ void frmTerminal::FlushCapture() {
 void frmTerminal::CaptureFailed(const QString& error) {
     const QString file = capture_.FileName();
     EndCapture();
-    SetStatus(QString(tt::kCaptureWriteFailed).arg(file, error));
+    SetStatus(capture_.Deleted() ? QString(tt::kCaptureDeleted).arg(file)
+                                 : QString(tt::kCaptureWriteFailed).arg(file, error));
 }
 
 void frmTerminal::EndCapture() {

@@ -2,6 +2,7 @@
 
 #include "common/codeCommon.h"
 #include "platform/IniProfile.h"
+#include "transactions/TransactionTexts.h"
 #include "transactions/TransactionTypes.h"
 
 namespace transactions {
@@ -22,6 +23,39 @@ std::uint32_t Bit(int type) {
 
 std::int32_t Low32Bits(long value) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+// The leading integer of a stored value, as the profile read takes it, when
+// it lies in -2^31 .. 2^32-1; nothing when it is larger either way.
+bool FitsAMask(std::string_view text) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::int64_t limit = negative ? 2147483648LL : 4294967295LL;
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > limit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::int32_t StoredMask(const platform::ProfileBatch& profile, const char* key,
+                        std::vector<std::string>* unreadable) {
+    const std::string text = profile.GetString(kSection, key, "0");
+    if (!FitsAMask(text)) {
+        if (unreadable != nullptr) {
+            unreadable->push_back(
+                txtext::TransactionMaskUnreadable(std::string(kSection) + "/" + key, text));
+        }
+        return 0;
+    }
+    return Low32Bits(profile.GetInt(kSection, key, 0));
 }
 
 } // namespace
@@ -46,11 +80,12 @@ std::array<std::uint8_t, 10> TransactionMaskPayload(std::int32_t storeMask,
     return payload;
 }
 
-TransactionSettings ReadTransactionSettings(const std::string& settingsPath) {
+TransactionSettings ReadTransactionSettings(const std::string& settingsPath,
+                                            std::vector<std::string>* unreadable) {
     const platform::ProfileBatch profile(settingsPath);
     TransactionSettings settings;
-    settings.PrintMask = Low32Bits(profile.GetInt(kSection, kPrintKey, 0));
-    settings.StoreMask = Low32Bits(profile.GetInt(kSection, kStoreKey, 0));
+    settings.PrintMask = StoredMask(profile, kPrintKey, unreadable);
+    settings.StoreMask = StoredMask(profile, kStoreKey, unreadable);
     return settings;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace transactions {
 
@@ -48,9 +49,12 @@ struct TransactionSettings {
     std::int32_t StoreMask = 0;
 };
 
-// Keys "Print" and "Store", default 0. Any stored integer is taken: its low
-// 32 bits are the mask, so a value edited to a negative number stays it.
-TransactionSettings ReadTransactionSettings(const std::string& settingsPath);
+// Keys "Print" and "Store", default 0. A stored integer of 32 bits, signed
+// or not, is taken: its low 32 bits are the mask, so a value edited to a
+// negative number stays it. A larger one is no mask: it reads as 0 and is
+// named, one line each, in `unreadable` when given.
+TransactionSettings ReadTransactionSettings(const std::string& settingsPath,
+                                            std::vector<std::string>* unreadable = nullptr);
 // Both keys as signed decimal text, in one replace of the file. False when
 // the file could not be written (or could not be read, so it is kept).
 bool WriteTransactionSettings(const TransactionSettings& settings, const std::string& settingsPath);

@@ -3,6 +3,8 @@
 // place. The type table's mnemonics and descriptions are in
 // TransactionTypes.h.
 
+#include <string>
+
 namespace txtext {
 
 inline constexpr const char* kCaption = "Transactions";
@@ -65,6 +67,14 @@ inline constexpr const char* kSaveFailed = "The transaction log could not be wri
 // the console).
 inline constexpr const char* kSettingsNotSaved =
     "The transaction masks could not be written to\n%1";
+
+// A stored mask that is no 32-bit number, shown in the result line when the
+// window opens: "Transaction/Store holds "9999..."; ...".
+inline std::string TransactionMaskUnreadable(const std::string& key, const std::string& stored) {
+    return key + " in Settings.ini holds \"" + stored +
+           "\", which is no 32-bit mask; accepted: -2147483648 to 4294967295. 0 is used "
+           "instead.";
+}
 
 // The CSV file.
 inline constexpr const char* kCsvHeader =

@@ -216,10 +216,18 @@ void frmTransactions::ConnectControls() {
 // ------------------------------------------------------------ load, unload
 
 void frmTransactions::Form_Load() {
+    std::vector<std::string> unreadable;
     const transactions::TransactionSettings settings =
-        transactions::ReadTransactionSettings(ProgramState::Instance().SettingsPath);
+        transactions::ReadTransactionSettings(ProgramState::Instance().SettingsPath, &unreadable);
     print_ = transactions::MaskColumn(settings.PrintMask);
     store_ = transactions::MaskColumn(settings.StoreMask);
+    if (!unreadable.empty()) {
+        QStringList lines;
+        for (const std::string& line : unreadable) {
+            lines << QString::fromStdString(line);
+        }
+        ShowResult(lines.join(QChar('\n')));
+    }
     // Checking a box sets the bit that is already set; bits without a box
     // stay as loaded.
     for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {

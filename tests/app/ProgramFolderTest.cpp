@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -36,9 +39,37 @@ TEST(ProgramFolder, UnusableRequestedFolderIsAnError) {
     QFile file(tmp.path() + "/plain-file");
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    const auto choice = ChooseProgramFolder((tmp.path() + "/plain-file/sub").toStdString(), "", "");
+    for (const char* name : {"/plain-file/sub", "/plain-file"}) {
+        SCOPED_TRACE(name);
+        const auto choice = ChooseProgramFolder((tmp.path() + name).toStdString(), "", "");
+        EXPECT_TRUE(choice.folder.empty());
+        EXPECT_FALSE(choice.error.empty());
+    }
+}
+
+TEST(ProgramFolder, AFolderTooLongForTheNamesKeptInSettingsIsRefused) {
+    // Folder + "/MyDisclaimer.txt" must fit the 254 bytes of a stored value.
+    QTemporaryDir tmp;
+    const auto named = [&](std::size_t length) {
+        std::string folder = tmp.path().toStdString() + "/";
+        while (folder.size() < length) {
+            const std::size_t part = std::min<std::size_t>(length - folder.size(), 100);
+            folder += std::string(part, 'f') + "/";
+        }
+        folder.resize(length);
+        return folder;
+    };
+    EXPECT_EQ(kLongestProgramFolder, 237u);
+    const std::string longest = named(237);
+    EXPECT_EQ(ChooseProgramFolder(longest, "", "").folder, longest);
+
+    const std::string tooLong = named(238);
+    const auto choice = ChooseProgramFolder(tooLong, "", "");
     EXPECT_TRUE(choice.folder.empty());
-    EXPECT_FALSE(choice.error.empty());
+    EXPECT_NE(choice.error.find("is 238 bytes long"), std::string::npos) << choice.error;
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(tooLong))) << "nothing is made";
+    // Nor is such a folder taken without being asked for.
+    EXPECT_TRUE(ChooseProgramFolder("", "", tooLong).folder.empty());
 }
 
 TEST(ProgramFolder, AFolderNameTheFileNameEncodingCannotCarryIsRefused) {

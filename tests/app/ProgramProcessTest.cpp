@@ -35,17 +35,31 @@ bool WaitUntilCatching(QProcess& process, int sig) {
     return false;
 }
 
-TEST(ProgramProcess, BadOptionExitsWith2AndWritesNothing) {
+TEST(ProgramProcess, ABadStartExitsWith2AndWritesNothing) {
     QTemporaryDir tmp;
     const QString folder = tmp.path() + "/site";
-    QProcess orvane;
-    orvane.start(ORVANE_EXE, {"--folder", folder, "--device", "usb:0"});
-    ASSERT_TRUE(orvane.waitForFinished(60000));
-    EXPECT_EQ(orvane.exitCode(), 2);
-    const QString err = QString::fromLocal8Bit(orvane.readAllStandardError());
-    EXPECT_TRUE(err.contains("usb:0"));
-    EXPECT_TRUE(err.contains("Usage:"));
-    EXPECT_FALSE(QFileInfo::exists(folder));
+    QFile plain(tmp.path() + "/plain-file");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QString tooLong = folder + "/" + QString(120, 'f') + "/" + QString(120, 'f');
+    const struct {
+        QStringList args;
+        QString says;
+    } cases[] = {
+        {{"--folder", folder, "--device", "usb:0"}, "Usage:"},
+        {{"--folder", tmp.path() + "/plain-file"}, "is a file"},
+        {{"--folder", tooLong}, "bytes long"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says.toStdString());
+        QProcess orvane;
+        orvane.start(ORVANE_EXE, c.args);
+        ASSERT_TRUE(orvane.waitForFinished(60000));
+        EXPECT_EQ(orvane.exitCode(), 2);
+        const QString err = QString::fromLocal8Bit(orvane.readAllStandardError());
+        EXPECT_TRUE(err.contains(c.says)) << err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder));
+    }
 }
 
 TEST(ProgramProcess, VersionAndHelp) {

@@ -409,6 +409,32 @@ TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("NodeBackup99.bin"))));
 }
 
+TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("NodeInfo.ini"));
+    Open();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "NodeInfo.ini");
+
+    // A stored game number no node can have: an empty box that names it,
+    // never a number the operator seems to have typed.
+    ASSERT_TRUE(QDir(dir.path()).rmdir("NodeInfo.ini"));
+    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n");
+    messages.clear();
+    Open();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Node values out of range");
+    EXPECT_EQ(Game()->text(), "");
+    EXPECT_TRUE(Game()->placeholderText().contains("99999999"));
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(window->CurrentNode(), 1);
+    EXPECT_TRUE(LastMessage().contains("stored game number 99999999"))
+        << LastMessage().toStdString();
+    TypeGame("7");
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(window->CurrentNode(), 2);
+    EXPECT_EQ(Node(1).GameNumber, 7);
+}
+
 TEST_F(GameSetupWindow, ReadFileTakesTheFileAndSaysWhatItSkipped) {
     Open();
     Click("cmdFileRead");

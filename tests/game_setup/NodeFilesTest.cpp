@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace gamesetup {
 namespace {
@@ -97,35 +98,44 @@ TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
                              "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\tzz\r\n"            // 8 options
                              "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x100\r\n"         // 9 options
                              "1234\t004\t32768A\t$0.01\t$0.01\t$0.01\t0x00\r\n"         // 10 game
-                             "1234\t004\t0006C\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 11 group
-                             "1234\t004\t0006A\t$0.30\t$0.01\t$0.01\t0x00\r\n"    // 12 note-in
-                             "1234\t004\t0006A\t$0.01\t$3.00\t$0.01\t0x00\r\n"    // 13 denom
-                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.30\t0x00\r\n"    // 14 keydown
-                             "x\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x00\r\n"       // 15 site
-                             "1234\t4\t32767b\t\"$0.05\"\t 1 \t$3.00\t0XfF\n"     // 16 taken
-                             "1234\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\t\r\n"; // 17 eight
+                             "1234\t002\t0006c\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 11 taken
+                             "1234\t004\t0006A\t$0.30\t$0.01\t$0.01\t0x00\r\n"   // 12 note-in
+                             "1234\t004\t0006A\t$0.01\t$3.00\t$0.01\t0x00\r\n"   // 13 denom
+                             "1234\t004\t0006A\t$0.01\t$0.01\t$0.30\t0x00\r\n"   // 14 keydown
+                             "x\t004\t0006A\t$0.01\t$0.01\t$0.01\t0x00\r\n"      // 15 site
+                             "1234\t4\t32767b\t\"$0.05\"\t 1 \t$3.00\t0XfF\n"    // 16 taken
+                             "1234\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\t\r\n" // 17 eight
+                             "1234\t001\t0007D\t$0.01\t$0.01\t$0.01\t0x00\r\n"   // 18 again
+                             "1234\t001\t00071\t$0.01\t$0.01\t$0.01\t0x00\r\n";  // 19 game
     NodeTable table{};
     table[3].Denom = 5; // untouched by the skipped line of node 3
     const TextImport import = ReadNodeText(text, 1234, 4, table);
-    EXPECT_EQ(import.nodesRead, 2);
+    EXPECT_EQ(import.nodesRead, 3) << "nodes 1, 2 and 4, from four lines";
     std::vector<int> lines;
     for (const SkippedLine& s : import.skipped) {
         lines.push_back(s.line);
     }
-    EXPECT_EQ(lines, (std::vector<int>{3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17}));
+    EXPECT_EQ(lines, (std::vector<int>{3, 4, 6, 7, 8, 9, 10, 12, 13, 14, 15, 17, 19}));
     EXPECT_EQ(import.skipped[0].reason, "site 1235 is not this site (1234)");
     EXPECT_EQ(import.skipped[1].reason, "has 6 fields, 7 expected");
     EXPECT_EQ(import.skipped[2].reason, "node 0 is outside 1 to 4");
     EXPECT_EQ(import.skipped[3].reason, "node 5 is outside 1 to 4");
     EXPECT_EQ(import.skipped[4].reason, "options \"zz\" is not a hexadecimal number 0x00 to 0xFF");
-    EXPECT_EQ(import.skipped[10].reason, "key-down \"$0.30\" is not one of the values of its list");
-    EXPECT_EQ(import.skipped[11].reason, "site \"x\" is not a number");
+    EXPECT_EQ(import.skipped[9].reason, "key-down \"$0.30\" is not one of the values of its list");
+    EXPECT_EQ(import.skipped[10].reason, "site \"x\" is not a number");
+    EXPECT_EQ(import.skipped[12].reason,
+              "game \"00071\" is not a number 0 to 32767 followed by a group letter (A or B)");
     EXPECT_EQ(ImportReport(import, 13).find("more"), std::string::npos);
     const std::string report = ImportReport(import, 12);
-    EXPECT_EQ(report.rfind("Read 2 nodes; skipped 13 lines.\n\nLine 3: site 1235", 0), 0u);
-    EXPECT_TRUE(report.ends_with("\nLine 15: site \"x\" is not a number\n... and 1 more\n"));
+    EXPECT_EQ(report.rfind("Read 3 nodes; skipped 13 lines.\n\nLine 3: site 1235", 0), 0u);
+    EXPECT_TRUE(report.ends_with("\nLine 17: has 8 fields, 7 expected\n... and 1 more\n"));
 
     EXPECT_EQ(table[3].Denom, 5);
+    // The group is the letter's code less 65, odd or even: c gives A, D gives B.
+    EXPECT_EQ(table[2].GameNumber, 6);
+    EXPECT_EQ(table[2].GameGroup, 0);
+    EXPECT_EQ(table[1].GameNumber, 7) << "the last line of a node counts";
+    EXPECT_EQ(table[1].GameGroup, 1);
     const NodeRecord& r4 = table[4];
     EXPECT_EQ(r4.GameNumber, 32767);
     EXPECT_EQ(r4.GameGroup, 1);
@@ -134,6 +144,38 @@ TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
     EXPECT_EQ(r4.KeyDown, 9);
     EXPECT_EQ(r4.Config, 0xFF);
     EXPECT_EQ(r4.CoinInValue, 0);
+}
+
+TEST(NodeText, EveryLineEndIsALineEnd) {
+    const NodeTable table = Varied(3);
+    const std::string crlf = NodeTextFile(table, 1234, 3) + "x\r\n";
+    for (const std::string end : {"\r", "\n", "\r\n"}) {
+        SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+        std::string text;
+        for (std::size_t at = 0; at < crlf.size(); ++at) {
+            const bool lineEnd = crlf.compare(at, 2, "\r\n") == 0;
+            text += lineEnd ? end : std::string(1, crlf[at]);
+            at += lineEnd ? 1 : 0;
+        }
+        NodeTable read{};
+        const TextImport import = ReadNodeText(text, 1234, 3, read);
+        EXPECT_EQ(read, table);
+        ASSERT_EQ(import.skipped.size(), 1u);
+        EXPECT_EQ(import.skipped[0].line, 5) << "one line per line end";
+    }
+}
+
+TEST(NodeText, AHugeBadFieldIsQuotedShort) {
+    // One field of 5 MB (and a UTF-8 character across the cut): the report
+    // names the line without carrying the field.
+    const std::string field = std::string(59, '7') + "\xC3\xA9" + std::string(5'000'000, '7');
+    const std::string text = "1234\t001\t0001A\t" + field + "\t$0.01\t$0.01\t0x00\r\n";
+    NodeTable table{};
+    const TextImport import = ReadNodeText(text, 1234, 5, table);
+    ASSERT_EQ(import.skipped.size(), 1u);
+    EXPECT_EQ(import.skipped[0].reason, "note-in \"" + std::string(59, '7') +
+                                            "...\" (5000061 bytes) is not one of the values of "
+                                            "its list");
 }
 
 TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
@@ -257,6 +299,9 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
     std::string contents;
     EXPECT_EQ(ReadWholeFile(Path("NodeInfo.txt"), contents), TextRead::Ok);
     EXPECT_EQ(ReadWholeFile(Path("absent.txt"), contents), TextRead::Missing);
+    ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0600), 0);
+    EXPECT_EQ(ReadWholeFile(Path("pipe.txt"), contents), TextRead::Unreadable)
+        << "a pipe named like the node file is refused, not waited on";
 }
 
 TEST_F(NodeFiles, WriteFileNamesEveryFileItCouldNotWrite) {

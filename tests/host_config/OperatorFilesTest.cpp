@@ -187,7 +187,12 @@ TEST_F(OperatorFilesTest, TwoNamesOfOneFileAreRefused) {
         QTest::mouseClick(w.findChild<QPushButton*>("cmdFileOps_3"), Qt::LeftButton);
         EXPECT_EQ(w.DisclaimerFileName(), PathOf("MyDisclaimer.txt"));
         EXPECT_EQ(messages.back().title, "File not used");
+        Ticket(&w, 0)->setPlainText("typed after start-up");
         w.close();
+        // The exit message says why the edit could not be kept.
+        EXPECT_TRUE(messages.back().text.contains(QString::fromStdString(Settings()) +
+                                                  " (it is the settings file, so it was kept"))
+            << messages.back().text.toStdString();
     }
     EXPECT_EQ(ReadIniString("SiteParam", "CardPrefix", "", Settings()), "4321");
     EXPECT_EQ(ReadIniString("Settings", "LocationFileName", "", Settings()), Settings());

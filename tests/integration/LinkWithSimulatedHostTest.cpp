@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -105,6 +106,22 @@ TEST_F(LinkWithHost, EveryFaultGivesItsOutcomeAndTheNextExchangeRecovers) {
         link->NovRamRead(0xB800, 32);
         EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
     }
+}
+
+TEST_F(LinkWithHost, AReplyThatMissedItsTimeOutIsNotTakenForTheNextRequests) {
+    // Players 1 and 2, told apart by their bytes. The host answers the read
+    // of player 1 600 ms late, after the link has given up on it.
+    const auto memory = host->Memory();
+    std::fill_n(memory.begin() + 0xB820, 32, std::uint8_t{0x11});
+    std::fill_n(memory.begin() + 0xB840, 32, std::uint8_t{0x22});
+    host->DelayNextReply(std::chrono::milliseconds(600));
+    link->NovRamRead(0xB820, 32);
+    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+
+    const auto reply = link->NovRamRead(0xB840, 32);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    EXPECT_EQ(reply[13], 0x22) << "player 1's record shown as player 2's";
+    EXPECT_TRUE(LinkLog::Instance().Text().contains("Discarded 47 late bytes: "));
 }
 
 TEST_F(LinkWithHost, GarbageBeforeTheReplyIsNotTakenForAGoodReply) {

@@ -72,24 +72,43 @@ TEST_F(SafeFileTest, AWriteThatFailsLeavesTheOldFileIntact) {
     EXPECT_TRUE(WriteFileAtomically(path, std::string("ok"))) << "a fault lasts one write";
 }
 
-TEST_F(SafeFileTest, AFullDiskHalfWayThroughLeavesTheOldFileIntact) {
+TEST_F(SafeFileTest, AFullDiskLeavesTheOldFileIntact) {
     // The kernel refuses bytes beyond the file size limit, as a full disk
-    // would: the write really stops half way.
-    const std::string path = PathOf("Settings.ini");
-    Store(path, "[Settings]\nkept=1\n");
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = WriteFileAtomically(path, std::string(100000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    // would. A small file fails only when the writer's buffer goes out (the
+    // case that used to replace the old file by an empty one); a large one
+    // fails half way through its writes.
+    struct Case {
+        const char* what;
+        rlim_t limit;
+        std::size_t size;
+        bool asBytes;
+    };
+    const Case cases[] = {
+        {"small text", 0, 860, false},
+        {"small bytes", 0, 96, true},
+        {"large text", 4096, 100000, false},
+    };
+    const std::string path = PathOf("NodeInfo.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store(path, "[1234-001]\nGameNumber=12\n");
+        const std::string text(c.size, 'x');
+        const std::vector<std::uint8_t> bytes(c.size, 0xC3);
+        struct rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = c.limit;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written =
+            c.asBytes ? WriteFileAtomically(path, bytes) : WriteFileAtomically(path, text);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_FALSE(written);
-    EXPECT_EQ(Load(path), "[Settings]\nkept=1\n");
-    EXPECT_EQ(Entries(), QStringList{"Settings.ini"});
+        EXPECT_FALSE(written);
+        EXPECT_EQ(Load(path), "[1234-001]\nGameNumber=12\n");
+        EXPECT_EQ(Entries(), QStringList{"NodeInfo.ini"});
+    }
 }
 
 TEST_F(SafeFileTest, WhatCannotBeReadIsToldApartFromWhatIsMissing) {

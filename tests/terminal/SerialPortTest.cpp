@@ -6,7 +6,9 @@
 
 #include "PtyPair.h"
 
+#include <QDir>
 #include <QFile>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,12 +78,22 @@ TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
 }
 
 TEST(SerialPort, AMissingDeviceDoesNotOpen) {
-    SerialPort port;
-    EXPECT_FALSE(port.Open(On("/dev/orvane-no-such-port")));
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_NE(port.ErrorNumber(), 0);
-    EXPECT_FALSE(port.ErrorText().isEmpty());
-    EXPECT_FALSE(port.Write("x"));
+    // A name too long for any device is said so, not taken for a locking
+    // permission error.
+    const struct {
+        std::string path;
+        const char* says;
+    } cases[] = {{"/dev/orvane-no-such-port", "No such file"},
+                 {"/dev/" + std::string(495, 'x'), "too long"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        SerialPort port;
+        EXPECT_FALSE(port.Open(On(c.path)));
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(port.ErrorNumber(), static_cast<int>(QSerialPort::DeviceNotFoundError));
+        EXPECT_TRUE(port.ErrorText().contains(c.says)) << port.ErrorText().toStdString();
+        EXPECT_FALSE(port.Write("x"));
+    }
 }
 
 TEST(SerialPort, AClosedFarEndIsReportedOnceAndClosesThePort) {
@@ -137,6 +149,27 @@ TEST(CaptureFile, AWriteErrorClosesTheFileAndSaysWhy) {
     EXPECT_FALSE(written);
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(capture.IsOpen());
+}
+
+TEST(CaptureFile, AFileDeletedWhileCapturingEndsCaptureAtTheNextWrite) {
+    for (const bool removeFolder : {false, true}) {
+        SCOPED_TRACE(removeFolder ? "folder removed" : "file deleted");
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("caps");
+        const QString path = dir.filePath("caps/Capture.txt");
+        CaptureFile capture;
+        QString error;
+        ASSERT_TRUE(capture.Open(path, error));
+        ASSERT_TRUE(capture.Append("first", error) && capture.Flush(error));
+        EXPECT_FALSE(capture.Deleted());
+
+        ASSERT_TRUE(removeFolder ? QDir(dir.filePath("caps")).removeRecursively()
+                                 : QFile::remove(path));
+        EXPECT_FALSE(capture.Append("second", error));
+        EXPECT_TRUE(capture.Deleted());
+        EXPECT_FALSE(capture.IsOpen());
+        EXPECT_FALSE(error.isEmpty());
+    }
 }
 
 } // namespace

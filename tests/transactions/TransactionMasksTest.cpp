@@ -111,6 +111,34 @@ TEST_F(TransactionSettingsTest, NegativeAndOtherValuesRoundTripAsSignedDecimal) 
     EXPECT_EQ(back.StoreMask, 2);
 }
 
+TEST_F(TransactionSettingsTest, AStoredValueBeyond32BitsIsNamedAndReadsAsZero) {
+    const struct {
+        const char* stored;
+        std::int32_t mask;
+        bool readable;
+    } cases[] = {
+        {"4294967295", -1, true},  {"-2147483648", INT32_MIN, true},      {"4294967296", 0, false},
+        {"-2147483649", 0, false}, {"99999999999999999999999", 0, false}, {"12abc", 12, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        Store((std::string("[Transaction]\r\nPrint=6\r\nStore=") + c.stored + "\r\n").c_str());
+        std::vector<std::string> unreadable;
+        const TransactionSettings settings =
+            transactions::ReadTransactionSettings(Path(), &unreadable);
+        EXPECT_EQ(settings.PrintMask, 6);
+        EXPECT_EQ(settings.StoreMask, c.mask);
+        if (c.readable) {
+            EXPECT_TRUE(unreadable.empty());
+        } else {
+            ASSERT_EQ(unreadable.size(), 1u);
+            const std::string named =
+                std::string("Transaction/Store in Settings.ini holds \"") + c.stored + "\"";
+            EXPECT_EQ(unreadable[0].rfind(named, 0), 0u) << unreadable[0];
+        }
+    }
+}
+
 TEST_F(TransactionSettingsTest, AFileThatCannotBeWrittenIsReported) {
     const std::string inMissingFolder = dir.filePath("gone/Settings.ini").toStdString();
     EXPECT_FALSE(transactions::WriteTransactionSettings({1, 2}, inMissingFolder));
