@@ -28,7 +28,8 @@ template <class Table> const char* FileText(const Table& table, int index) {
 
 // What a stored value that does not fit its field reads as: one that
 // NodeProblems refuses (Config has none: any byte is a valid Config).
-constexpr long kUnfitGameNumber = -1;
+// The game number's mark, kUnfitGameNumber, is in the header: the window
+// tells it apart from a number the operator typed.
 constexpr std::uint8_t kUnfitByte = 0xFF;
 constexpr std::uint8_t kUnfitConfig = 0;
 
