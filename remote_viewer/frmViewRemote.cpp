@@ -323,9 +323,10 @@ void frmViewRemote::closeEvent(QCloseEvent* event) {
         // opened, or the one "Program" has sent since.
         savedMaxNode_ = ProgramState::Instance().SiteParams.MaxNode;
         RestoreNodeCount();
-    } else if (waitingForLink_) {
-        // Closed again while waiting (the program's shut-down comes when
-        // the link is free): try now.
+    } else {
+        // Closed again while the count waits for the link or for the
+        // operator's answer: the program's shut-down, which comes when the
+        // link is free. The window goes after this, so try now.
         RestoreNodeCount();
     }
     if (closed_) {
