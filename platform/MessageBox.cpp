@@ -34,9 +34,9 @@ void ShowMessage(QWidget* parent, const MessageRequest& request, MessageAnswered
         return;
     }
     const bool question = request.kind == MessageKind::Question;
-    auto* box = new QMessageBox(IconOf(request.kind), request.title, request.text,
-                                question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                                parent);
+    auto* box =
+        new QMessageBox(IconOf(request.kind), request.title, request.text,
+                        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     if (question) {
         box->setEscapeButton(QMessageBox::No);
     }

@@ -375,18 +375,17 @@ void frmViewRemote::RestoreNodeCount() {
     }
     const QString count = QString::number(savedMaxNode_);
     const QString text = QString(t::kRestoreFailed).arg(count, QString::fromStdString(why));
-    platform::ShowMessage(
-        this, {platform::MessageKind::Question, t::kRestoreTitle, text},
-        [this, count](platform::MessageAnswer answer) {
-            if (answer == platform::MessageAnswer::Yes) {
-                RestoreNodeCount();
-            } else {
-                AbandonRestore();
-            }
-            if (closed_) {
-                QTimer::singleShot(0, this, &QWidget::close);
-            }
-        });
+    platform::ShowMessage(this, {platform::MessageKind::Question, t::kRestoreTitle, text},
+                          [this, count](platform::MessageAnswer answer) {
+                              if (answer == platform::MessageAnswer::Yes) {
+                                  RestoreNodeCount();
+                              } else {
+                                  AbandonRestore();
+                              }
+                              if (closed_) {
+                                  QTimer::singleShot(0, this, &QWidget::close);
+                              }
+                          });
 }
 
 void frmViewRemote::LinkFreed() {

@@ -7,8 +7,8 @@
 #include "host_config/frmOrvane.h"
 #include "remote_viewer/frmViewRemote.h"
 #include "terminal/frmTerminal.h"
-#include "transactions/frmTransactions.h"
 #include "tests/WindowTestSupport.h"
+#include "transactions/frmTransactions.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -108,7 +108,8 @@ struct Opener {
 
 TEST_F(WindowsTogether, ABoxOrDialogOpenInAnyWindowLetsAnotherWindowsRunGoOn) {
     auto* setup = qobject_cast<frmGameSetup*>(Open(ToolWindow::GameSetup, "cmdGameSetup"));
-    auto* listing = qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
+    auto* listing =
+        qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
     QWidget* terminal = Open(ToolWindow::Terminal, "cmdTerminal");
     ASSERT_TRUE(setup && listing && terminal);
     listing->cmdDump_Click(); // something for "Save..." to save
@@ -169,7 +170,8 @@ TEST_F(WindowsTogether, ABoxOrDialogOpenInAnyWindowLetsAnotherWindowsRunGoOn) {
     rescue.stop();
 
     ASSERT_EQ(next, openers.size());
-    EXPECT_FALSE(LinkLog::Instance().Text().contains("Timeout")) << LinkLog::Instance().Text().toStdString();
+    EXPECT_FALSE(LinkLog::Instance().Text().contains("Timeout"))
+        << LinkLog::Instance().Text().toStdString();
     EXPECT_EQ(host->Requests().size(), 6u);
     EXPECT_EQ(setup->Table()[6].GameNumber, 600);
     for (const Opener& o : openers) {
@@ -180,7 +182,8 @@ TEST_F(WindowsTogether, ABoxOrDialogOpenInAnyWindowLetsAnotherWindowsRunGoOn) {
 
 TEST_F(WindowsTogether, ViewRemoteClosedDuringADumpRestoresTheCountAfterTheLastBlock) {
     QWidget* viewer = Open(ToolWindow::ViewRemote, "cmdViewRemote");
-    auto* listing = qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
+    auto* listing =
+        qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
     ASSERT_TRUE(viewer && listing);
     QTRY_VERIFY(qobject_cast<frmViewRemote*>(viewer)->Opened());
     const QPointer<QWidget> alive(viewer);
@@ -205,7 +208,8 @@ TEST_F(WindowsTogether, ViewRemoteClosedDuringADumpRestoresTheCountAfterTheLastB
 
 TEST_F(WindowsTogether, ASignalWithABoxOpenInEveryWindowSavesAndRestoresTheCount) {
     QWidget* setup = Open(ToolWindow::GameSetup, "cmdGameSetup");
-    auto* listing = qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
+    auto* listing =
+        qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
     QWidget* terminal = Open(ToolWindow::Terminal, "cmdTerminal");
     QWidget* viewer = Open(ToolWindow::ViewRemote, "cmdViewRemote");
     ASSERT_TRUE(setup && listing && terminal && viewer);
