@@ -54,6 +54,7 @@ protected:
         main->show();
     }
     void TearDown() override {
+        rescue.stop();
         main.reset();
         ProgramState::Instance().SiteParamsHold = nullptr;
         SimulatedHostTest::TearDown();
@@ -87,6 +88,18 @@ protected:
             }
         });
     }
+    // Should a box wait for the operator in a loop of its own after all, it
+    // is closed after `ms`, so the test fails rather than hangs.
+    void Rescue(int ms) {
+        QObject::connect(&rescue, &QTimer::timeout, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                box->close();
+            }
+        });
+        rescue.start(ms);
+    }
+    QTimer rescue;
+
     // The site parameter messages' node counts, in the order they came.
     std::vector<int> SiteCounts() const {
         std::vector<int> counts;
@@ -139,15 +152,7 @@ TEST_F(WindowsTogether, ABoxOrDialogOpenInAnyWindowLetsAnotherWindowsRunGoOn) {
 
     bool slow = true;
     SlowHost(100, slow);
-    // Should a box wait for the operator after all, it is closed after a
-    // while, so the test fails rather than hangs.
-    QTimer rescue;
-    QObject::connect(&rescue, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            box->close();
-        }
-    });
-    rescue.start(3000);
+    Rescue(3000);
 
     // One opening inside each reply wait of "Program All", then the host
     // answers at once again.
@@ -191,6 +196,7 @@ TEST_F(WindowsTogether, ViewRemoteClosedDuringADumpRestoresTheCountAfterTheLastB
     const bool slow = true;
     SlowHost(20, slow);
     bool closed = true;
+    Rescue(3000);
     QTimer::singleShot(0, viewer, [&] { closed = viewer->close(); });
     listing->cmdDump_Click();
 
@@ -217,6 +223,7 @@ TEST_F(WindowsTogether, ASignalWithABoxOpenInEveryWindowSavesAndRestoresTheCount
     listing->cmdDump_Click();
     platform::SetMessageHook({});
     platform::SetFileDialogHook({});
+    Rescue(10000);
 
     Click(main.get(), "cmdFileOps_1");
     Click(setup, "cmdFileRead"); // no NodeInfo.txt: a warning
