@@ -1,6 +1,7 @@
 #include "game_setup/frmGameSetup.h"
 
 #include "common/ProgramState.h"
+#include "common/StatusLine.h"
 #include "common/codeCommon.h"
 #include "game_setup/GameSetupTexts.h"
 #include "game_setup/NodeFiles.h"
@@ -19,7 +20,6 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -145,7 +145,7 @@ void frmGameSetup::BuildControls() {
 
     lblStatus = new QLabel(this);
     lblStatus->setObjectName("lblStatus");
-    lblStatus->setAccessibleName(t::kStatusName);
+    MakeStatusLine(lblStatus, t::kStatusName);
     lblStatus->setWordWrap(true);
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblStatus->setMinimumHeight(2 * lblStatus->fontMetrics().lineSpacing());
@@ -261,13 +261,8 @@ void frmGameSetup::ConnectControls() {
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdFileRead, &QPushButton::clicked, this, [this] { cmdFileRead_Click(); });
     connect(cmdFileWrite, &QPushButton::clicked, this, [this] { cmdFileWrite_Click(); });
-    // Escape leaves like "Cancel" (not during a run, when it is disabled).
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(escape, &QShortcut::activated, this, [this] {
-        if (cmdCancel->isEnabled()) {
-            cmdCancel_Click();
-        }
-    });
+    // Escape does not leave: it would throw away every edit not yet saved
+    // with "OK". Leaving without saving is "Cancel", a choice in words.
 }
 
 // ------------------------------------------------------------ opening
@@ -638,5 +633,5 @@ void frmGameSetup::Tell(bool warning, const char* title, const std::string& text
 }
 
 void frmGameSetup::SetStatus(const std::string& text) {
-    lblStatus->setText(QString::fromStdString(text));
+    ShowStatusLine(lblStatus, QString::fromStdString(text));
 }

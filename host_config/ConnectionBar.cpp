@@ -1,5 +1,7 @@
 #include "host_config/ConnectionBar.h"
 
+#include "common/StatusLine.h"
+
 #include "host_config/ConnectionStatus.h"
 #include "host_config/MainWindowTexts.h"
 #include "link/clsUSBInterface.h"
@@ -21,7 +23,7 @@ ConnectionBar::ConnectionBar(QWidget* parent) : QStatusBar(parent) {
 
     lblConnection = new QLabel(this);
     lblConnection->setObjectName(QStringLiteral("lblConnection"));
-    lblConnection->setAccessibleName(texts::kConnectionName);
+    MakeStatusLine(lblConnection, texts::kConnectionName);
     lblConnection->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long reason and hint wraps rather than widening the window.
     lblConnection->setWordWrap(true);
@@ -29,7 +31,7 @@ ConnectionBar::ConnectionBar(QWidget* parent) : QStatusBar(parent) {
     lblConnection->setMinimumWidth(lblConnection->fontMetrics().averageCharWidth() * 20);
     lblLastExchange = new QLabel(this);
     lblLastExchange->setObjectName(QStringLiteral("lblLastExchange"));
-    lblLastExchange->setAccessibleName(texts::kLastExchangeName);
+    MakeStatusLine(lblLastExchange, texts::kLastExchangeName);
     cmdReconnect = new QPushButton(texts::kReconnect, this);
     cmdReconnect->setObjectName(QStringLiteral("cmdReconnect"));
     cmdReconnect->setToolTip(texts::kReconnectTip);
@@ -98,16 +100,17 @@ void ConnectionBar::ShowConnection() {
                                       : platform::FT_DEVICE_NOT_FOUND;
         state.failure = link_ != nullptr ? link_->StatusText(failure) : texts::kNoLink;
     }
-    lblConnection->setText(ConnectionText(state));
+    ShowStatusLine(lblConnection, ConnectionText(state));
 }
 
 void ConnectionBar::ShowLastExchange() {
     if (link_ == nullptr) {
-        lblLastExchange->setText(texts::kLastExchangeNone);
+        ShowStatusLine(lblLastExchange, texts::kLastExchangeNone);
         return;
     }
-    lblLastExchange->setText(LastExchangeText(
-        link_->LastOutcome(), link_->StatusText(link_->LastStatus()), lastExchangeAt_));
+    ShowStatusLine(lblLastExchange,
+                   LastExchangeText(link_->LastOutcome(), link_->StatusText(link_->LastStatus()),
+                                    lastExchangeAt_));
 }
 
 } // namespace hostconfig

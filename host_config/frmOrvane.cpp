@@ -180,6 +180,10 @@ void frmOrvane::closeEvent(QCloseEvent* event) {
         return;
     }
     ShutDown();
+    if (noticePending_) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -223,7 +227,13 @@ void frmOrvane::ShutDown() {
         if (fromOutside_) {
             qWarning("%s", qPrintable(text));
         } else {
-            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle, text});
+            // The window stays until the operator has read what was lost.
+            noticePending_ = true;
+            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle, text},
+                                  [this](platform::MessageAnswer) {
+                                      noticePending_ = false;
+                                      QTimer::singleShot(0, this, [this] { close(); });
+                                  });
         }
     }
 
@@ -549,10 +559,16 @@ void frmOrvane::cmdFileOps_Click(int n) {
         n % 2 == 0 ? platform::FileDialogKind::Open : platform::FileDialogKind::Save,
         t::kFileDialogTitles[static_cast<std::size_t>(n)], t::kFileFilter,
         platform::QtFileName(fileName).value_or(QString())};
-    const QString chosen = platform::ShowFileDialog(this, request);
-    if (chosen.isEmpty()) {
-        return;
-    }
+    platform::ShowFileDialog(this, request, [this, n](const QString& chosen) {
+        if (!shuttingDown_) {
+            FileOpChosen(n, chosen);
+        }
+    });
+}
+
+void frmOrvane::FileOpChosen(int n, const QString& chosen) {
+    const std::size_t box = n < 2 ? 0 : 1;
+    std::string& fileName = box == 0 ? locationFileName_ : disclaimerFileName_;
     const std::string chosenName = platform::FileNameBytes(chosen);
     if (const QString other = OtherUseOf(box, chosenName); !other.isEmpty()) {
         platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNameRefusedTitle,

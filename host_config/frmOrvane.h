@@ -104,6 +104,8 @@ private:
 
     void cmdProgram_Click();
     void cmdFileOps_Click(int n);
+    // The rest of file button n, once the operator has chosen a file.
+    void FileOpChosen(int n, const QString& chosen);
     void OpenToolWindow(ToolWindow which);
     void UpdateToolButtons();
     void UpdateTicketSize(int n);
@@ -182,4 +184,6 @@ private:
     bool shuttingDown_ = false;
     bool shutDownDone_ = false;
     bool fromOutside_ = false;
+    // The shut-down's "not saved" box is open; the window closes after it.
+    bool noticePending_ = false;
 };

@@ -2,7 +2,6 @@
 
 #include "common/Crc16.h"
 #include "common/codeCommon.h"
-#include "platform/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -69,9 +68,6 @@ clsUSBInterface::clsUSBInterface() {
     // The link works with its own timer until the main window hands over its.
     ownTimer_ = new QTimer(this);
     SetTimer(ownTimer_);
-    // A box another window shows while a reply is awaited must not hold the
-    // wait (its time-out would fire inside the box).
-    platform::SetWaitInProgress([this] { return busy_; });
 
     if (FtHandle != 0) {
         const FT_STATUS status = FT_Close(FtHandle);
@@ -147,7 +143,6 @@ bool clsUSBInterface::Reconnect() {
 }
 
 clsUSBInterface::~clsUSBInterface() {
-    platform::SetWaitInProgress({});
     if (FtHandle != 0) {
         FT_Close(FtHandle);
         FtHandle = 0;

@@ -1,7 +1,9 @@
 #pragma once
 // The open and save file dialogs. Callers describe the dialog (title, filter
 // in the "description|pattern|description|pattern" form, initial file name);
-// tests can answer it through a hook instead of a real dialog.
+// the dialog opens and the call returns at once (no second event loop under
+// a wait for the host), and the chosen path goes to a function. Tests can
+// answer dialogs through a hook instead of a real dialog.
 
 #include <QString>
 
@@ -26,8 +28,12 @@ struct FileDialogRequest {
 // Files (*.*)"; a description that already names its pattern is kept as is.
 QString QtFileFilter(const QString& filter);
 
-// The chosen path, or an empty text when the dialog was cancelled or failed.
-QString ShowFileDialog(QWidget* parent, const FileDialogRequest& request);
+using FileChosen = std::function<void(const QString& path)>;
+
+// Opens the dialog (modal to `parent`'s window only, and its child) and
+// returns. `chosen` gets the path the operator chose; a cancelled dialog,
+// or one whose window went first, calls nothing.
+void ShowFileDialog(QWidget* parent, const FileDialogRequest& request, FileChosen chosen);
 
 // Answers every dialog instead of showing one (an empty text is a cancel);
 // an empty hook restores the real dialogs.

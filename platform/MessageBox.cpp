@@ -11,52 +11,49 @@ MessageHook& Hook() {
     return hook;
 }
 
-std::function<bool()>& WaitInProgress() {
-    static std::function<bool()> waiting;
-    return waiting;
-}
-
-// Shows the box and returns at once; the box goes when it is closed.
-void ShowWithoutWaiting(QWidget* parent, const MessageRequest& request) {
-    auto* box = new QMessageBox(request.kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                      : QMessageBox::Information,
-                                request.title, request.text, QMessageBox::Ok, parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->show();
+QMessageBox::Icon IconOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Question:
+        return QMessageBox::Question;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Information:
+        break;
+    }
+    return QMessageBox::Information;
 }
 
 } // namespace
 
-MessageAnswer ShowMessage(QWidget* parent, const MessageRequest& request) {
+void ShowMessage(QWidget* parent, const MessageRequest& request, MessageAnswered answered) {
     if (Hook()) {
-        return Hook()(request);
+        const MessageAnswer answer = Hook()(request);
+        if (answered) {
+            answered(answer);
+        }
+        return;
     }
-    if (request.kind != MessageKind::Question && WaitInProgress() && WaitInProgress()()) {
-        ShowWithoutWaiting(parent, request);
-        return MessageAnswer::Ok;
+    const bool question = request.kind == MessageKind::Question;
+    auto* box =
+        new QMessageBox(IconOf(request.kind), request.title, request.text,
+                        question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    if (question) {
+        box->setEscapeButton(QMessageBox::No);
     }
-    switch (request.kind) {
-    case MessageKind::Question:
-        return QMessageBox::question(parent, request.title, request.text) == QMessageBox::Yes
-                   ? MessageAnswer::Yes
-                   : MessageAnswer::No;
-    case MessageKind::Warning:
-        QMessageBox::warning(parent, request.title, request.text);
-        return MessageAnswer::Ok;
-    case MessageKind::Information:
-        break;
-    }
-    QMessageBox::information(parent, request.title, request.text);
-    return MessageAnswer::Ok;
+    // The answer is read before the box goes; a box whose window went first
+    // is deleted with it and answers nothing.
+    QObject::connect(box, &QDialog::finished, box, [box, question, answered](int) {
+        const bool yes = box->clickedButton() == box->button(QMessageBox::Yes);
+        box->deleteLater();
+        if (answered) {
+            answered(!question ? MessageAnswer::Ok : yes ? MessageAnswer::Yes : MessageAnswer::No);
+        }
+    });
+    box->open();
 }
 
 void SetMessageHook(MessageHook hook) {
     Hook() = std::move(hook);
-}
-
-void SetWaitInProgress(std::function<bool()> waiting) {
-    WaitInProgress() = std::move(waiting);
 }
 
 } // namespace platform

@@ -1,6 +1,9 @@
 #pragma once
-// Message boxes. Tests can capture and answer them through a hook instead of
-// a real box waiting for a click.
+// Message boxes. A box never waits for the operator inside the program: the
+// wait for the host's reply is the one nested event loop there is, and a
+// second loop under it would hold that wait until the exchange timed out.
+// So a box opens and the call returns at once; what depends on the answer
+// goes in `answered`. Tests can capture and answer boxes through a hook.
 
 #include <QString>
 
@@ -19,19 +22,18 @@ struct MessageRequest {
     QString text;
 };
 
-// Shows the box and waits for the operator: Ok for information and
-// warnings, Yes or No for a question.
-MessageAnswer ShowMessage(QWidget* parent, const MessageRequest& request);
+using MessageAnswered = std::function<void(MessageAnswer)>;
 
-// Answers every box instead of showing one; an empty hook restores the real
-// boxes.
+// Opens the box (modal to `parent`'s window only, and its child: it goes
+// with the window) and returns. When the operator closes it, `answered` (if
+// any) gets Ok for information and warnings, Yes or No for a question; a
+// question closed without a choice is No. Nothing is called when the window
+// goes first.
+void ShowMessage(QWidget* parent, const MessageRequest& request, MessageAnswered answered = {});
+
+// Answers every box instead of showing one; the answer is handed on at
+// once. An empty hook restores the real boxes.
 using MessageHook = std::function<MessageAnswer(const MessageRequest&)>;
 void SetMessageHook(MessageHook hook);
-
-// While `waiting` answers true (a wait for the host's reply is under way), an
-// information or warning box is shown without waiting for the operator:
-// a box that held the wait would make that exchange time out. A question
-// still waits for its answer. An empty function restores waiting boxes.
-void SetWaitInProgress(std::function<bool()> waiting);
 
 } // namespace platform

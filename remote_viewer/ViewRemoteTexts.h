@@ -63,7 +63,11 @@ inline constexpr const char* kRestoreFailed =
     "The host still has node count 0, which keeps the site's games off the field "
     "network.\n\nTry again?";
 inline constexpr const char* kRestoreAbandoned =
-    "Node count %1 was not restored: the host still has node count 0\r\n";
+    "Node count %1 was not restored: the host still has node count 0, so the site's games stay "
+    "off the field network until the site parameters are programmed again\r\n";
+// Shown while the close waits for another window's command to end.
+inline constexpr const char* kRestoreWaiting =
+    "Restoring the node count when the running command ends";
 
 // Why a site parameter message did not go through.
 inline constexpr const char* kReasonRefused = "the host link is in use";

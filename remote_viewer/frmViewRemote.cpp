@@ -105,10 +105,14 @@ frmViewRemote::frmViewRemote(QWidget* parent) : QWidget(parent) {
 }
 
 frmViewRemote::~frmViewRemote() {
-    // Gone without its close: the main window's messages carry the site's
-    // count again.
+    // Gone without its close (the program ended while the count waited for
+    // the link or for the operator's answer): the main window's messages
+    // carry the site's count again, and the log says the host's is still 0.
     if (!closed_) {
         HoldNodeCount(false);
+        if (closing_) {
+            AbandonRestore();
+        }
     }
 }
 
@@ -305,49 +309,108 @@ void frmViewRemote::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (closing_) {
-        event->ignore();
-        return;
-    }
     if (running_) {
         // The run stops at its next command; the window closes after it.
         closePending_ = true;
         event->ignore();
         return;
     }
-    closing_ = true;
-    SetBusy(true);
-    const QPointer<frmViewRemote> alive(this);
-    RestoreNodeCount();
-    if (alive == nullptr) {
-        return; // deleted while the question was open (the program ended)
+    if (!closing_) {
+        closing_ = true;
+        SetBusy(true);
+        HoldNodeCount(false);
+        // The record holds the site's count: the one saved as the viewer
+        // opened, or the one "Program" has sent since.
+        savedMaxNode_ = ProgramState::Instance().SiteParams.MaxNode;
+        RestoreNodeCount();
+    } else {
+        // Closed again while the count waits for the link or for the
+        // operator's answer: the program's shut-down, which comes when the
+        // link is free. The window goes after this, so try now.
+        RestoreNodeCount();
     }
-    closed_ = true;
-    event->accept();
+    if (closed_) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 void frmViewRemote::RestoreNodeCount() {
-    HoldNodeCount(false);
-    // The record holds the site's count: the one saved as the viewer opened,
-    // or the one "Program" has sent since.
-    savedMaxNode_ = ProgramState::Instance().SiteParams.MaxNode;
-    const QString count = QString::number(savedMaxNode_);
-    const QPointer<frmViewRemote> alive(this);
-    for (;;) {
-        std::string why;
-        if (SendConfig(why)) {
-            return;
-        }
-        const QString text = QString(t::kRestoreFailed).arg(count, QString::fromStdString(why));
-        const platform::MessageAnswer answer =
-            platform::ShowMessage(this, {platform::MessageKind::Question, t::kRestoreTitle, text});
-        if (alive == nullptr || answer != platform::MessageAnswer::Yes) {
-            // Not silent: the log keeps it too.
-            AppendStatusText(Arg(t::kRestoreAbandoned, count).toStdString());
-            qWarning("%s", qPrintable(Arg(t::kRestoreAbandoned, count).trimmed()));
-            return;
-        }
+    if (restoring_ || closed_) {
+        return;
     }
+    const QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
+    if (link != nullptr && link->InUse()) {
+        // Another window's command holds the link; asking the operator now
+        // could only end with the count left at 0. The count goes out as
+        // soon as that command has ended.
+        if (!waitingForLink_) {
+            waitingForLink_ = true;
+            DisplayMsg(std::string(t::kRestoreWaiting) + remoteview::kCrLf);
+            connect(link, &clsUSBInterface::Idle, this, &frmViewRemote::LinkFreed,
+                    Qt::UniqueConnection);
+        }
+        return;
+    }
+    waitingForLink_ = false;
+    if (link != nullptr) {
+        disconnect(link, &clsUSBInterface::Idle, this, &frmViewRemote::LinkFreed);
+    }
+    restoring_ = true;
+    std::string why;
+    const QPointer<frmViewRemote> alive(this);
+    const bool sent = SendConfig(why);
+    if (alive == nullptr) {
+        return;
+    }
+    restoring_ = false;
+    if (sent) {
+        closed_ = true;
+        return;
+    }
+    if (why == t::kReasonRefused) {
+        RestoreNodeCount(); // taken meanwhile: wait for it again
+        return;
+    }
+    const QString count = QString::number(savedMaxNode_);
+    const QString text = QString(t::kRestoreFailed).arg(count, QString::fromStdString(why));
+    platform::ShowMessage(this, {platform::MessageKind::Question, t::kRestoreTitle, text},
+                          [this, count](platform::MessageAnswer answer) {
+                              if (answer == platform::MessageAnswer::Yes) {
+                                  RestoreNodeCount();
+                              } else {
+                                  AbandonRestore();
+                              }
+                              if (closed_) {
+                                  QTimer::singleShot(0, this, &QWidget::close);
+                              }
+                          });
+}
+
+void frmViewRemote::LinkFreed() {
+    // Not from inside the signal: the command that freed the link is still
+    // unwinding.
+    QTimer::singleShot(0, this, [this] {
+        if (!waitingForLink_) {
+            return;
+        }
+        RestoreNodeCount();
+        if (closed_) {
+            close();
+        }
+    });
+}
+
+void frmViewRemote::AbandonRestore() {
+    if (closed_) {
+        return;
+    }
+    closed_ = true;
+    // Not silent: the log keeps it too.
+    const QString text = Arg(t::kRestoreAbandoned, QString::number(savedMaxNode_));
+    AppendStatusText(text.toStdString());
+    qWarning("%s", qPrintable(text.trimmed()));
 }
 
 // ---------------------------------------------------------------- commands

@@ -8,8 +8,9 @@
 // While the viewer is open the host's node count is 0, so the host leaves
 // the field network to it: the count is saved and 0 is sent as the viewer
 // opens, and the saved count is sent back however it closes ("Close", the
-// close box, the main window's shut-down). If the host does not confirm it,
-// the operator is told and may try again.
+// close box, the main window's shut-down); while another window's command
+// holds the link the window stays open and sends it when that command ends.
+// If the host does not confirm it, the operator is told and may try again.
 
 #include <QWidget>
 
@@ -70,9 +71,14 @@ private:
     // when the host did not confirm it.
     bool SendConfig(std::string& why);
     void SendOpeningParameters();
-    // Puts the saved node count back and sends it, asking the operator
-    // whether to try again while the host does not confirm it.
+    // Sends the saved node count back: at once when the link is free, else
+    // as soon as the command holding it has ended. When the host does not
+    // confirm it, the operator is asked whether to try again; `closed_` is
+    // set once it went through or was given up.
     void RestoreNodeCount();
+    void LinkFreed();
+    // Gives up the restore, saying what it means for the site.
+    void AbandonRestore();
     void HoldNodeCount(bool hold);
     void SetBusy(bool busy);
     void SetText(const std::string& text);
@@ -99,4 +105,6 @@ private:
     bool closing_ = false;
     bool closed_ = false;
     bool holding_ = false;
+    bool waitingForLink_ = false;
+    bool restoring_ = false;
 };

@@ -673,14 +673,17 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void TerminalView::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu menu(this);
-    QAction* copy = menu.addAction(terminaltext::kCopy, this, [this] { Copy(); });
+    // Popped up, not run in a loop of its own: the program's only nested
+    // loop is the wait for the host's reply. The view owns the menu.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* copy = menu->addAction(terminaltext::kCopy, this, [this] { Copy(); });
     copy->setShortcut(QKeySequence::Copy);
     copy->setEnabled(HasSelection());
-    QAction* all = menu.addAction(terminaltext::kSelectAll, this, [this] { SelectAll(); });
+    QAction* all = menu->addAction(terminaltext::kSelectAll, this, [this] { SelectAll(); });
     all->setShortcut(QKeySequence::SelectAll);
     all->setEnabled(!text_.isEmpty());
-    menu.exec(event->globalPos());
+    menu->popup(event->globalPos());
 }
 
 } // namespace terminal

@@ -1,6 +1,7 @@
 #include "terminal/frmTerminal.h"
 
 #include "common/ProgramState.h"
+#include "common/StatusLine.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "terminal/SerialPort.h"
@@ -160,7 +161,7 @@ void frmTerminal::BuildControls() {
 
     lblStatus = new QLabel(frameControls);
     lblStatus->setObjectName("lblStatus");
-    lblStatus->setAccessibleName(tt::kStatusName);
+    MakeStatusLine(lblStatus, tt::kStatusName);
     lblStatus->setWordWrap(true);
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
@@ -582,10 +583,14 @@ void frmTerminal::cmdCapture_Click() {
     request.title = tt::kSelectFile;
     request.filter = tt::kCaptureFilter;
     request.initialFileName = captureFileName_;
-    const QString chosen = platform::ShowFileDialog(this, request);
-    if (chosen.isEmpty()) {
-        return;
-    }
+    platform::ShowFileDialog(this, request, [this](const QString& chosen) {
+        if (!capturing_) {
+            StartCapture(chosen);
+        }
+    });
+}
+
+void frmTerminal::StartCapture(const QString& chosen) {
     captureFileName_ = chosen;
     QString error;
     if (!capture_.Open(chosen, error)) {
@@ -631,6 +636,6 @@ void frmTerminal::cmdClear_Click() {
 void frmTerminal::SetStatus(const QString& text) {
     if (text != statusText_) {
         statusText_ = text;
-        lblStatus->setText(text);
+        ShowStatusLine(lblStatus, text);
     }
 }

@@ -71,6 +71,8 @@ private:
     void ocxComm_OnComm();
     void ocxComm_Lost(const QString& why);
     void cmdCapture_Click();
+    // The rest of "Capture", once the operator has chosen a file.
+    void StartCapture(const QString& chosen);
     void cmdClear_Click();
     void SendToPort(const QByteArray& bytes, const char* what);
     void txtChat_Send();

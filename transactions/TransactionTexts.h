@@ -43,6 +43,7 @@ inline constexpr const char* kNoReply = "no reply";
 inline constexpr const char* kCrcError = "CRC error (the reply was damaged)";
 inline constexpr const char* kShortReply = "reply of %1 bytes, %2 needed";
 inline constexpr const char* kStopped = "the dump was stopped";
+inline constexpr const char* kClosed = "the window was closed during the dump";
 inline constexpr const char* kNotYetRead = "not read";
 // Written to the link log when a dump stops early: + "8-255" + CR LF.
 inline constexpr const char* kStoppedLog = "Dump stopped; not read: entries ";

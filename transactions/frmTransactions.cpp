@@ -1,6 +1,7 @@
 #include "transactions/frmTransactions.h"
 
 #include "common/ProgramState.h"
+#include "common/StatusLine.h"
 #include "common/TransactionEntry.h"
 #include "common/codeCommon.h"
 #include "link/LinkSequence.h"
@@ -130,7 +131,7 @@ void frmTransactions::BuildControls() {
 
     lblResult = new QLabel(this);
     lblResult->setObjectName("lblResult");
-    lblResult->setAccessibleName(txtext::kResultName);
+    MakeStatusLine(lblResult, txtext::kResultName);
     lblResult->setWordWrap(true);
     lblResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
@@ -242,6 +243,10 @@ void frmTransactions::Form_Unload() {
         return;
     }
     unloaded_ = true;
+    WriteSettings();
+}
+
+void frmTransactions::WriteSettings() {
     // No message box here: the shut-down may come from a signal with nobody
     // to answer it, and the main window already reports a Settings.ini it
     // could not write.
@@ -256,11 +261,16 @@ void frmTransactions::Form_Unload() {
 
 void frmTransactions::closeEvent(QCloseEvent* event) {
     if (event->spontaneous()) {
-        // The close box: keep the boxes and the listing, as "Close" does.
+        // The close box: keep the boxes and the listing, as "Close" does,
+        // but the masks are saved now, as at an unload, so a later crash or
+        // kill does not lose them.
         event->ignore();
+        StopDump();
+        WriteSettings();
         hide();
         return;
     }
+    StopDump();
     Form_Unload();
     event->accept();
 }
@@ -302,7 +312,7 @@ void frmTransactions::SetCommandsEnabled(bool enabled) {
 }
 
 void frmTransactions::ShowResult(const QString& text) {
-    lblResult->setText(text);
+    ShowStatusLine(lblResult, text);
 }
 
 void frmTransactions::ShowListing(const std::vector<std::string>& lines) {
@@ -369,8 +379,9 @@ void frmTransactions::cmdDump_Click() {
     constexpr int kBlocks = transactions::TransactionDump::kBlocks;
     transactions::TransactionDump dump;
     int block = 0;
+    dumpStopped_ = false;
     for (; block < kBlocks; ++block) {
-        if (run.ShouldStop() || link == nullptr) {
+        if (run.ShouldStop() || link == nullptr || dumpStopped_) {
             break;
         }
         lstOutput->item(0)->setText(QString(txtext::kGettingData) +
@@ -396,7 +407,9 @@ void frmTransactions::cmdDump_Click() {
         }
     }
     if (block < kBlocks) {
-        dump.SetBlocksFailedFrom(block, link == nullptr ? txtext::kNoLink : txtext::kStopped);
+        dump.SetBlocksFailedFrom(block, link == nullptr ? txtext::kNoLink
+                                        : dumpStopped_  ? txtext::kClosed
+                                                        : txtext::kStopped);
         AppendStatusText(transactions::StoppedLogLine(block));
     }
     ShowListing(dump.Lines());
@@ -414,9 +427,12 @@ void frmTransactions::cmdSave_Click() {
     request.filter = txtext::kSaveFilter;
     request.initialFileName = QFile::decodeName(ProgramState::Instance().ProgramFolder.c_str()) +
                               txtext::kSaveDefaultName;
-    const QString path = platform::ShowFileDialog(this, request);
-    if (path.isEmpty()) {
-        return; // cancelled
+    platform::ShowFileDialog(this, request, [this](const QString& path) { SaveListing(path); });
+}
+
+void frmTransactions::SaveListing(const QString& path) {
+    if (!lastDump_ || dumpRunning_) {
+        return; // a dump started while the dialog was open
     }
     const bool csv = path.endsWith(txtext::kCsvSuffix, Qt::CaseInsensitive);
     const std::string contents = csv ? lastDump_->CsvText() : lastDump_->ListingText();
@@ -429,7 +445,16 @@ void frmTransactions::cmdSave_Click() {
     ShowResult(QString(txtext::kSaved).arg(path));
 }
 
+void frmTransactions::StopDump() {
+    // A dump of a hidden window would hold the link for nothing: it stops
+    // at its next block and lists what it did not read.
+    if (dumpRunning_) {
+        dumpStopped_ = true;
+    }
+}
+
 void frmTransactions::cmdClose_Click() {
+    StopDump();
     SiteParamRecord& site = ProgramState::Instance().SiteParams;
     site.TransactionStoreMask = static_cast<std::uint32_t>(store_.Mask());
     site.TransactionPrintMask = static_cast<std::uint32_t>(print_.Mask());

@@ -4,7 +4,8 @@
 // to send both masks, "Dump" to read and list the whole log and "Save..." to
 // keep the last listing. "Close" hands the masks to the site parameter
 // record and hides the window; the masks are saved in Settings.ini when the
-// window unloads at shut-down.
+// close box hides the window and when the window unloads at shut-down.
+// Hiding the window stops a running dump at its next block.
 
 #include "transactions/TransactionDump.h"
 #include "transactions/TransactionMasks.h"
@@ -57,6 +58,12 @@ private:
     void Form_Load();
     // Writes the masks to Settings.ini, once.
     void Form_Unload();
+    // Writes the masks to Settings.ini.
+    void WriteSettings();
+    // A running dump stops before its next block.
+    void StopDump();
+    // The rest of "Save...", once the operator has chosen a file.
+    void SaveListing(const QString& path);
 
     void chkTransactionPrint_Click(int index, bool checked);
     void chkTransactionStore_Click(int index, bool checked);
@@ -87,6 +94,8 @@ private:
     transactions::MaskColumn store_;
     std::optional<transactions::TransactionDump> lastDump_;
     bool dumpRunning_ = false;
+    // The window was closed during the dump.
+    bool dumpStopped_ = false;
     bool programRunning_ = false;
     bool unloaded_ = false;
 };

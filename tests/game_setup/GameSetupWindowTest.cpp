@@ -134,7 +134,7 @@ TEST_F(GameSetupWindow, MaxNodeZeroShowsNothingSendsNothingWritesNothing) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
 }
 
-TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesAndCancelLosesThem) {
+TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancelLosesThem) {
     Open();
     ClickRow("lstNodeNumber", 1); // node 2
     ClickRow("lstDenomination", 5);
@@ -151,6 +151,16 @@ TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesAndCancelLosesThem) {
     EXPECT_EQ(Game()->text(), "0");
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(List("lstDenomination")->currentRow(), 5);
+
+    // Escape, wherever the keyboard is, throws nothing away.
+    for (QWidget* at : std::initializer_list<QWidget*>{Game(), List("lstNodeNumber")}) {
+        at->setFocus();
+        QTest::keyClick(at, Qt::Key_Escape);
+        Settle();
+        ASSERT_FALSE(window.isNull());
+        EXPECT_TRUE(window->isVisible());
+    }
+    EXPECT_EQ(Node(2).GameNumber, 77);
 
     Click("cmdCancel");
     Settle();

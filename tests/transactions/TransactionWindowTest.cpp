@@ -1,7 +1,7 @@
 // The transaction window against the simulated host: the boxes and their
 // masks, the settings section, "Program" and "Dump" on the wire, unread
-// blocks, a dump that cannot run twice or is stopped, "Save..." and "Close"
-// through the main window.
+// blocks, a dump that cannot run twice or is stopped (also by closing the
+// window), "Save..." and "Close" through the main window.
 #include "transactions/frmTransactions.h"
 
 #include "common/TransactionEntry.h"
@@ -10,10 +10,15 @@
 #include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+
+#include <functional>
 
 namespace {
 
@@ -273,21 +278,46 @@ TEST_F(TransactionWindow, NoSecondCommandStartsWhileADumpRuns) {
     EXPECT_TRUE(Button("cmdProgram")->isEnabled());
 }
 
-TEST_F(TransactionWindow, AQuitRequestStopsTheDumpAtTheNextBlock) {
+TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
+    struct Case {
+        const char* how;
+        std::function<void(frmTransactions&, clsUSBInterface&)> stop;
+        const char* notRead;
+        bool masksSaved; // at once, not only when the window unloads
+    };
+    const std::vector<Case> cases{
+        {"quit", [](frmTransactions&, clsUSBInterface& l) { l.RequestStop(); },
+         "the dump was stopped", false},
+        {"Close", [](frmTransactions& w, clsUSBInterface&) { w.cmdClose_Click(); },
+         "the window was closed during the dump", false},
+        {"close box", // as the window system sends it
+         [](frmTransactions& w, clsUSBInterface&) {
+             QCloseEvent event;
+             QCoreApplication::sendEvent(w.windowHandle(), &event);
+         },
+         "the window was closed during the dump", true},
+    };
     Connect();
-    Open();
-    OnMemoryRead(4, [&](hostsim::SimulatedHost& h) {
-        h.DelayNextReply(std::chrono::milliseconds(30));
-        QTimer::singleShot(0, link.get(), [&] { link->RequestStop(); });
-    });
-    Click("cmdDump");
-    link->ClearStopRequest();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        Open();
+        QFile::remove(dir.filePath("Settings.ini"));
+        host->ClearRequests();
+        LinkLog::Instance().Clear();
+        OnMemoryRead(4, [&](hostsim::SimulatedHost& h) {
+            h.DelayNextReply(std::chrono::milliseconds(30));
+            QTimer::singleShot(0, window.get(), [&] { c.stop(*window, *link); });
+        });
+        Click("cmdDump");
+        link->ClearStopRequest();
 
-    EXPECT_EQ(MemoryReads().size(), 4u);
-    const std::vector<std::string> lines = Listing();
-    ASSERT_EQ(lines.size(), 1u + 4 * 8 + 28);
-    EXPECT_EQ(lines[33], "Entries 32-39 could not be read: the dump was stopped");
-    EXPECT_TRUE(LinkLog::Instance().Text().contains("Dump stopped; not read: entries 32-255"));
+        EXPECT_EQ(MemoryReads().size(), 4u);
+        const std::vector<std::string> lines = Listing();
+        ASSERT_EQ(lines.size(), 1u + 4 * 8 + 28);
+        EXPECT_EQ(lines[33], std::string("Entries 32-39 could not be read: ") + c.notRead);
+        EXPECT_TRUE(LinkLog::Instance().Text().contains("Dump stopped; not read: entries 32-255"));
+        EXPECT_EQ(Settings().find("[Transaction]") != std::string::npos, c.masksSaved);
+    }
 }
 
 TEST_F(TransactionWindow, ADumpIsRefusedWhileAnotherCommandHoldsTheLink) {
