@@ -151,6 +151,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     FtHandle = 0;
     SetFtdiBackend(g_device);
     g_link = std::make_unique<clsUSBInterface>();
+    // The script's time-outs are not real time: no quiet line to wait for.
+    g_link->SetQuietLineMs(0);
     g_device->link = g_link.get();
     return 0;
 }

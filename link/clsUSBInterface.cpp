@@ -244,7 +244,7 @@ void clsUSBInterface::WaitForQuietLine(LateBytes& late) {
             quiet.restart();
         }
         const qint64 left =
-            std::min(kQuietLineMs - quiet.elapsed(), kQuietWaitLimitMs - total.elapsed());
+            std::min(quietLineMs_ - quiet.elapsed(), kQuietWaitLimitMs - total.elapsed());
         if (left <= 0) {
             return;
         }

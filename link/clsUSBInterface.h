@@ -69,6 +69,9 @@ public:
                             std::span<const std::uint8_t> pktData);
     // Hands the link the timer that ends a reply wait (the main window's).
     void SetTimer(QTimer* tmr);
+    // How long the line must stay quiet after a time-out (kQuietLineMs); a
+    // harness whose device has no real time sets 0.
+    void SetQuietLineMs(int ms) { quietLineMs_ = ms; }
     // Zeroes `bytes`, then stores the 8-bit code of each character of `text`.
     static void StringToByteArray(std::string_view text, std::span<std::uint8_t> bytes);
     // The reply timer's tick.
@@ -149,7 +152,7 @@ private:
     void DiscardLateBytes();
     // Drops `queued` waiting bytes into `late`; false when none could be read.
     bool DropQueued(std::uint32_t queued, LateBytes& late);
-    // Drops what arrives until the line has been quiet for kQuietLineMs,
+    // Drops what arrives until the line has been quiet for quietLineMs_,
     // waiting no longer than kQuietWaitLimitMs in all.
     void WaitForQuietLine(LateBytes& late);
     // Ends an exchange whose request could not be written.
@@ -186,6 +189,7 @@ private:
     bool lastRequestSent_ = false;
     // The last exchange timed out: its reply may still be on its way.
     bool quietLineDue_ = false;
+    int quietLineMs_ = kQuietLineMs;
     // The device must be opened again before the next exchange.
     bool reopenDue_ = false;
     FT_STATUS deviceFailure_ = platform::FT_OK;
