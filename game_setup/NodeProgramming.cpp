@@ -101,6 +101,18 @@ ProgramRun ProgramNodes(clsUSBInterface* link, const NodeTable& table, std::span
     return run;
 }
 
+std::vector<records::FieldValue> NodeFieldsSent(const NodeRecord& r) {
+    return {
+        {"Denomination", r.Denom},
+        {"Keydown", r.KeyDown},
+        {"Coin-In Value", r.CoinInValue},
+        {"Note-In Value", r.NoteInValue},
+        {"Configuration Flags", r.Config},
+        {"Game Number", static_cast<std::uint16_t>(r.GameNumber)},
+        {"Game Group", r.GameGroup},
+    };
+}
+
 std::string RunSummary(const ProgramRun& run, std::size_t limit) {
     std::string text;
     if (run.AllAccepted()) {

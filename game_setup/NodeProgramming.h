@@ -3,6 +3,7 @@
 // operator reads at its end. The link's outcome and the host's status byte
 // decide whether the host took a node; nothing here talks to the link.
 
+#include "common/RecordLayouts.h"
 #include "game_setup/NodeRecord.h"
 #include "link/clsUSBInterface.h"
 
@@ -53,6 +54,10 @@ struct RunControl {
 // node not sent, else -1.
 ProgramRun ProgramNodes(clsUSBInterface* link, const NodeTable& table, std::span<const int> nodes,
                         const RunControl& control, int* stoppedAt = nullptr);
+
+// What a node message puts into the host's remote node record, by the
+// record's row labels.
+std::vector<records::FieldValue> NodeFieldsSent(const NodeRecord& record);
 
 // The summary: how many nodes the host accepted and, for each node that was
 // not programmed, the node and why (at most `limit` of them, then how many
