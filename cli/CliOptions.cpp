@@ -106,7 +106,9 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
         (void)option;
         return std::nullopt;
     };
-    const auto fail = [&](const std::string& why) { return CliParse{std::nullopt, command + ": " + why}; };
+    const auto fail = [&](const std::string& why) {
+        return CliParse{std::nullopt, command + ": " + why};
+    };
     const auto extra = [&]() { return fail("unexpected argument " + rest[k]); };
 
     if (command == "ping" || command == "verify") {
@@ -124,7 +126,8 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
         } else if ((rest[0] == "node" || rest[0] == "player") && rest.size() == 2) {
             o.record = rest[0] == "node" ? RecordKind::Node : RecordKind::Player;
             // Node records 0..127 fit below the player records; players 0..255.
-            const auto n = Number(rest[1], rest[0] == "node" ? 1 : 0, rest[0] == "node" ? 127 : 255);
+            const auto n =
+                Number(rest[1], rest[0] == "node" ? 1 : 0, rest[0] == "node" ? 127 : 255);
             if (!n) {
                 return fail(rest[0] + " number \"" + rest[1] + "\" is out of range (" +
                             (rest[0] == "node" ? "1 to 127" : "0 to 255") + ")");
@@ -164,7 +167,8 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
                 std::string why;
                 const auto nodes = list ? ParseNumberList(*list, 1, 255, why) : std::nullopt;
                 if (!nodes) {
-                    return fail("--nodes " + (list ? why : std::string("needs a list such as 1-40,45")));
+                    return fail("--nodes " +
+                                (list ? why : std::string("needs a list such as 1-40,45")));
                 }
                 o.nodes = *nodes;
             } else if (rest[k] == "--from") {
@@ -227,7 +231,8 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
         const auto it = std::find_if(actions.begin(), actions.end(),
                                      [&](const auto& a) { return a.first == rest[1]; });
         if (it == actions.end()) {
-            return fail("unknown command \"" + rest[1] + "\" (poll, counts, nv, errors, clear-errors)");
+            return fail("unknown command \"" + rest[1] +
+                        "\" (poll, counts, nv, errors, clear-errors)");
         }
         o.action = it->second;
     } else if (command == "snapshot") {
@@ -244,7 +249,8 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
                 std::string why;
                 const auto players = list ? ParseNumberList(*list, 0, 255, why) : std::nullopt;
                 if (!players) {
-                    return fail("--players " + (list ? why : std::string("needs a list such as 0-9")));
+                    return fail("--players " +
+                                (list ? why : std::string("needs a list such as 0-9")));
                 }
                 o.players = *players;
             } else {

@@ -59,8 +59,7 @@ std::string JsonText(const QJsonObject& object) {
 // run, and whether any exchange of it failed.
 class Run {
 public:
-    explicit Run(const CliEnvironment& env)
-        : env_(env), link_(env.link), sequence_(env.link) {
+    explicit Run(const CliEnvironment& env) : env_(env), link_(env.link), sequence_(env.link) {
         if (link_ != nullptr) {
             watch_ = QObject::connect(link_, &clsUSBInterface::ExchangeFinished, link_, [this] {
                 if (link_ != nullptr && link_->LastOutcome() != ExchangeOutcome::Ok) {
@@ -210,8 +209,8 @@ QJsonObject FieldsJson(std::span<const records::FieldSpec> layout,
         if (spec.form == records::DisplayForm::Hidden || spec.label.empty()) {
             continue;
         }
-        const QString label = QString::fromLatin1(spec.label.data(),
-                                                  static_cast<qsizetype>(spec.label.size()));
+        const QString label =
+            QString::fromLatin1(spec.label.data(), static_cast<qsizetype>(spec.label.size()));
         if (spec.count == 1) {
             fields.insert(label, rows[i][0]);
         } else {
@@ -286,8 +285,7 @@ int Ping(const CliOptions& o, const CliEnvironment& env, Run& run) {
     if (o.json) {
         env.out(JsonText({{"inputWord", word}}));
     } else {
-        env.out(HexText(static_cast<std::uint32_t>(word), 4) + " (" + std::to_string(word) +
-                ")\n");
+        env.out(HexText(static_cast<std::uint32_t>(word), 4) + " (" + std::to_string(word) + ")\n");
     }
     return run.Status(false);
 }
@@ -337,14 +335,14 @@ int Program(const CliOptions& o, const CliEnvironment& env, Run& run) {
             n == 0 ? files->settings.LocationFileName : files->settings.DisclaimerFileName;
         const hostconfig::LoadedTicketText loaded = hostconfig::LoadTicketText(fileName);
         if (loaded.outcome == platform::FileRead::Unreadable) {
-            problems << QString(hostconfig::texts::kTextUnreadable)
-                            .arg(QString::fromUtf8(fileName));
+            problems
+                << QString(hostconfig::texts::kTextUnreadable).arg(QString::fromUtf8(fileName));
             continue;
         }
         (n == 0 ? job.header : job.footer) = loaded.text;
-        problems << hostconfig::TicketTextProblemLines(
-            n == 0 ? hostconfig::texts::kFrameLocation : hostconfig::texts::kFrameDisclaimer,
-            hostconfig::EncodeTicketText(loaded.text));
+        problems << hostconfig::TicketTextProblemLines(n == 0 ? hostconfig::texts::kFrameLocation
+                                                              : hostconfig::texts::kFrameDisclaimer,
+                                                       hostconfig::EncodeTicketText(loaded.text));
     }
     if (!problems.isEmpty()) {
         env.err(QString(hostconfig::texts::kRefusedIntro).toStdString() + "\n");
@@ -451,15 +449,15 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
         for (const gamesetup::NodeFailure& f : result.failures) {
             failures.append(QJsonObject{{"node", f.node}, {"why", QString::fromStdString(f.why)}});
         }
-        env.out(JsonText({{"total", result.total},
-                          {"accepted", result.accepted},
-                          {"failures", failures}}));
+        env.out(JsonText(
+            {{"total", result.total}, {"accepted", result.accepted}, {"failures", failures}}));
     } else {
         Say(env, o, gamesetup::RunSummary(result, result.failures.size()) + "\n");
     }
     if (stoppedAt >= 0) {
-        env.err("stopped; not sent: " + std::to_string(nodes.size() - static_cast<std::size_t>(stoppedAt)) +
-                " of " + std::to_string(nodes.size()) + " nodes, from node " +
+        env.err("stopped; not sent: " +
+                std::to_string(nodes.size() - static_cast<std::size_t>(stoppedAt)) + " of " +
+                std::to_string(nodes.size()) + " nodes, from node " +
                 std::to_string(nodes[static_cast<std::size_t>(stoppedAt)]) + "\n");
     }
     return run.Status(!result.AllAccepted());
@@ -473,14 +471,15 @@ QJsonObject LogJson(const transactions::TransactionDump& dump) {
             continue;
         }
         const std::string_view mnemonic = transactions::Mnemonic(entry->type);
-        entries.append(QJsonObject{
-            {"entry", k},
-            {"type", entry->type},
-            {"mnemonic", QString::fromLatin1(mnemonic.data(), static_cast<qsizetype>(mnemonic.size()))},
-            {"time", QString::fromStdString(transactions::IsoDateTime(*entry))},
-            {"game", entry->game},
-            {"account", entry->acct},
-            {"amount", static_cast<qint64>(entry->amount)}});
+        entries.append(
+            QJsonObject{{"entry", k},
+                        {"type", entry->type},
+                        {"mnemonic", QString::fromLatin1(mnemonic.data(),
+                                                         static_cast<qsizetype>(mnemonic.size()))},
+                        {"time", QString::fromStdString(transactions::IsoDateTime(*entry))},
+                        {"game", entry->game},
+                        {"account", entry->acct},
+                        {"amount", static_cast<qint64>(entry->amount)}});
     }
     QJsonArray unread;
     for (int block = 0; block < transactions::TransactionDump::kBlocks; ++block) {
@@ -492,11 +491,11 @@ QJsonObject LogJson(const transactions::TransactionDump& dump) {
 }
 
 transactions::TransactionDump DumpLog(const CliEnvironment& env, Run& run) {
-    const transactions::DumpControl control{
-        [&env](int block, int total) {
-            Progress(env, "block " + std::to_string(block + 1) + " of " + std::to_string(total));
-        },
-        [&run] { return run.ShouldStop(); }};
+    const transactions::DumpControl control{[&env](int block, int total) {
+                                                Progress(env, "block " + std::to_string(block + 1) +
+                                                                  " of " + std::to_string(total));
+                                            },
+                                            [&run] { return run.ShouldStop(); }};
     return transactions::ReadTransactionLog(run.Link(), control);
 }
 
@@ -570,9 +569,9 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
     int notSent = 0;
     int total = 0;
     if (!held) {
-        env.err(QString(remoteview::texts::kOpenFailed).arg(QString::fromStdString(why))
-                    .toStdString() +
-                "\n");
+        env.err(
+            QString(remoteview::texts::kOpenFailed).arg(QString::fromStdString(why)).toStdString() +
+            "\n");
     } else if (!run.ShouldStop()) {
         remoteview::LinkFieldSession session(
             run.Link(), node, [&run] { return run.ShouldStop(); },
@@ -603,10 +602,12 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
     }
     // Put back, stopped or not: the site's own node count.
     std::string restoreWhy;
-    const bool restored = remoteview::SendViewerSiteParams(run.Link(), files->site, false, restoreWhy);
+    const bool restored =
+        remoteview::SendViewerSiteParams(run.Link(), files->site, false, restoreWhy);
     if (o.json) {
         QJsonArray lines;
-        for (const QString& line : QString::fromLatin1(ShellText(text)).split('\n', Qt::SkipEmptyParts)) {
+        for (const QString& line :
+             QString::fromLatin1(ShellText(text)).split('\n', Qt::SkipEmptyParts)) {
             lines.append(line);
         }
         env.out(JsonText({{"node", o.remoteNode},
@@ -676,15 +677,13 @@ int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
     }
     const int records = 1 + files->site.MaxNode;
     if (o.json) {
-        env.out(JsonText({{"records", records},
-                          {"differences", jsonDifferences},
-                          {"unread", jsonUnread}}));
+        env.out(JsonText(
+            {{"records", records}, {"differences", jsonDifferences}, {"unread", jsonUnread}}));
     } else {
         Say(env, o,
             std::to_string(differences) + (differences == 1 ? " difference" : " differences") +
                 " in " + std::to_string(records) + " records" +
-                (unread > 0 ? ", " + std::to_string(unread) + " not read" : std::string()) +
-                "\n");
+                (unread > 0 ? ", " + std::to_string(unread) + " not read" : std::string()) + "\n");
     }
     if (run.Signal() != 0) {
         return run.Status(false);

@@ -91,8 +91,7 @@ int main(int argc, char** argv) {
                          [&link] { link.RequestStop(); });
         if (!link.DeviceOpen()) {
             std::cerr << programName << ": the device " << options.common.device
-                      << " could not be opened: " << link.StatusText(link.DeviceFailure())
-                      << "\n";
+                      << " could not be opened: " << link.StatusText(link.DeviceFailure()) << "\n";
         } else {
             const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO) == 1;
             bool progressShown = false;

@@ -4,7 +4,8 @@ namespace records {
 
 namespace {
 
-const FieldSpec* Row(std::span<const FieldSpec> layout, std::string_view label, std::size_t& index) {
+const FieldSpec* Row(std::span<const FieldSpec> layout, std::string_view label,
+                     std::size_t& index) {
     for (std::size_t i = 0; i < layout.size(); ++i) {
         if (layout[i].label == label) {
             index = i;

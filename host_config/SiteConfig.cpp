@@ -313,7 +313,9 @@ QStringList TicketTextProblemLines(const QString& title, const TicketText& encod
 
 std::vector<records::FieldValue> SiteFieldsSent(const SiteParamRecord& r) {
     // 16-bit fields go out as their low 16 bits and come back unsigned.
-    const auto word = [](std::int16_t v) { return static_cast<std::int32_t>(static_cast<std::uint16_t>(v)); };
+    const auto word = [](std::int16_t v) {
+        return static_cast<std::int32_t>(static_cast<std::uint16_t>(v));
+    };
     return {
         {"High Node", r.MaxNode},
         {"Global Options", r.GlobalOptions},

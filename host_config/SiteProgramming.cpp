@@ -34,8 +34,8 @@ bool SendClock(clsUSBInterface* link, const QDateTime& now) {
         return false;
     }
     const auto payload = DateTimePayload(now);
-    alive->SendMessage(kDateTimeMessage.deviceId, kDateTimeMessage.MsgLen(),
-                       kDateTimeMessage.cmnd, payload);
+    alive->SendMessage(kDateTimeMessage.deviceId, kDateTimeMessage.MsgLen(), kDateTimeMessage.cmnd,
+                       payload);
     return alive != nullptr && alive->LastRequestSent();
 }
 

@@ -11,8 +11,8 @@
 #include <QPointer>
 
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>

@@ -268,12 +268,13 @@ TransactionDump ReadTransactionLog(clsUSBInterface* link, const DumpControl& con
         if (alive == nullptr) {
             break;
         }
-        const std::string problem = BlockProblem(
-            alive->LastOutcome(), alive->LastReplyBytes(),
-            alive->OutcomeText(alive->LastOutcome(), alive->LastStatus()));
+        const std::string problem =
+            BlockProblem(alive->LastOutcome(), alive->LastReplyBytes(),
+                         alive->OutcomeText(alive->LastOutcome(), alive->LastStatus()));
         if (problem.empty()) {
-            dump.SetBlock(block, TransactionBlockBytes(reply.data() + clsUSBInterface::kMemoryDataOffset,
-                                                       records::kTransactionBlockSize));
+            dump.SetBlock(block,
+                          TransactionBlockBytes(reply.data() + clsUSBInterface::kMemoryDataOffset,
+                                                records::kTransactionBlockSize));
         } else {
             dump.SetBlockFailed(block, problem);
         }

@@ -28,8 +28,9 @@ std::string NodeIni() {
     std::string ini;
     for (int n = 1; n <= 4; ++n) {
         ini += "[1234-00" + std::to_string(n) + "]\r\nGameNumber=" + std::to_string(300 + n) +
-               "\r\nGameGroup=" + std::to_string(n % 2) + "\r\nNoteInValue=4\r\nDenom=" +
-               std::to_string(n) + "\r\nKeyDown=8\r\nConfig=" + std::to_string(n == 2) + "\r\n";
+               "\r\nGameGroup=" + std::to_string(n % 2) +
+               "\r\nNoteInValue=4\r\nDenom=" + std::to_string(n) +
+               "\r\nKeyDown=8\r\nConfig=" + std::to_string(n == 2) + "\r\n";
     }
     return ini;
 }
@@ -122,7 +123,8 @@ TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
         {{"program-nodes", "--nodes", "5"}, cli::kExitUsage, ""},
         {{"program", "--only", "clock,bonus"}, cli::kExitUsage, ""},
         {{"log", "--csv", "-o", dir.filePath("no/such/dir/log.csv").toStdString()},
-         cli::kExitUsage, ""},
+         cli::kExitUsage,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : std::string()));
@@ -247,7 +249,8 @@ TEST(CliOptions, NodeListsAndMasks) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(cli::ParseNumberList(bad, 1, 255, why).has_value());
     }
-    const auto masks = cli::ParseCliCommandLine({"masks", "--print", "0xFFFFFFFF", "--store", "-1"});
+    const auto masks =
+        cli::ParseCliCommandLine({"masks", "--print", "0xFFFFFFFF", "--store", "-1"});
     ASSERT_TRUE(masks.options) << masks.error;
     EXPECT_EQ(masks.options->printMask, 0xFFFFFFFFLL);
     EXPECT_EQ(masks.options->storeMask, -1);
