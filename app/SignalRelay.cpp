@@ -10,9 +10,9 @@ namespace {
 
 int g_fds[2] = {-1, -1};
 
-extern "C" void OnSignal(int) {
-    // Only async-signal-safe work here: wake the event loop.
-    const char byte = 1;
+extern "C" void OnSignal(int sig) {
+    // Only async-signal-safe work here: wake the event loop, saying which.
+    const auto byte = static_cast<char>(sig);
     [[maybe_unused]] const ssize_t n = ::write(g_fds[0], &byte, 1);
 }
 
@@ -59,6 +59,8 @@ SignalRelay::~SignalRelay() {
 
 void SignalRelay::OnReadable() {
     char byte = 0;
-    [[maybe_unused]] const ssize_t n = ::read(g_fds[1], &byte, 1);
+    if (::read(g_fds[1], &byte, 1) == 1) {
+        lastSignal_ = static_cast<unsigned char>(byte);
+    }
     emit TerminationRequested();
 }

@@ -17,10 +17,14 @@ public:
     explicit SignalRelay(QObject* parent = nullptr);
     ~SignalRelay() override;
 
+    // The last signal relayed (SIGTERM, SIGINT or SIGHUP); 0 before any.
+    int LastSignal() const { return lastSignal_; }
+
 signals:
     void TerminationRequested();
 
 private:
     void OnReadable();
     QSocketNotifier* notifier_ = nullptr;
+    int lastSignal_ = 0;
 };

@@ -175,4 +175,11 @@ inline constexpr std::array<FieldSpec, 34> kSiteLayout{{
     {96, K::Word, 1, "CRC", F::Hex, 4},
 }};
 
+// A value a message puts into the row labelled `label` of a record, as the
+// record's decoder gives it back.
+struct FieldValue {
+    std::string_view label;
+    std::int32_t value;
+};
+
 } // namespace records

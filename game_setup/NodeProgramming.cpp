@@ -2,6 +2,8 @@
 
 #include "game_setup/GameSetupTexts.h"
 
+#include <QPointer>
+
 namespace gamesetup {
 
 namespace {
@@ -28,6 +30,75 @@ std::optional<std::string> SendFailure(ExchangeOutcome outcome, const std::strin
     default:
         return texts::WhyLink(Trimmed(outcomeText));
     }
+}
+
+std::optional<std::string> SendNode(clsUSBInterface* link, int addr, const NodeRecord& record) {
+    if (addr < 1 || addr >= kNodeTableSize) {
+        return std::string(texts::kWhyNoLink);
+    }
+    const std::vector<FieldProblem> problems = NodeProblems(record, addr);
+    if (!problems.empty()) {
+        return texts::WhyOutOfRange(ProblemFields(problems));
+    }
+    const QPointer<clsUSBInterface> alive(link);
+    if (alive == nullptr) {
+        return std::string(texts::kWhyNoLink);
+    }
+    const auto payload = NodePayload(addr, record);
+    // What the reply carries goes to the link log only: the node message
+    // has no acknowledgement of its own.
+    alive->SendMessage(kNodeMessageDeviceId, kNodeMessageLength, kNodeMessageCmnd, payload);
+    if (alive == nullptr) {
+        return std::string(texts::kWhyNoLink);
+    }
+    return SendFailure(alive->LastOutcome(),
+                       alive->OutcomeText(alive->LastOutcome(), alive->LastStatus()));
+}
+
+ProgramRun ProgramNodes(clsUSBInterface* link, const NodeTable& table, std::span<const int> nodes,
+                        const RunControl& control, int* stoppedAt) {
+    const QPointer<clsUSBInterface> alive(link);
+    ProgramRun run;
+    run.total = static_cast<int>(nodes.size());
+    if (stoppedAt != nullptr) {
+        *stoppedAt = -1;
+    }
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i > 0 && ((control.stop && control.stop()) || alive == nullptr)) {
+            for (std::size_t rest = i; rest < nodes.size(); ++rest) {
+                run.failures.push_back({nodes[rest], texts::kWhyStopped});
+            }
+            if (stoppedAt != nullptr) {
+                *stoppedAt = static_cast<int>(i);
+            }
+            break;
+        }
+        if (control.progress) {
+            control.progress(static_cast<int>(i), run.total);
+        }
+        const int node = nodes[i];
+        const NodeRecord empty{};
+        const NodeRecord& record =
+            node >= 1 && node < kNodeTableSize ? table[static_cast<std::size_t>(node)] : empty;
+        if (std::optional<std::string> failure = SendNode(alive, node, record)) {
+            run.failures.push_back({node, std::move(*failure)});
+        } else {
+            ++run.accepted;
+        }
+    }
+    return run;
+}
+
+std::vector<records::FieldValue> NodeFieldsSent(const NodeRecord& r) {
+    return {
+        {"Denomination", r.Denom},
+        {"Keydown", r.KeyDown},
+        {"Coin-In Value", r.CoinInValue},
+        {"Note-In Value", r.NoteInValue},
+        {"Configuration Flags", r.Config},
+        {"Game Number", static_cast<std::uint16_t>(r.GameNumber)},
+        {"Game Group", r.GameGroup},
+    };
 }
 
 std::string RunSummary(const ProgramRun& run, std::size_t limit) {

@@ -3,9 +3,13 @@
 // operator reads at its end. The link's outcome decides whether the host
 // took a node; nothing here talks to the link.
 
+#include "common/RecordLayouts.h"
+#include "game_setup/NodeRecord.h"
 #include "link/clsUSBInterface.h"
 
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,6 +34,30 @@ struct ProgramRun {
 
     bool AllAccepted() const { return total > 0 && accepted == total; }
 };
+
+// Sends node `addr`'s record and judges what the host made of it: nothing
+// when the node is programmed, else why not. A record whose fields do not
+// fit the message is refused before anything is sent.
+std::optional<std::string> SendNode(clsUSBInterface* link, int addr, const NodeRecord& record);
+
+// What a run needs from its caller: where it is (before each node, `done`
+// nodes already sent of `total`) and whether to stop before the next node.
+// Either may be empty.
+struct RunControl {
+    std::function<void(int done, int total)> progress;
+    std::function<bool()> stop;
+};
+
+// Programs `nodes` of `table` in the order given, one message each. Asked to
+// stop, it ends before the next node (never before the first) and counts the
+// rest as not sent; `stoppedAt` is then the index in `nodes` of the first
+// node not sent, else -1.
+ProgramRun ProgramNodes(clsUSBInterface* link, const NodeTable& table, std::span<const int> nodes,
+                        const RunControl& control, int* stoppedAt = nullptr);
+
+// What a node message puts into the host's remote node record, by the
+// record's row labels.
+std::vector<records::FieldValue> NodeFieldsSent(const NodeRecord& record);
 
 // The summary: how many nodes the host accepted and, for each node that was
 // not programmed, the node and why (at most `limit` of them, then how many

@@ -441,26 +441,10 @@ void frmGameSetup::EndRun() {
 }
 
 std::optional<std::string> frmGameSetup::SendNode(int addr) {
-    if (addr < 1 || addr >= gamesetup::kNodeTableSize) {
-        return std::string(t::kWhyNoLink);
-    }
-    const NodeRecord& r = table_[static_cast<std::size_t>(addr)];
-    const std::vector<gamesetup::FieldProblem> problems = gamesetup::NodeProblems(r, addr);
-    if (!problems.empty()) {
-        return t::WhyOutOfRange(gamesetup::ProblemFields(problems));
-    }
-    QPointer<clsUSBInterface> link = ProgramState::Instance().Link;
-    if (link == nullptr) {
-        return std::string(t::kWhyNoLink);
-    }
-    const auto payload = gamesetup::NodePayload(addr, r);
-    link->SendMessage(gamesetup::kNodeMessageDeviceId, gamesetup::kNodeMessageLength,
-                      gamesetup::kNodeMessageCmnd, payload);
-    if (link == nullptr) {
-        return std::string(t::kWhyNoLink);
-    }
-    return gamesetup::SendFailure(link->LastOutcome(),
-                                  link->OutcomeText(link->LastOutcome(), link->LastStatus()));
+    const NodeRecord empty{};
+    const bool inTable = addr >= 1 && addr < gamesetup::kNodeTableSize;
+    return gamesetup::SendNode(ProgramState::Instance().Link, addr,
+                               inTable ? table_[static_cast<std::size_t>(addr)] : empty);
 }
 
 void frmGameSetup::cmdProgramSelected_Click() {
@@ -507,25 +491,21 @@ void frmGameSetup::cmdProgramAll_Click() {
         SetStatus(t::kNoNodes);
         return;
     }
-    gamesetup::ProgramRun result;
-    result.total = maxNode_;
-    bool quitting = false;
+    std::vector<int> nodes;
     for (int node = 1; node <= maxNode_; ++node) {
-        if (node > 1 && (run.ShouldStop() || stopRun_)) {
-            quitting = run.ShouldStop();
-            for (int rest = node; rest <= maxNode_; ++rest) {
-                result.failures.push_back({rest, t::kWhyStopped});
-            }
-            AppendStatusText(t::kProgramTitle + std::string(": ") + t::kWhyStopped + ", nodes " +
-                             std::to_string(node) + " to " + std::to_string(maxNode_) + "\r\n");
-            break;
-        }
-        SetStatus(t::Progress(node, maxNode_));
-        if (std::optional<std::string> failure = SendNode(node)) {
-            result.failures.push_back({node, std::move(*failure)});
-        } else {
-            ++result.accepted;
-        }
+        nodes.push_back(node);
+    }
+    const gamesetup::RunControl control{
+        [this](int done, int total) { SetStatus(t::Progress(done + 1, total)); },
+        [this, &run] { return run.ShouldStop() || stopRun_; }};
+    int stoppedAt = -1;
+    const gamesetup::ProgramRun result =
+        gamesetup::ProgramNodes(ProgramState::Instance().Link, table_, nodes, control, &stoppedAt);
+    const bool quitting = stoppedAt >= 0 && run.ShouldStop();
+    if (stoppedAt >= 0) {
+        AppendStatusText(t::kProgramTitle + std::string(": ") + t::kWhyStopped + ", nodes " +
+                         std::to_string(nodes[static_cast<std::size_t>(stoppedAt)]) + " to " +
+                         std::to_string(maxNode_) + "\r\n");
     }
     EndRun();
     run.Release();

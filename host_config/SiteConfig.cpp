@@ -311,4 +311,26 @@ QStringList TicketTextProblemLines(const QString& title, const TicketText& encod
     return lines;
 }
 
+std::vector<records::FieldValue> SiteFieldsSent(const SiteParamRecord& r) {
+    // 16-bit fields go out as their low 16 bits and come back unsigned.
+    const auto word = [](std::int16_t v) {
+        return static_cast<std::int32_t>(static_cast<std::uint16_t>(v));
+    };
+    return {
+        {"High Node", r.MaxNode},
+        {"Global Options", r.GlobalOptions},
+        {"Printer Type", r.PrinterType},
+        {"Card Prefix", word(r.CardPrefix)},
+        {"Alarm Hour", r.AlarmHour},
+        {"Alarm Minute", r.AlarmMinute},
+        {"Cash Drop Weekday", r.CashDropWeekday},
+        {"Progressive Set Percent", r.Percentage},
+        {"Progressive Set Odds", word(r.Odds)},
+        {"Progressive Refill", word(r.Refill)},
+        {"Progressive Limit", r.Limit},
+        {"Operator Card Prefix", word(r.OperPrefix)},
+        {"Note-In Value", r.KioskNoteInValue},
+    };
+}
+
 } // namespace hostconfig

@@ -5,6 +5,7 @@
 // three messages that program the host (site parameters, clock, header and
 // footer texts). No widgets here; the window only gathers the texts.
 
+#include "common/RecordLayouts.h"
 #include "common/SiteParamRecord.h"
 
 #include <QDateTime>
@@ -119,5 +120,9 @@ QStringList TicketTextProblemLines(const QString& title, const TicketText& encod
 std::array<std::uint8_t, 70>
 HeaderFooterBlock(int choice, int block,
                   std::span<const std::uint8_t, kTicketTextBufferSize> buffer);
+
+// What the site parameter message puts into the host's site parameter
+// record, by the record's row labels.
+std::vector<records::FieldValue> SiteFieldsSent(const SiteParamRecord& record);
 
 } // namespace hostconfig

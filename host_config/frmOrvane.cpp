@@ -8,6 +8,7 @@
 #include "host_config/ConnectionBar.h"
 #include "host_config/MainWindowTexts.h"
 #include "host_config/SettingsFile.h"
+#include "host_config/SiteProgramming.h"
 #include "host_config/TicketTextFile.h"
 #include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
@@ -392,65 +393,26 @@ bool frmOrvane::MayStartExchange() const {
     return link_ != nullptr && (run_ == nullptr || !run_->ShouldStop());
 }
 
-bool frmOrvane::SendConfig() {
-    if (!MayStartExchange()) {
-        return false;
-    }
+SiteParamRecord frmOrvane::SiteParamsToSend() const {
     const ProgramState& state = ProgramState::Instance();
     SiteParamRecord sent = state.SiteParams;
     if (state.SiteParamsHold) {
         state.SiteParamsHold(sent);
     }
-    const auto payload = SiteConfigPayload(sent);
-    link_->SendMessage(kSiteParamsMessage.deviceId, kSiteParamsMessage.MsgLen(),
-                       kSiteParamsMessage.cmnd, payload);
-    return link_ != nullptr && link_->LastRequestSent();
+    return sent;
+}
+
+bool frmOrvane::SendConfig() {
+    return MayStartExchange() && SendSiteParams(link_.get(), SiteParamsToSend());
 }
 
 bool frmOrvane::SendDateTime() {
-    if (!MayStartExchange()) {
-        return false;
-    }
-    const auto payload = DateTimePayload(clock_());
-    link_->SendMessage(kDateTimeMessage.deviceId, kDateTimeMessage.MsgLen(), kDateTimeMessage.cmnd,
-                       payload);
-    return link_ != nullptr && link_->LastRequestSent();
+    return MayStartExchange() && SendClock(link_.get(), clock_());
 }
 
 bool frmOrvane::SendHeaderFooter(int choice, const QString& sText) {
-    const TicketText encoded = EncodeTicketText(sText);
-    blocksSent_ = 0;
-    bool whole = true;
-    for (int block = 0; block < kTicketTextBlocks; ++block) {
-        if (!MayStartExchange()) {
-            return false;
-        }
-        const auto payload = HeaderFooterBlock(choice, block, encoded.buffer);
-        link_->SendMessage(kHeaderFooterMessage.deviceId, kHeaderFooterMessage.MsgLen(),
-                           kHeaderFooterMessage.cmnd, payload);
-        if (link_ == nullptr) {
-            return false;
-        }
-        whole = whole && link_->LastRequestSent();
-        ++blocksSent_;
-        QCoreApplication::processEvents();
-    }
-    return whole;
-}
-
-bool frmOrvane::SendPart(int n, const QString& header, const QString& footer) {
-    switch (n) {
-    case 0:
-        return SendDateTime();
-    case 1:
-        return SendConfig();
-    case 2:
-        return SendHeaderFooter(1, header);
-    case 3:
-        return SendHeaderFooter(2, footer);
-    default:
-        return false;
-    }
+    return SendTicketText(
+        link_.get(), choice, sText, [this] { return !MayStartExchange(); }, &blocksSent_);
 }
 
 void frmOrvane::cmdProgram_Click() {
@@ -488,34 +450,17 @@ void frmOrvane::cmdProgram_Click() {
                                    chkSend[2]->isChecked(), chkSend[3]->isChecked()};
     const std::array<unsigned, 4> changesAtStart = markChanges_;
 
-    QStringList notSent;
-    for (int n = 0; n < 4; ++n) {
-        const auto i = static_cast<std::size_t>(n);
-        if (!send[i]) {
-            continue;
+    ProgramJob job{send, SiteParamsToSend(), header, footer, clock_};
+    const ProgramControl control{{}, [this] { return !MayStartExchange(); }};
+    const ProgramOutcome outcome = ProgramSite(link_.get(), job, control);
+    if (link_ != nullptr) {
+        for (std::size_t i = 0; i < send.size(); ++i) {
+            // A mark stays until its part has gone out, and when the part
+            // was changed again while it went, for the change.
+            if (outcome.went[i] && markChanges_[i] == changesAtStart[i]) {
+                chkSend[i]->setChecked(false);
+            }
         }
-        const bool stoppedBefore = !MayStartExchange();
-        const bool went = !stoppedBefore && SendPart(n, header, footer);
-        if (link_ == nullptr) {
-            break; // the window went away while a reply was awaited
-        }
-        // A mark stays until its part has gone out, and when the part was
-        // changed again while it went, for the change.
-        if (went && markChanges_[i] == changesAtStart[i]) {
-            chkSend[i]->setChecked(false);
-        }
-        if (run.ShouldStop() && !went) {
-            const bool partly = n >= 2 && !stoppedBefore && blocksSent_ > 0;
-            notSent << (partly ? QString(t::kBlocksNotSent)
-                                     .arg(t::kSend[i])
-                                     .arg(blocksSent_ + 1)
-                                     .arg(kTicketTextBlocks)
-                                     .arg(kTicketTextBlocks)
-                               : QString(t::kSend[i]));
-        }
-    }
-    if (!notSent.isEmpty()) {
-        AppendStatusText(QString(t::kProgramStopped).arg(notSent.join(QStringLiteral(", "))).toStdString());
     }
     run_ = nullptr;
     programRunning_ = false;

@@ -117,6 +117,8 @@ private:
     bool SendPart(int n, const QString& header, const QString& footer);
     // Before each exchange of a "Program" run: false when the run must stop.
     bool MayStartExchange() const;
+    // The site parameter record as the parameters message carries it now.
+    SiteParamRecord SiteParamsToSend() const;
     hostconfig::SiteEntries Entries() const;
     // Problems that refuse a "Program" press or a tool window, one per line.
     QStringList ParameterProblems() const;

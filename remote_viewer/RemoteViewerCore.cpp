@@ -1,5 +1,7 @@
 #include "remote_viewer/RemoteViewerCore.h"
 
+#include "host_config/SiteProgramming.h"
+
 #include "common/codeCommonShared.h"
 #include "remote_viewer/ViewRemoteTexts.h"
 
@@ -218,6 +220,69 @@ int ClearRemoteErrorCounts(FieldSession& session) {
     const FieldReply reply = session.Send(kCmndClearErrorCounts, 0);
     session.Display(Line(reply.Good() ? t::kSuccess : t::kCommunicationError));
     return 0;
+}
+
+LinkFieldSession::LinkFieldSession(clsUSBInterface* link, std::uint8_t node,
+                                   std::function<bool()> stop,
+                                   std::function<void(const std::string&)> display,
+                                   std::function<void(const std::string&)> setText)
+    : link_(link), node_(node), stop_(std::move(stop)), display_(std::move(display)),
+      setText_(std::move(setText)) {}
+
+FieldReply LinkFieldSession::Send(std::int32_t cmnd, std::int32_t cnt) {
+    if (link_ == nullptr) {
+        return FieldReply::Failed(texts::kReasonNoLink);
+    }
+    link_->SendTamberCmnd(node_, cmnd, cnt);
+    if (link_ == nullptr) {
+        return FieldReply::Failed(texts::kReasonNoLink);
+    }
+    const ExchangeOutcome outcome = link_->LastOutcome();
+    if (outcome != ExchangeOutcome::Ok) {
+        return FieldReply::Failed(FailureReason(outcome));
+    }
+    return FieldReply::Answered(link_->RcvData());
+}
+
+bool LinkFieldSession::ShouldStop() {
+    return link_ == nullptr || (stop_ && stop_());
+}
+
+void LinkFieldSession::Display(const std::string& text) {
+    if (display_) {
+        display_(text);
+    }
+}
+
+void LinkFieldSession::SetText(const std::string& text) {
+    if (setText_) {
+        setText_(text);
+    } else if (display_) {
+        display_(text);
+    }
+}
+
+bool SendViewerSiteParams(clsUSBInterface* link, const SiteParamRecord& site, bool holdNodes,
+                          std::string& why) {
+    const QPointer<clsUSBInterface> alive(link);
+    if (alive == nullptr) {
+        why = texts::kReasonNoLink;
+        return false;
+    }
+    SiteParamRecord sent = site;
+    if (holdNodes) {
+        sent.MaxNode = 0;
+    }
+    hostconfig::SendSiteParams(alive, sent);
+    if (alive == nullptr) {
+        why = texts::kReasonNoLink;
+        return false;
+    }
+    if (alive->LastOutcome() != ExchangeOutcome::Ok) {
+        why = FailureReason(alive->LastOutcome());
+        return false;
+    }
+    return true;
 }
 
 } // namespace remoteview

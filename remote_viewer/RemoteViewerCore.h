@@ -5,10 +5,14 @@
 // counts). No widgets here; the window supplies a FieldSession that sends
 // through the device link and shows text.
 
+#include "common/SiteParamRecord.h"
 #include "link/clsUSBInterface.h"
+
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -119,5 +123,32 @@ int ClearRemoteErrorCounts(FieldSession& session);
 // Commands each run sends when it is not stopped.
 inline constexpr int kGetCountsCommands = 2 + kCounterCount;
 inline constexpr int kDumpNVCommands = kMemorySize / kMemoryBlock;
+
+// A run's way to node `node` through the device link: a command's reply
+// counts only when its exchange ended OK. `stop` and `display` come from
+// the caller (the window or the command line); either may be empty.
+class LinkFieldSession : public FieldSession {
+public:
+    LinkFieldSession(clsUSBInterface* link, std::uint8_t node, std::function<bool()> stop,
+                     std::function<void(const std::string&)> display,
+                     std::function<void(const std::string&)> setText = {});
+    FieldReply Send(std::int32_t cmnd, std::int32_t cnt) override;
+    bool ShouldStop() override;
+    void Display(const std::string& text) override;
+    void SetText(const std::string& text) override;
+
+private:
+    QPointer<clsUSBInterface> link_;
+    std::uint8_t node_;
+    std::function<bool()> stop_;
+    std::function<void(const std::string&)> display_;
+    std::function<void(const std::string&)> setText_;
+};
+
+// Sends the site parameters of `site`, with the node count 0 when `holdNodes`
+// (the host then leaves the field network to the viewer). True when the
+// host answered; else `why` says what went wrong.
+bool SendViewerSiteParams(clsUSBInterface* link, const SiteParamRecord& site, bool holdNodes,
+                          std::string& why);
 
 } // namespace remoteview

@@ -52,48 +52,6 @@ QString Arg(const char* text, const QString& a) {
 
 } // namespace
 
-// A run's way to the node: each command goes through the device link, and
-// its reply counts only when the exchange ended OK.
-class frmViewRemote::LinkSession : public remoteview::FieldSession {
-public:
-    LinkSession(frmViewRemote& window, LinkSequence& run, std::uint8_t node)
-        : window_(&window), run_(run), link_(ProgramState::Instance().Link), node_(node) {}
-
-    remoteview::FieldReply Send(std::int32_t cmnd, std::int32_t cnt) override {
-        if (link_ == nullptr) {
-            return remoteview::FieldReply::Failed(t::kReasonNoLink);
-        }
-        link_->SendTamberCmnd(node_, cmnd, cnt);
-        if (link_ == nullptr) {
-            return remoteview::FieldReply::Failed(t::kReasonNoLink);
-        }
-        const ExchangeOutcome outcome = link_->LastOutcome();
-        if (outcome != ExchangeOutcome::Ok) {
-            return remoteview::FieldReply::Failed(remoteview::FailureReason(outcome));
-        }
-        return remoteview::FieldReply::Answered(link_->RcvData());
-    }
-    bool ShouldStop() override {
-        return window_ == nullptr || window_->closePending_ || run_.ShouldStop();
-    }
-    void Display(const std::string& text) override {
-        if (window_ != nullptr) {
-            window_->DisplayMsg(text);
-        }
-    }
-    void SetText(const std::string& text) override {
-        if (window_ != nullptr) {
-            window_->SetText(text);
-        }
-    }
-
-private:
-    QPointer<frmViewRemote> window_;
-    LinkSequence& run_;
-    QPointer<clsUSBInterface> link_;
-    std::uint8_t node_;
-};
-
 frmViewRemote::frmViewRemote(QWidget* parent) : QWidget(parent) {
     setObjectName("frmViewRemote");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -286,22 +244,8 @@ bool frmViewRemote::SendConfig(std::string& why) {
         why = link == nullptr ? t::kReasonNoLink : t::kReasonRefused;
         return false;
     }
-    SiteParamRecord sent = ProgramState::Instance().SiteParams;
-    if (holding_) {
-        sent.MaxNode = 0;
-    }
-    const auto payload = hostconfig::SiteConfigPayload(sent);
-    const auto& message = hostconfig::kSiteParamsMessage;
-    link->SendMessage(message.deviceId, message.MsgLen(), message.cmnd, payload);
-    if (link == nullptr) {
-        why = t::kReasonNoLink;
-        return false;
-    }
-    if (link->LastOutcome() != ExchangeOutcome::Ok) {
-        why = remoteview::FailureReason(link->LastOutcome());
-        return false;
-    }
-    return true;
+    return remoteview::SendViewerSiteParams(link, ProgramState::Instance().SiteParams, holding_,
+                                            why);
 }
 
 void frmViewRemote::closeEvent(QCloseEvent* event) {
@@ -444,7 +388,20 @@ void frmViewRemote::RunCommand(Run run, const char* name) {
     running_ = true;
     SetBusy(true);
     const std::uint8_t node = remoteNumber_;
-    LinkSession session(*this, claim, node);
+    const QPointer<frmViewRemote> self(this);
+    remoteview::LinkFieldSession session(
+        ProgramState::Instance().Link, node,
+        [self, &claim] { return self == nullptr || self->closePending_ || claim.ShouldStop(); },
+        [self](const std::string& text) {
+            if (self != nullptr) {
+                self->DisplayMsg(text);
+            }
+        },
+        [self](const std::string& text) {
+            if (self != nullptr) {
+                self->SetText(text);
+            }
+        });
     const int notSent = run(session);
     if (notSent > 0) {
         AppendStatusText(QString(t::kStoppedLog).arg(name).arg(node).arg(notSent).toStdString());

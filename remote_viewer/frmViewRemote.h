@@ -54,7 +54,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class LinkSession;
     using Run = int (*)(remoteview::FieldSession&);
 
     void BuildControls();

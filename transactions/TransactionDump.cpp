@@ -4,6 +4,8 @@
 #include "transactions/TransactionTexts.h"
 #include "transactions/TransactionTypes.h"
 
+#include <QPointer>
+
 #include <algorithm>
 #include <cstdio>
 #include <initializer_list>
@@ -245,6 +247,48 @@ std::string TransactionDump::CsvText() const {
         }
     }
     return text;
+}
+
+TransactionDump ReadTransactionLog(clsUSBInterface* link, const DumpControl& control,
+                                   int* stoppedAt) {
+    const QPointer<clsUSBInterface> alive(link);
+    constexpr int kBlocks = TransactionDump::kBlocks;
+    TransactionDump dump;
+    int block = 0;
+    for (; block < kBlocks; ++block) {
+        if (alive == nullptr || (control.stop && control.stop())) {
+            break;
+        }
+        if (control.progress) {
+            control.progress(block, kBlocks);
+        }
+        const clsUSBInterface::ReplyBuffer reply =
+            alive->NovRamRead(records::kTransactionLogBase + records::kTransactionBlockSize * block,
+                              records::kTransactionBlockSize);
+        if (alive == nullptr) {
+            break;
+        }
+        const std::string problem =
+            BlockProblem(alive->LastOutcome(), alive->LastReplyBytes(),
+                         alive->OutcomeText(alive->LastOutcome(), alive->LastStatus()));
+        if (problem.empty()) {
+            dump.SetBlock(block,
+                          TransactionBlockBytes(reply.data() + clsUSBInterface::kMemoryDataOffset,
+                                                records::kTransactionBlockSize));
+        } else {
+            dump.SetBlockFailed(block, problem);
+        }
+    }
+    if (stoppedAt != nullptr) {
+        *stoppedAt = block < kBlocks ? block : -1;
+    }
+    if (block < kBlocks) {
+        dump.SetBlocksFailedFrom(block, alive == nullptr       ? std::string(txtext::kNoLink)
+                                        : control.stopReason ? control.stopReason()
+                                                             : std::string(txtext::kStopped));
+        AppendStatusText(StoppedLogLine(block));
+    }
+    return dump;
 }
 
 } // namespace transactions

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -85,5 +86,23 @@ private:
     };
     std::array<Block, kBlocks> blocks_;
 };
+
+// What a dump needs from its caller: where it is (before each block,
+// `block` blocks already read of `total`) and whether to stop before the
+// next block. Either may be empty.
+struct DumpControl {
+    std::function<void(int block, int total)> progress;
+    std::function<bool()> stop;
+    // Why the dump stopped when `stop` said so (the not-read entries name
+    // it); "the dump was stopped" when empty.
+    std::function<std::string()> stopReason;
+};
+
+// Reads the whole log, block by block, through `link`. A block whose read
+// failed is named with its reason; asked to stop (or losing the link), the
+// dump ends before the next block, names the rest as not read, writes the
+// stop to the link log and sets `stoppedAt` to that block (else -1).
+TransactionDump ReadTransactionLog(clsUSBInterface* link, const DumpControl& control,
+                                   int* stoppedAt = nullptr);
 
 } // namespace transactions

@@ -376,41 +376,19 @@ void frmTransactions::cmdDump_Click() {
     lstOutput->clear();
     lstOutput->addItem(txtext::kGettingData);
 
-    constexpr int kBlocks = transactions::TransactionDump::kBlocks;
-    transactions::TransactionDump dump;
-    int block = 0;
+    const transactions::DumpControl control{
+        [this](int block, int total) {
+            lstOutput->item(0)->setText(QString(txtext::kGettingData) +
+                                        QString(txtext::kProgress).arg(block + 1).arg(total));
+        },
+        [this, &run, &alive] { return alive == nullptr || run.ShouldStop() || dumpStopped_; },
+        [this, &alive] {
+            return std::string(alive != nullptr && dumpStopped_ ? txtext::kClosed : txtext::kStopped);
+        }};
     dumpStopped_ = false;
-    for (; block < kBlocks; ++block) {
-        if (run.ShouldStop() || link == nullptr || dumpStopped_) {
-            break;
-        }
-        lstOutput->item(0)->setText(QString(txtext::kGettingData) +
-                                    QString(txtext::kProgress).arg(block + 1).arg(kBlocks));
-        const clsUSBInterface::ReplyBuffer reply =
-            link->NovRamRead(records::kTransactionLogBase + records::kTransactionBlockSize * block,
-                             records::kTransactionBlockSize);
-        if (alive == nullptr) {
-            return; // the window went away while the read waited
-        }
-        if (link == nullptr) {
-            break;
-        }
-        const std::string problem =
-            transactions::BlockProblem(link->LastOutcome(), link->LastReplyBytes(),
-                                       link->OutcomeText(link->LastOutcome(), link->LastStatus()));
-        if (problem.empty()) {
-            dump.SetBlock(block,
-                          transactions::TransactionBlockBytes(reply.data() + kReplyDataOffset,
-                                                              records::kTransactionBlockSize));
-        } else {
-            dump.SetBlockFailed(block, problem);
-        }
-    }
-    if (block < kBlocks) {
-        dump.SetBlocksFailedFrom(block, link == nullptr ? txtext::kNoLink
-                                        : dumpStopped_  ? txtext::kClosed
-                                                        : txtext::kStopped);
-        AppendStatusText(transactions::StoppedLogLine(block));
+    transactions::TransactionDump dump = transactions::ReadTransactionLog(link, control);
+    if (alive == nullptr) {
+        return; // the window went away while a read waited
     }
     ShowListing(dump.Lines());
     lastDump_ = std::move(dump);

@@ -1,0 +1,87 @@
+// The orvane-cli executable itself: over a pseudo-terminal served by
+// orvane-hostsim as over /dev/ttyUSB0, and with no display at all.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+namespace {
+
+struct Finished {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Finished RunCli(const QStringList& args) {
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // It needs no display, not even the offscreen one.
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    cli.setProcessEnvironment(env);
+    cli.start(ORVANE_CLI_EXE, args);
+    Finished f;
+    if (!cli.waitForFinished(30000)) {
+        cli.kill();
+        cli.waitForFinished();
+        return f;
+    }
+    f.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+    f.out = QString::fromUtf8(cli.readAllStandardOutput());
+    f.err = QString::fromUtf8(cli.readAllStandardError());
+    return f;
+}
+
+TEST(CliProcess, CommandsOverAPseudoTerminalServedByHostsim) {
+    QProcess hostsim;
+    hostsim.start(ORVANE_HOSTSIM_EXE, {"--pty"});
+    ASSERT_TRUE(hostsim.waitForStarted(10000));
+    while (!hostsim.canReadLine() && hostsim.waitForReadyRead(10000)) {
+    }
+    const QString path = QString::fromLocal8Bit(hostsim.readLine()).trimmed();
+    ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
+    QTemporaryDir folder;
+    const QStringList common{"--device", "tty:" + path, "--folder", folder.path()};
+
+    struct Case {
+        QStringList args;
+        int status;
+        QString outStart;
+    };
+    const Case cases[] = {
+        {{"--json", "ping"}, 0, "{\n    \"inputWord\": 4660\n}"},
+        {{"read", "site"}, 0, "Tag 1                            0x"},
+        {{"--quiet", "masks"}, 0, ""},
+        {{"read", "bogus"}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Finished f = RunCli(common + c.args);
+        EXPECT_EQ(f.status, c.status) << f.err.toStdString();
+        if (c.outStart.isEmpty()) {
+            EXPECT_TRUE(f.out.isEmpty()) << f.out.toStdString();
+        } else {
+            EXPECT_TRUE(f.out.startsWith(c.outStart)) << f.out.toStdString();
+        }
+    }
+    hostsim.terminate();
+    hostsim.waitForFinished(10000);
+
+    // The same device with nothing behind it: the open fails, exit 3.
+    const Finished gone = RunCli(common + QStringList{"ping"});
+    EXPECT_EQ(gone.status, 3);
+    EXPECT_TRUE(gone.err.contains("could not be opened")) << gone.err.toStdString();
+}
+
+TEST(CliProcess, HelpAndVersionNeedNoDevice) {
+    const Finished help = RunCli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("program-nodes [--nodes 1-40,45]"));
+    EXPECT_EQ(RunCli({"--version"}).out.left(11), "orvane-cli ");
+}
+
+} // namespace

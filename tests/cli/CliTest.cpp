@@ -1,0 +1,263 @@
+// orvane-cli's commands in-process against the simulated host: what they
+// print and return, the frames they send compared with the windows' for
+// the same job, verify against a changed host, and a stop in mid-run.
+
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "game_setup/frmGameSetup.h"
+#include "host_config/frmOrvane.h"
+#include "tests/WindowTestSupport.h"
+
+#include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+constexpr const char* kSettings = "[SiteParam]\r\nMaxNode=4\r\nCardPrefix=1234\r\n"
+                                  "AlarmTime=5:30\r\nGlobalOptions=9\r\nCashDropWeekday=2\r\n"
+                                  "[SiteParamBonus]\r\nRefill=75\r\nLimit=70000\r\n";
+
+std::string NodeIni() {
+    std::string ini;
+    for (int n = 1; n <= 4; ++n) {
+        ini += "[1234-00" + std::to_string(n) + "]\r\nGameNumber=" + std::to_string(300 + n) +
+               "\r\nGameGroup=" + std::to_string(n % 2) +
+               "\r\nNoteInValue=4\r\nDenom=" + std::to_string(n) +
+               "\r\nKeyDown=8\r\nConfig=" + std::to_string(n == 2) + "\r\n";
+    }
+    return ini;
+}
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public windowtest::SimulatedHostTest {
+protected:
+    void SetUp() override {
+        SimulatedHostTest::SetUp();
+        Write("Settings.ini", kSettings);
+        Write("NodeInfo.ini", NodeIni());
+        Write("MyLocation.txt", "Main Street Arcade\r\nSpringfield\r\n");
+        Write("MyDisclaimer.txt", "Void where prohibited\r\n");
+    }
+    void Write(const char* name, const std::string& text) {
+        std::ofstream(dir.filePath(name).toStdString(), std::ios::binary) << text;
+    }
+
+    Result Run(const std::vector<std::string>& args) {
+        if (link == nullptr) {
+            MakeLink();
+        }
+        Result r;
+        const cli::CliParse parsed = cli::ParseCliCommandLine(args);
+        if (!parsed.options) {
+            r.status = cli::kExitUsage;
+            r.err = parsed.error;
+            return r;
+        }
+        cli::CliEnvironment env;
+        env.link = link.get();
+        env.folder = dir.path().toStdString();
+        env.out = [&r](const std::string& t) { r.out += t; };
+        env.err = [&r](const std::string& t) { r.err += t; };
+        env.stopSignal = [this] { return signal; };
+        env.clock = [] { return QDateTime(QDate(2026, 12, 5), QTime(8, 9, 7)); };
+        r.status = cli::RunCommand(*parsed.options, env);
+        return r;
+    }
+
+    // Request frames without their sequence number, so that two runs of a
+    // job compare byte for byte.
+    std::vector<std::vector<std::uint8_t>> Frames() const {
+        auto frames = host->Requests();
+        for (auto& f : frames) {
+            f[3] = 0;
+            f.resize(f.size() - 2); // the CRC follows the sequence number
+        }
+        return frames;
+    }
+
+    // Stops the run (as SIGINT would) once `count` requests have come in.
+    void StopAfter(std::size_t count, int sig) {
+        host->OnEachRequest([this, count, sig](hostsim::SimulatedHost& h, auto) {
+            if (h.Requests().size() == count) {
+                signal = sig;
+                link->RequestStop();
+            }
+        });
+    }
+
+    int signal = 0;
+};
+
+TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
+    const QString logFile = dir.filePath("log.csv");
+    const QString snapshotFile = dir.filePath("snap.json");
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string outHolds; // a line the output holds
+    };
+    const Case cases[] = {
+        {{"ping"}, 0, "0x1234 (4660)"},
+        {{"read", "site"}, 0, "Card Prefix                      1234"},
+        {{"read", "player", "3"}, 0, "Account Number"},
+        {{"program", "--only", "params,header"}, 0, "Location (Header): sent"},
+        {{"program-nodes", "--nodes", "2-3"}, 0, "The host accepted all 2 nodes"},
+        {{"log", "--csv", "-o", logFile.toStdString()}, 0, ""},
+        {{"masks", "--print", "0x7FFFFF"}, 0, "Masks sent to the host."},
+        {{"remote", "3", "poll"}, 0, "03 01 00"},
+        {{"snapshot", "-o", snapshotFile.toStdString()}, 0, "written"},
+        {{"read", "node", "128"}, cli::kExitUsage, ""},
+        {{"remote", "17", "poll"}, cli::kExitUsage, ""},
+        {{"program-nodes", "--nodes", "5"}, cli::kExitUsage, ""},
+        {{"program", "--only", "clock,bonus"}, cli::kExitUsage, ""},
+        {{"log", "--csv", "-o", dir.filePath("no/such/dir/log.csv").toStdString()},
+         cli::kExitUsage,
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : std::string()));
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.out.find(c.outHolds), std::string::npos) << r.out;
+    }
+    EXPECT_EQ(windowtest::ReadFile(logFile).rfind("Entry,", 0), 0u);
+    const QJsonObject snapshot =
+        QJsonDocument::fromJson(QByteArray::fromStdString(windowtest::ReadFile(snapshotFile)))
+            .object();
+    EXPECT_EQ(snapshot["nodes"].toArray().size(), 4);
+    EXPECT_EQ(snapshot["log"]["entries"].toArray().size(), 256);
+    EXPECT_TRUE(snapshot["unread"].toArray().isEmpty());
+}
+
+TEST_F(CliTest, JsonNamesTheFieldsAndGivesNumbers) {
+    const Result r = Run({"--json", "read", "node", "2"});
+    ASSERT_EQ(r.status, 0);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(o["record"].toString(), "node");
+    EXPECT_EQ(o["index"].toInt(), 2);
+    EXPECT_TRUE(o["fields"]["Game Number"].isDouble());
+    EXPECT_EQ(o["fields"]["Count 0 - 3"].toArray().size(), 4);
+}
+
+TEST_F(CliTest, ALinkFailureExitsThree) {
+    host->DropNextReply();
+    EXPECT_EQ(Run({"ping"}).status, cli::kExitLink);
+    host->CorruptNextReplyCrc();
+    const Result r = Run({"read", "site"});
+    EXPECT_EQ(r.status, cli::kExitLink);
+    EXPECT_NE(r.err.find("CRC"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, ProgramNodesSendsTheFramesOfProgramAll) {
+    MakeLink();
+    ProgramState::Instance().SiteParams.CardPrefix = 1234;
+    ProgramState::Instance().SiteParams.MaxNode = 4;
+    {
+        frmGameSetup window;
+        window.show();
+        link->SetSeqNo(0);
+        QTest::mouseClick(window.findChild<QPushButton*>("cmdProgramAll"), Qt::LeftButton);
+    }
+    const auto fromWindow = Frames();
+    ASSERT_EQ(fromWindow.size(), 4u);
+    host->ClearRequests();
+    link->SetSeqNo(0);
+    EXPECT_EQ(Run({"program-nodes"}).status, 0);
+    EXPECT_EQ(Frames(), fromWindow);
+}
+
+TEST_F(CliTest, ProgramSendsTheFramesOfTheMainWindowsProgram) {
+    {
+        frmOrvane window;
+        for (int n = 1; n <= 3; ++n) {
+            window.findChild<QCheckBox*>(QStringLiteral("chkSend_%1").arg(n))->setChecked(true);
+        }
+        QTest::mouseClick(window.findChild<QPushButton*>("cmdProgram"), Qt::LeftButton);
+    }
+    const auto fromWindow = Frames();
+    ASSERT_EQ(fromWindow.size(), 17u); // parameters, 8 header and 8 footer blocks
+    host->ClearRequests();
+    const Result r = Run({"program", "--only", "params,header,footer"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(Frames(), fromWindow);
+}
+
+TEST_F(CliTest, VerifyFindsNothingAfterProgrammingAndNamesExactlyAChangedField) {
+    ASSERT_EQ(Run({"program", "--only", "params"}).status, 0);
+    ASSERT_EQ(Run({"program-nodes"}).status, 0);
+    Result r = Run({"verify"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("0 differences in 5 records"), std::string::npos) << r.out;
+
+    // Game number of node 3, low byte: 303 becomes 302.
+    host->Memory()[records::kRemoteBase + 96 * 3 + 4] ^= 1;
+    r = Run({"verify"});
+    EXPECT_EQ(r.status, cli::kExitRefused);
+    EXPECT_EQ(r.out, "remote node record 3: Game Number is 0302, the files say 0303\n"
+                     "1 difference in 5 records\n");
+
+    // A node the host does not answer is reported, not passed over.
+    host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> f) {
+        const std::uint32_t address = f[7] | (f[8] << 8) | (f[9] << 16);
+        if (f[0] == 1 && address == records::kRemoteBase + 96 * 2) {
+            h.DropNextReply();
+        }
+    });
+    r = Run({"--json", "verify"});
+    EXPECT_EQ(r.status, cli::kExitLink);
+    const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(o["unread"].toArray().first().toString(), "remote node record 2");
+    EXPECT_EQ(o["differences"].toArray().size(), 1);
+}
+
+TEST_F(CliTest, ASignalEndsProgramNodesAtTheNextNode) {
+    StopAfter(2, SIGINT);
+    const Result r = Run({"program-nodes"});
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(host->Requests().size(), 2u);
+    EXPECT_NE(r.err.find("not sent: 2 of 4 nodes, from node 3"), std::string::npos) << r.err;
+}
+
+TEST_F(CliTest, ASignalDuringRemoteNvStopsItAndRestoresTheNodeCount) {
+    StopAfter(4, SIGTERM); // the site message holding the count, then 3 reads
+    const Result r = Run({"remote", "3", "nv"});
+    EXPECT_EQ(r.status, 143);
+    const auto& frames = host->Requests();
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames.front()[7], 6); // site parameters ...
+    EXPECT_EQ(frames.front()[9], 0); // ... with no nodes
+    EXPECT_EQ(frames.back()[7], 6);
+    EXPECT_EQ(frames.back()[9], 4); // the site's own count again
+}
+
+TEST(CliOptions, NodeListsAndMasks) {
+    std::string why;
+    EXPECT_EQ(cli::ParseNumberList("1-3,7,2", 1, 255, why), (std::vector<int>{1, 2, 3, 7}));
+    for (const char* bad : {"", "0", "3-1", "1-256", "1,,2", "a", "1-"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(cli::ParseNumberList(bad, 1, 255, why).has_value());
+    }
+    const auto masks =
+        cli::ParseCliCommandLine({"masks", "--print", "0xFFFFFFFF", "--store", "-1"});
+    ASSERT_TRUE(masks.options) << masks.error;
+    EXPECT_EQ(masks.options->printMask, 0xFFFFFFFFLL);
+    EXPECT_EQ(masks.options->storeMask, -1);
+    // The options shared with orvane go through its parser.
+    EXPECT_EQ(cli::ParseCliCommandLine({"--simulate", "--device", "tty:/dev/x", "ping"}).error,
+              "--simulate and --device tty:/dev/x contradict each other");
+    EXPECT_FALSE(cli::ParseCliCommandLine({"--json"}).options.has_value());
+}
+
+} // namespace
