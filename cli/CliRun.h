@@ -20,6 +20,11 @@ inline constexpr int kExitRefused = 1; // the host refused, or verify found diff
 inline constexpr int kExitUsage = 2;   // usage or a file error
 inline constexpr int kExitLink = 3;    // the link failed: no device, time-out, CRC
 
+// Said after an open that found the device but could not have it: the
+// device is held, most often by Orvane or another orvane-cli.
+inline constexpr const char* kDeviceHeldHint =
+    " (is Orvane or another orvane-cli using it? Close it and try again)";
+
 struct CliEnvironment {
     clsUSBInterface* link = nullptr;
     // The program folder (Settings.ini, NodeInfo.ini, the text files).

@@ -91,7 +91,11 @@ int main(int argc, char** argv) {
                          [&link] { link.RequestStop(); });
         if (!link.DeviceOpen()) {
             std::cerr << programName << ": the device " << options.common.device
-                      << " could not be opened: " << link.StatusText(link.DeviceFailure()) << "\n";
+                      << " could not be opened: " << link.StatusText(link.DeviceFailure())
+                      << (link.DeviceFailure() == platform::FT_DEVICE_NOT_OPENED
+                              ? cli::kDeviceHeldHint
+                              : "")
+                      << "\n";
         } else {
             const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO) == 1;
             bool progressShown = false;

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -121,7 +122,13 @@ FT_STATUS TtyDevice::Open(int index, FT_HANDLE& handle) {
         ::close(fd);
         return FT_DEVICE_NOT_OPENED;
     }
-    // Like a D2XX open, the port belongs to this program alone while open.
+    // Like a D2XX open, the port belongs to this program alone while open:
+    // the lock keeps a second Orvane or orvane-cli off it (root included,
+    // whom TIOCEXCL does not stop).
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return FT_DEVICE_NOT_OPENED;
+    }
     ioctl(fd, TIOCEXCL);
     AskForLowLatency(fd);
     tcflush(fd, TCIOFLUSH);

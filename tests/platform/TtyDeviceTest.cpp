@@ -179,6 +179,8 @@ TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
     FT_HANDLE second = 77;
     EXPECT_EQ(device.Open(0, second), FT_DEVICE_NOT_OPENED) << "already open";
     EXPECT_EQ(second, 0u);
+    TtyDevice otherProgram(pty_.SlavePath());
+    EXPECT_EQ(otherProgram.Open(0, second), FT_DEVICE_NOT_OPENED) << "held by another";
 
     ASSERT_EQ(device.Close(handle), FT_OK);
     EXPECT_EQ(device.Close(handle), FT_INVALID_HANDLE);
