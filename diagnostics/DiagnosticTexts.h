@@ -1,20 +1,8 @@
 #pragma once
-// Every text the diagnostic window shows, in one place.
+// The texts the diagnostic window builds at run time. Captions and names of
+// the controls are in the form, frmDiagnostic.ui.
 
 namespace diagtext {
-
-inline constexpr const char* kCaption = "Diagnostics";
-
-inline constexpr const char* kTypeCaptions[3] = {"Player", "Remote", "Site Param"};
-inline constexpr const char* kListDevices = "List USB Devices";
-inline constexpr const char* kTestUsb = "Test USB";
-inline constexpr const char* kClearText = "Clear Text";
-inline constexpr const char* kClose = "Close";
-
-// Names for assistive technology of the controls that have no visible label.
-inline constexpr const char* kIndexListName = "Record index";
-inline constexpr const char* kOutputListName = "Record fields";
-inline constexpr const char* kStatusBoxName = "Link log";
 
 // Fixed-pitch font of the lists and the log box.
 inline constexpr const char* kFixedFontFamily = "Courier New";

@@ -5,6 +5,7 @@
 #include "common/codeCommon.h"
 #include "diagnostics/DiagnosticTexts.h"
 #include "diagnostics/RecordReadCheck.h"
+#include "ui_frmDiagnostic.h"
 #include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
 
@@ -14,7 +15,6 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QGridLayout>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -22,27 +22,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <optional>
 #include <utility>
 
 namespace {
 
-// Default client area: 11070 x 9540 twips at 96 dots per inch.
-constexpr int kDefaultWidth = 738;
-constexpr int kDefaultHeight = 636;
-// Outer margin and gaps between the control columns (120 twips).
-constexpr int kMargin = 8;
-// Extra space above "Clear Text" and "Close" (345 twips), which sets them
-// apart from the two link buttons.
-constexpr int kButtonGap = 23;
-// Width of the type and index column (1215 twips).
-constexpr int kIndexColumnWidth = 81;
-// Height of the record list and of the log box (7410 and 1695 twips); their
-// ratio is kept when the window is resized.
-constexpr int kOutputHeight = 494;
-constexpr int kStatusHeight = 113;
 // Value text of the longest record line: four 9-digit counters and their
 // separators.
 constexpr int kWidestValueChars = 4 * 9 + 3 * 2;
@@ -103,118 +88,44 @@ std::optional<clsUSBInterface::ReplyBuffer> ReadRecord(const records::RecordPlac
 
 frmDiagnostic::frmDiagnostic(QWidget* parent)
     : QWidget(parent), players_(kTableSize), remotes_(kTableSize) {
-    setObjectName("frmDiagnostic");
-    setWindowTitle(diagtext::kCaption);
-    BuildControls();
-    ArrangeControls();
+    SetUpControls();
     ShowWholeLog();
     ConnectControls();
-    resize(kDefaultWidth, kDefaultHeight);
     Form_Load();
 }
 
-void frmDiagnostic::BuildControls() {
-    const QFont fixed = FixedPitchFont();
-
-    optDiagTypeGroup = new QButtonGroup(this);
-    optDiagTypeGroup->setObjectName("optDiagType");
+void frmDiagnostic::SetUpControls() {
+    // The controls, their layout and keyboard order come from the form.
+    Ui::frmDiagnostic ui;
+    ui.setupUi(this);
+    optDiagType = {ui.optDiagType_0, ui.optDiagType_1, ui.optDiagType_2};
+    optDiagTypeGroup = ui.optDiagType;
     for (int i = 0; i < 3; ++i) {
-        optDiagType[i] = new QRadioButton(diagtext::kTypeCaptions[i], this);
-        optDiagType[i]->setObjectName(QString("optDiagType_%1").arg(i));
-        optDiagTypeGroup->addButton(optDiagType[i], i);
+        optDiagTypeGroup->setId(optDiagType[i], i); // the id is the record type
     }
+    lstDiagIndex = ui.lstDiagIndex;
+    lstOutput = ui.lstOutput;
+    cmdUSBListDevices = ui.cmdUSBListDevices;
+    cmdUSBTest = ui.cmdUSBTest;
+    cmdClearText = ui.cmdClearText;
+    cmdClose = ui.cmdClose;
+    txtStatus = ui.txtStatus;
 
-    lstDiagIndex = new QListWidget(this);
-    lstDiagIndex->setObjectName("lstDiagIndex");
-    lstDiagIndex->setAccessibleName(diagtext::kIndexListName);
-    lstDiagIndex->setFont(fixed);
-    lstDiagIndex->setSelectionMode(QAbstractItemView::SingleSelection);
-    lstDiagIndex->viewport()->installEventFilter(this);
-
-    lstOutput = new QListWidget(this);
-    lstOutput->setObjectName("lstOutput");
-    lstOutput->setAccessibleName(diagtext::kOutputListName);
-    lstOutput->setFont(fixed);
-    lstOutput->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstOutput->setUniformItemSizes(true);
-    // A clipped value would hide digits: scroll instead of eliding.
-    lstOutput->setTextElideMode(Qt::ElideNone);
-    lstOutput->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    lstOutput->installEventFilter(this);
-
-    cmdUSBListDevices = new QPushButton(diagtext::kListDevices, this);
-    cmdUSBListDevices->setObjectName("cmdUSBListDevices");
-    cmdUSBTest = new QPushButton(diagtext::kTestUsb, this);
-    cmdUSBTest->setObjectName("cmdUSBTest");
-    cmdClearText = new QPushButton(diagtext::kClearText, this);
-    cmdClearText->setObjectName("cmdClearText");
-    cmdClose = new QPushButton(diagtext::kClose, this);
-    cmdClose->setObjectName("cmdClose");
-
-    txtStatus = new QPlainTextEdit(this);
-    txtStatus->setObjectName("txtStatus");
-    txtStatus->setAccessibleName(diagtext::kStatusBoxName);
-    txtStatus->setFont(fixed);
-    txtStatus->setReadOnly(true);
-    txtStatus->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    txtStatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtStatus->setTabChangesFocus(true);
-    txtStatus->setUndoRedoEnabled(false);
-
-    // Keyboard order: the buttons and the log first, then the lists and the
-    // record types.
-    setTabOrder(cmdClose, txtStatus);
-    setTabOrder(txtStatus, cmdUSBTest);
-    setTabOrder(cmdUSBTest, cmdUSBListDevices);
-    setTabOrder(cmdUSBListDevices, cmdClearText);
-    setTabOrder(cmdClearText, lstOutput);
-    setTabOrder(lstOutput, lstDiagIndex);
-    setTabOrder(lstDiagIndex, optDiagType[0]);
-    setTabOrder(optDiagType[0], optDiagType[1]);
-    setTabOrder(optDiagType[1], optDiagType[2]);
-    cmdClose->setFocus();
-}
-
-void frmDiagnostic::ArrangeControls() {
-    // Types above the index list on the left, the record list in the middle,
-    // the buttons on the right and the log across the bottom.
-    auto* left = new QVBoxLayout;
-    left->setSpacing(0);
-    for (QRadioButton* option : optDiagType) {
-        left->addWidget(option);
+    const QFont fixed = FixedPitchFont();
+    for (QWidget* shown : {static_cast<QWidget*>(lstDiagIndex), static_cast<QWidget*>(lstOutput),
+                           static_cast<QWidget*>(txtStatus)}) {
+        shown->setFont(fixed);
     }
-    left->addSpacing(kMargin);
-    left->addWidget(lstDiagIndex, 1);
-    lstDiagIndex->setFixedWidth(kIndexColumnWidth);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(cmdUSBListDevices);
-    right->addWidget(cmdUSBTest);
-    right->addSpacing(kButtonGap);
-    right->addWidget(cmdClearText);
-    right->addSpacing(kButtonGap);
-    right->addWidget(cmdClose);
-    right->addStretch(1);
-
     // Wide enough for the longest record line (the remote node's counters)
     // with the vertical scroll bar in place.
     const int widestLine = records::kLabelWidth + kWidestValueChars;
     lstOutput->setMinimumWidth(
         lstOutput->fontMetrics().horizontalAdvance(QString(widestLine + 2, QChar('0'))) +
         lstOutput->verticalScrollBar()->sizeHint().width() + 2 * lstOutput->frameWidth());
-    lstOutput->setMinimumHeight(kOutputHeight / 2);
-    txtStatus->setMinimumHeight(kStatusHeight / 2);
 
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    grid->setSpacing(kMargin);
-    grid->addLayout(left, 0, 0);
-    grid->addWidget(lstOutput, 0, 1);
-    grid->addLayout(right, 0, 2);
-    grid->addWidget(txtStatus, 1, 0, 1, 3);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(0, kOutputHeight);
-    grid->setRowStretch(1, kStatusHeight);
+    lstDiagIndex->viewport()->installEventFilter(this);
+    lstOutput->installEventFilter(this);
+    cmdClose->setFocus();
 }
 
 void frmDiagnostic::ConnectControls() {

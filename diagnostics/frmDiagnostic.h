@@ -27,7 +27,7 @@ public:
     static constexpr int kIndexCount = 17; // the index list offers 0..16
     static constexpr int kTableSize = 256; // decoded records kept per type
 
-    // Builds the controls and runs the load handler (reads nothing).
+    // Sets up the form and runs the load handler (reads nothing).
     explicit frmDiagnostic(QWidget* parent = nullptr);
 
     // Read one record from the host and replace the output list with its
@@ -45,8 +45,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    void ArrangeControls();
+    void SetUpControls();
     void ConnectControls();
 
     // Handlers.

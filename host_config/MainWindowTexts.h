@@ -1,7 +1,8 @@
 #pragma once
-// Every text the main window shows: captions, tooltips, list items, dialog
-// titles and the messages of refused entries. Kept together so the window's
-// wording is in one place.
+// The texts the main window builds at run time: dialog titles, the messages
+// of refused entries, start-up and shut-down, and the status line. The
+// captions, tooltips and list items of the controls are in the form,
+// frmOrvane.ui.
 
 #include <array>
 
@@ -9,29 +10,11 @@ namespace hostconfig::texts {
 
 inline constexpr const char* kVersionSeparator = ", Version: ";
 
-inline constexpr const char* kFrameOptions = "Options";
-inline constexpr const char* kFrameParameters = "Parameters";
-inline constexpr const char* kFrameSend = "Program";
+// The ticket text boxes, as messages name them.
 inline constexpr const char* kFrameLocation = "Location (Header)";
 inline constexpr const char* kFrameDisclaimer = "Disclaimer (Footer)";
-inline constexpr const char* kFramePrinter = "Printer";
 
-struct CaptionTip {
-    const char* caption;
-    const char* tooltip; // empty: none
-};
-
-inline constexpr std::array<CaptionTip, 8> kOptions{{
-    {"Print dollars", "Print dollars when checked or points when unchecked"},
-    {"Print dollar sign", "Print a dollar sign"},
-    {"Print disclaimer", "Print the disclaimer text at the foot of each ticket"},
-    {"Automatic Cash Drop", ""},
-    {"Kiosk", ""},
-    {"Pool win on game", ""},
-    {"Pool enabled", ""},
-    {"Print ticket on clear", ""},
-}};
-
+// The parameters as messages name them: "<label> (<section>)".
 inline constexpr const char* kSectionTamber = "Tamber";
 inline constexpr const char* kSectionCashDrop = "Cash Drop";
 inline constexpr const char* kSectionBonus = "Bonus";
@@ -53,38 +36,15 @@ inline constexpr std::array<ParameterText, 9> kParameters{{
     {kSectionBonus, "Limit", "0 to 2147483647"},
 }};
 
-inline constexpr const char* kKioskLabel = "Kiosk Note-In Value";
-inline constexpr std::array<const char*, 7> kKioskValues{
-    "1 Cent", "5 Cents", "10 Cents", "25 Cents", "1 Dollar", "4 Dollars", "5 Dollars"};
-
-inline constexpr const char* kProgram = "Program";
-inline constexpr const char* kProgramTip = "Send information to the Tolvex";
-inline constexpr const char* kSendAll = "All of the above";
+// The parts of "Program", as the link log names them.
 inline constexpr std::array<const char*, 4> kSend{"Date and Time", "Parameters and Printer",
                                                   "Location (Header)", "Disclaimer (Footer)"};
 
-inline constexpr std::array<CaptionTip, 4> kFileOps{{
-    {"Load", "Load the location information from a file"},
-    {"Save", "Save the location information to a file"},
-    {"Load", "Load a standard disclaimer from a file"},
-    {"Save", "Save the disclaimer to a file"},
-}};
 inline constexpr std::array<const char*, 4> kFileDialogTitles{
     "Open Location Text", "Save Location Text", "Open Disclaimer Text", "Save Disclaimer Text"};
 inline constexpr const char* kFileFilter = "(*.txt)|*.txt|All Files|*.*";
 inline constexpr const char* kLocationFile = "MyLocation.txt";
 inline constexpr const char* kDisclaimerFile = "MyDisclaimer.txt";
-
-inline constexpr std::array<const char*, 6> kPrinters{"Citizen", "Epson 267",    "Epson 267II",
-                                                      "Ithaca",  "Citizen 3535", "CBM1000"};
-
-inline constexpr const char* kGameSetup = "Game Setup";
-inline constexpr const char* kDiagnostic = "Diagnostic";
-inline constexpr const char* kTerminal = "Terminal";
-inline constexpr const char* kTransactions = "Transactions";
-inline constexpr const char* kViewRemote = "View Remote";
-inline constexpr const char* kExit = "Exit";
-inline constexpr const char* kExitTip = "Exit this program";
 
 // Size indicator under each ticket text: "%1 of 512 bytes".
 inline constexpr const char* kTicketSize = "%1 of %2 bytes";

@@ -42,7 +42,7 @@ std::size_t Index(ToolWindow which) {
 
 frmOrvane::frmOrvane(QWidget* parent)
     : QMainWindow(parent), clock_([] { return QDateTime::currentDateTime(); }) {
-    BuildControls();
+    SetUpControls();
     ConnectHandlers();
     StartUp();
 }

@@ -36,7 +36,7 @@ enum class ToolWindow { GameSetup, Diagnostic, Terminal, Transactions, ViewRemot
 class frmOrvane : public QMainWindow {
     Q_OBJECT
 public:
-    // Builds the controls and runs the start-up: reads Settings.ini from
+    // Sets up the form and runs the start-up: reads Settings.ini from
     // ProgramState's settings path (set the program folder first), loads the
     // ticket texts, creates the device link on the installed FTDI backend
     // and builds the site parameter record.
@@ -90,13 +90,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
-    QWidget* BuildOptionsFrame();
-    QWidget* BuildParametersFrame();
-    QWidget* BuildSendFrame();
-    QWidget* BuildTicketFrame(int n);
-    QWidget* BuildPrinterFrame();
-    QWidget* BuildToolButtons();
+    void SetUpControls();
     void ConnectHandlers();
     void StartUp();
     void ShutDown();
@@ -131,7 +125,8 @@ private:
     // something other than box `n`'s text; empty when nothing.
     QString OtherUseOf(std::size_t n, const std::string& fileName) const;
 
-    // Controls, named as in the window's table.
+    // Controls, named as in the window's table (the form frmOrvane.ui
+    // makes them).
     std::array<QCheckBox*, 8> chkOptions{};
     std::array<QLabel*, hostconfig::kParameterCount> lblParameters{};
     std::array<QLineEdit*, hostconfig::kParameterCount> txtParameters{};
