@@ -1,7 +1,7 @@
 #pragma once
-// Every text the game setup window and its node files show or write, in one
-// place: captions, list items live in the node tables (NodeRecord.h), the
-// rest is here.
+// The texts the game setup window builds as it works and those its node
+// files write. The window's captions are in its form (frmGameSetup.ui), the
+// list items in the node tables (NodeRecord.h).
 
 #include <cstddef>
 #include <string>
@@ -9,25 +9,7 @@
 namespace gamesetup::texts {
 
 // ------------------------------------------------------------ the window
-inline constexpr const char* kCaption = "Game Setup";
-inline constexpr const char* kNodeNumber = "Node #";
-inline constexpr const char* kGameNumber = "Game #";
-inline constexpr const char* kDenomination = "Denomination";
-inline constexpr const char* kKeyDown = "Keydown";
-inline constexpr const char* kNoteInValue = "Note-In Value";
-inline constexpr const char* kKiosk = "Kiosk";
-inline constexpr const char* kProgramAll = "Program All";
-inline constexpr const char* kProgramSelected = "Program Selected";
-inline constexpr const char* kAutoSetGameNumber = "Auto-Set Game Number";
-inline constexpr const char* kSetAllToSelected = "Set All To Selected";
-inline constexpr const char* kFileRead = "Read File";
-inline constexpr const char* kFileWrite = "Write File";
-inline constexpr const char* kOK = "OK";
-inline constexpr const char* kCancel = "Cancel";
-inline constexpr const char* kGroups[2] = {"A", "B"};
-
-// Names for assistive technology of controls without a visible label.
-inline constexpr const char* kGameGroupName = "Game group";
+// What assistive technology calls the status line.
 inline constexpr const char* kStatusName = "Game setup status";
 
 // ------------------------------------------------------------ field names

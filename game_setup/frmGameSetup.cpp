@@ -10,38 +10,19 @@
 #include "platform/IniProfile.h"
 #include "platform/MessageBox.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QKeySequence>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace t = gamesetup::texts;
 using gamesetup::NodeRecord;
 
 namespace {
 
-constexpr int kDefaultWidth = 640;
-constexpr int kDefaultHeight = 420;
-constexpr int kMargin = 8;
 // Failures listed by name in a summary before "... and N more".
 constexpr std::size_t kListedFailures = 12;
 constexpr std::size_t kListedProblems = 12;
 constexpr std::size_t kListedSkippedLines = 5;
-
-QListWidget* MakeList(QWidget* parent, const char* name) {
-    auto* list = new QListWidget(parent);
-    list->setObjectName(name);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    return list;
-}
 
 template <class Table> void FillList(QListWidget* list, const Table& table) {
     for (const auto& entry : table) {
@@ -82,169 +63,34 @@ std::string Join(const std::vector<std::string>& lines) {
 } // namespace
 
 frmGameSetup::frmGameSetup(QWidget* parent) : QWidget(parent) {
-    setObjectName("frmGameSetup");
-    setWindowTitle(t::kCaption);
+    setupUi(this);
     // Each opening reads NodeInfo.ini again; "Cancel" leaves nothing behind.
     setAttribute(Qt::WA_DeleteOnClose);
-    BuildControls();
-    ArrangeControls();
+    MakeStatusLine(lblStatus, t::kStatusName);
+    FillList(lstDenomination, gamesetup::kDenomTable);
+    FillList(lstKeyDown, gamesetup::kKeyDownTable);
+    FillList(lstNoteInValue, gamesetup::kDenomTable);
+    FitControlsToFont();
     ConnectControls();
-    resize(kDefaultWidth, kDefaultHeight);
     Form_Load();
 }
 
-void frmGameSetup::BuildControls() {
-    const auto label = [this](const char* name, const char* text) {
-        auto* l = new QLabel(text, this);
-        l->setObjectName(name);
-        return l;
-    };
-    const auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(name);
-        return b;
-    };
-
-    lblNodeNumber = label("lblNodeNumber", t::kNodeNumber);
-    lstNodeNumber = MakeList(this, "lstNodeNumber");
-    lblGameNumber = label("lblGameNumber", t::kGameNumber);
-    txtGameNumber = new QLineEdit(this);
-    txtGameNumber->setObjectName("txtGameNumber");
-    txtGameNumber->setMaxLength(6);
-    lstGameGroup = MakeList(this, "lstGameGroup");
-    lstGameGroup->setAccessibleName(t::kGameGroupName);
-    for (const char* group : t::kGroups) {
-        lstGameGroup->addItem(group);
-    }
-    lblDenomination = label("lblDenomination", t::kDenomination);
-    lstDenomination = MakeList(this, "lstDenomination");
-    FillList(lstDenomination, gamesetup::kDenomTable);
-    lblKeyDown = label("lblKeyDown", t::kKeyDown);
-    lstKeyDown = MakeList(this, "lstKeyDown");
-    FillList(lstKeyDown, gamesetup::kKeyDownTable);
-    lblNoteInValue = label("lblNoteInValue", t::kNoteInValue);
-    lstNoteInValue = MakeList(this, "lstNoteInValue");
-    FillList(lstNoteInValue, gamesetup::kDenomTable);
-    chkKiosk = new QCheckBox(t::kKiosk, this);
-    chkKiosk->setObjectName("chkKiosk");
-
-    lblNodeNumber->setBuddy(lstNodeNumber);
-    lblGameNumber->setBuddy(txtGameNumber);
-    lblDenomination->setBuddy(lstDenomination);
-    lblKeyDown->setBuddy(lstKeyDown);
-    lblNoteInValue->setBuddy(lstNoteInValue);
-
-    cmdProgramSelected = button("cmdProgramSelected", t::kProgramSelected);
-    cmdProgramAll = button("cmdProgramAll", t::kProgramAll);
-    cmdAutoSetGameNumber = button("cmdAutoSetGameNumber", t::kAutoSetGameNumber);
-    cmdSetAllToSelected = button("cmdSetAllToSelected", t::kSetAllToSelected);
-    cmdFileRead = button("cmdFileRead", t::kFileRead);
-    cmdFileWrite = button("cmdFileWrite", t::kFileWrite);
-    cmdOK = button("cmdOK", t::kOK);
-    cmdCancel = button("cmdCancel", t::kCancel);
-
-    lblStatus = new QLabel(this);
-    lblStatus->setObjectName("lblStatus");
-    MakeStatusLine(lblStatus, t::kStatusName);
-    lblStatus->setWordWrap(true);
-    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblStatus->setMinimumHeight(2 * lblStatus->fontMetrics().lineSpacing());
-    lblStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    // Keyboard order: the node, its values, then the commands.
-    const std::array<QWidget*, 15> order{lstNodeNumber,
-                                         txtGameNumber,
-                                         lstGameGroup,
-                                         lstDenomination,
-                                         lstKeyDown,
-                                         lstNoteInValue,
-                                         chkKiosk,
-                                         cmdProgramSelected,
-                                         cmdProgramAll,
-                                         cmdAutoSetGameNumber,
-                                         cmdSetAllToSelected,
-                                         cmdFileRead,
-                                         cmdFileWrite,
-                                         cmdOK,
-                                         cmdCancel};
-    for (std::size_t i = 1; i < order.size(); ++i) {
-        setTabOrder(order[i - 1], order[i]);
-    }
-}
-
-void frmGameSetup::ArrangeControls() {
-    // The node list on the left, the node's values in the middle, the
-    // commands on the right and the status line across the bottom.
-    auto* nodeColumn = new QVBoxLayout;
-    nodeColumn->addWidget(lblNodeNumber);
-    nodeColumn->addWidget(lstNodeNumber, 1);
+void frmGameSetup::FitControlsToFont() {
     lstNodeNumber->setFixedWidth(lstNodeNumber->fontMetrics().horizontalAdvance("0000000") + 30);
-
-    const int groupRows = 2;
-    lstGameGroup->setFixedHeight(lstGameGroup->sizeHintForRow(0) * groupRows +
+    // The group list shows both groups; the game number box seven digits.
+    lstGameGroup->setFixedHeight(lstGameGroup->sizeHintForRow(0) * 2 +
                                  2 * lstGameGroup->frameWidth());
     lstGameGroup->setFixedWidth(lstGameGroup->fontMetrics().horizontalAdvance("MM") + 24);
     txtGameNumber->setFixedWidth(txtGameNumber->fontMetrics().horizontalAdvance("0000000") + 12);
-
-    auto* gameRow = new QHBoxLayout;
-    gameRow->addWidget(lblGameNumber);
-    gameRow->addWidget(txtGameNumber);
-    gameRow->addWidget(lstGameGroup, 0, Qt::AlignTop);
-    gameRow->addStretch(1);
-
-    // The three value lists side by side, each under its label; the
-    // denomination lists show all seven items.
+    // The denomination lists show all seven items.
     const int denomRows = static_cast<int>(gamesetup::kDenomTable.size());
     const int listHeight =
         lstDenomination->sizeHintForRow(0) * denomRows + 2 * lstDenomination->frameWidth();
-    auto* values = new QGridLayout;
-    const std::array<std::pair<QLabel*, QListWidget*>, 3> columns{{
-        {lblDenomination, lstDenomination},
-        {lblKeyDown, lstKeyDown},
-        {lblNoteInValue, lstNoteInValue},
-    }};
-    for (int c = 0; c < 3; ++c) {
-        values->addWidget(columns[static_cast<std::size_t>(c)].first, 0, c);
-        QListWidget* list = columns[static_cast<std::size_t>(c)].second;
+    for (QListWidget* list : {lstDenomination, lstKeyDown, lstNoteInValue}) {
         list->setMinimumHeight(listHeight);
         list->setMinimumWidth(list->fontMetrics().horizontalAdvance("10 Dollars") + 36);
-        values->addWidget(list, 1, c);
     }
-    values->setRowStretch(1, 1);
-
-    auto* middle = new QVBoxLayout;
-    middle->addLayout(gameRow);
-    middle->addSpacing(kMargin);
-    middle->addLayout(values, 1);
-    middle->addWidget(chkKiosk);
-
-    auto* commands = new QVBoxLayout;
-    for (QPushButton* b : {cmdProgramSelected, cmdProgramAll}) {
-        commands->addWidget(b);
-    }
-    commands->addSpacing(kMargin);
-    for (QPushButton* b : {cmdAutoSetGameNumber, cmdSetAllToSelected}) {
-        commands->addWidget(b);
-    }
-    commands->addSpacing(kMargin);
-    for (QPushButton* b : {cmdFileRead, cmdFileWrite}) {
-        commands->addWidget(b);
-    }
-    commands->addStretch(1);
-    commands->addWidget(cmdOK);
-    commands->addWidget(cmdCancel);
-
-    auto* top = new QHBoxLayout;
-    top->addLayout(nodeColumn);
-    top->addSpacing(kMargin);
-    top->addLayout(middle, 1);
-    top->addSpacing(kMargin);
-    top->addLayout(commands);
-
-    auto* whole = new QVBoxLayout(this);
-    whole->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    whole->addLayout(top, 1);
-    whole->addWidget(lblStatus);
+    lblStatus->setMinimumHeight(2 * lblStatus->fontMetrics().lineSpacing());
 }
 
 void frmGameSetup::ConnectControls() {

@@ -9,6 +9,7 @@
 
 #include "game_setup/NodeProgramming.h"
 #include "game_setup/NodeRecord.h"
+#include "ui_frmGameSetup.h"
 
 #include <QWidget>
 
@@ -18,14 +19,10 @@
 #include <optional>
 #include <string>
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
 class LinkSequence;
 
-class frmGameSetup : public QWidget {
+// The controls and their layout are the form frmGameSetup.ui.
+class frmGameSetup : public QWidget, private Ui::frmGameSetup {
     Q_OBJECT
 public:
     // Reads MaxNode and CardPrefix from the program's site parameters and
@@ -53,8 +50,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BuildControls();
-    void ArrangeControls();
+    // Sizes that follow the font: list widths and heights fitting their items.
+    void FitControlsToFont();
     void ConnectControls();
     void Form_Load();
 
@@ -77,28 +74,6 @@ private:
     void EndRun();
     void Tell(bool warning, const char* title, const std::string& text);
     void SetStatus(const std::string& text);
-
-    QLabel* lblNodeNumber = nullptr;
-    QListWidget* lstNodeNumber = nullptr;
-    QLabel* lblGameNumber = nullptr;
-    QLineEdit* txtGameNumber = nullptr;
-    QListWidget* lstGameGroup = nullptr;
-    QLabel* lblDenomination = nullptr;
-    QListWidget* lstDenomination = nullptr;
-    QLabel* lblKeyDown = nullptr;
-    QListWidget* lstKeyDown = nullptr;
-    QLabel* lblNoteInValue = nullptr;
-    QListWidget* lstNoteInValue = nullptr;
-    QCheckBox* chkKiosk = nullptr;
-    QPushButton* cmdProgramAll = nullptr;
-    QPushButton* cmdProgramSelected = nullptr;
-    QPushButton* cmdAutoSetGameNumber = nullptr;
-    QPushButton* cmdSetAllToSelected = nullptr;
-    QPushButton* cmdFileRead = nullptr;
-    QPushButton* cmdFileWrite = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QLabel* lblStatus = nullptr;
 
     gamesetup::NodeTable table_{};
     // Values of NodeInfo.ini that fit no field; "OK" leaves them as stored

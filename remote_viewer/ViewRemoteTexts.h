@@ -1,5 +1,6 @@
 #pragma once
-// Every text the remote node viewer shows, in one place.
+// The texts the remote node viewer builds as it works. The captions of its
+// controls are in its form (frmViewRemote.ui).
 
 #include <array>
 
@@ -10,17 +11,12 @@ inline constexpr const char* kCaption = "View Remote";
 inline constexpr const char* kCaptionGap = "                    ";
 inline constexpr const char* kVersion = "Version ";
 
-inline constexpr const char* kRemoteNumber = "Remote Number";
+// The commands' names in the log, as their buttons are captioned.
 inline constexpr const char* kPollRemote = "Poll Remote";
 inline constexpr const char* kGetCounts = "Get Counts";
 inline constexpr const char* kDumpNV = "Dump NV";
 inline constexpr const char* kDumpRemoteErrorCounts = "Dump Remote Error Counts";
 inline constexpr const char* kClearRemoteErrorCounts = "Clear Remote Error Counts";
-inline constexpr const char* kClearText = "Clear Text";
-inline constexpr const char* kClose = "Close";
-
-// The output box has no visible label of its own.
-inline constexpr const char* kStatusBoxName = "Remote node output";
 
 inline constexpr const char* kFixedFontFamily = "Courier New";
 inline constexpr double kFixedFontPoints = 9.0;

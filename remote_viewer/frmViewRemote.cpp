@@ -13,23 +13,16 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QGridLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace t = remoteview::texts;
 
 namespace {
 
-constexpr int kDefaultWidth = 720;
-constexpr int kDefaultHeight = 420;
+// The node list is as wide as its label and this gap.
 constexpr int kMargin = 8;
 // The output box is wide enough for the longest error count line.
 constexpr int kOutputColumns = 64;
@@ -53,12 +46,14 @@ QString Arg(const char* text, const QString& a) {
 } // namespace
 
 frmViewRemote::frmViewRemote(QWidget* parent) : QWidget(parent) {
-    setObjectName("frmViewRemote");
+    setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
-    BuildControls();
-    ArrangeControls();
+    FitControlsToFont();
+    // The window sees every key before its controls.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->installEventFilter(this);
+    }
     ConnectControls();
-    resize(kDefaultWidth, kDefaultHeight);
     Form_Load();
 }
 
@@ -74,89 +69,18 @@ frmViewRemote::~frmViewRemote() {
     }
 }
 
-void frmViewRemote::BuildControls() {
+void frmViewRemote::FitControlsToFont() {
     const QFont fixed = FixedPitchFont();
-
-    lblRemoteNumber = new QLabel(t::kRemoteNumber, this);
-    lblRemoteNumber->setObjectName("lblRemoteNumber");
-    lstRemote = new QListWidget(this);
-    lstRemote->setObjectName("lstRemote");
     lstRemote->setFont(fixed);
-    lstRemote->setSelectionMode(QAbstractItemView::SingleSelection);
-    lblRemoteNumber->setBuddy(lstRemote);
-
-    const auto button = [this](const char* caption, const char* name) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        return b;
-    };
-    cmdPollRemote = button(t::kPollRemote, "cmdPollRemote");
-    cmdGetCounts = button(t::kGetCounts, "cmdGetCounts");
-    cmdDumpNV = button(t::kDumpNV, "cmdDumpNV");
-    cmdDumpRemoteErrorCounts = button(t::kDumpRemoteErrorCounts, "cmdDumpRemoteErrorCounts");
-    cmdClearRemoteErrorCounts = button(t::kClearRemoteErrorCounts, "cmdClearRemoteErrorCounts");
-    cmdClearText = button(t::kClearText, "cmdClearText");
-    cmdClose = button(t::kClose, "cmdClose");
-
-    txtStatus = new QPlainTextEdit(this);
-    txtStatus->setObjectName("txtStatus");
-    txtStatus->setAccessibleName(t::kStatusBoxName);
     txtStatus->setFont(fixed);
-    txtStatus->setReadOnly(true);
-    txtStatus->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    txtStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
-    txtStatus->setTabChangesFocus(true);
-    txtStatus->setUndoRedoEnabled(false);
-
-    setTabOrder(lstRemote, cmdPollRemote);
-    setTabOrder(cmdPollRemote, cmdGetCounts);
-    setTabOrder(cmdGetCounts, cmdDumpNV);
-    setTabOrder(cmdDumpNV, cmdDumpRemoteErrorCounts);
-    setTabOrder(cmdDumpRemoteErrorCounts, cmdClearRemoteErrorCounts);
-    setTabOrder(cmdClearRemoteErrorCounts, txtStatus);
-    setTabOrder(txtStatus, cmdClearText);
-    setTabOrder(cmdClearText, cmdClose);
-
-    // The window sees every key before its controls.
-    for (QWidget* child : findChildren<QWidget*>()) {
-        child->installEventFilter(this);
-    }
-}
-
-void frmViewRemote::ArrangeControls() {
-    // The node list on the left, the commands beside it, the output on the
-    // right with "Clear Text" and "Close" below it.
-    auto* nodes = new QVBoxLayout;
-    nodes->addWidget(lblRemoteNumber);
-    nodes->addWidget(lstRemote, 1);
     lstRemote->setFixedWidth(lblRemoteNumber->sizeHint().width() + kMargin);
-
-    auto* commands = new QVBoxLayout;
-    commands->addSpacing(lblRemoteNumber->sizeHint().height());
-    for (QPushButton* b : {cmdPollRemote, cmdGetCounts, cmdDumpNV, cmdDumpRemoteErrorCounts,
-                           cmdClearRemoteErrorCounts}) {
-        commands->addWidget(b);
-    }
-    commands->addStretch(1);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(cmdClearText);
-    bottom->addWidget(cmdClose);
-
+    // The commands start level with the node list, below its label.
+    commandsTop->changeSize(0, lblRemoteNumber->sizeHint().height(), QSizePolicy::Minimum,
+                            QSizePolicy::Fixed);
+    commands->invalidate();
     txtStatus->setMinimumWidth(
         txtStatus->fontMetrics().horizontalAdvance(QString(kOutputColumns, QChar('0'))) +
         txtStatus->verticalScrollBar()->sizeHint().width() + 2 * txtStatus->frameWidth());
-
-    auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    grid->setSpacing(kMargin);
-    grid->addLayout(nodes, 0, 0, 2, 1);
-    grid->addLayout(commands, 0, 1, 2, 1);
-    grid->addWidget(txtStatus, 0, 2);
-    grid->addLayout(bottom, 1, 2);
-    grid->setColumnStretch(2, 1);
-    grid->setRowStretch(0, 1);
 }
 
 void frmViewRemote::ConnectControls() {

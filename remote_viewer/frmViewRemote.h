@@ -12,22 +12,20 @@
 // holds the link the window stays open and sends it when that command ends.
 // If the host does not confirm it, the operator is told and may try again.
 
+#include "ui_frmViewRemote.h"
+
 #include <QWidget>
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-class QLabel;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
-
 namespace remoteview {
 class FieldSession;
 }
 
-class frmViewRemote : public QWidget {
+// The controls and their layout are the form frmViewRemote.ui.
+class frmViewRemote : public QWidget, private Ui::frmViewRemote {
     Q_OBJECT
 public:
     // Builds the controls and runs the load: node 1 chosen, the node count
@@ -56,8 +54,8 @@ protected:
 private:
     using Run = int (*)(remoteview::FieldSession&);
 
-    void BuildControls();
-    void ArrangeControls();
+    // The fixed-pitch font and the sizes that follow the fonts.
+    void FitControlsToFont();
     void ConnectControls();
 
     // Handlers.
@@ -81,17 +79,6 @@ private:
     void HoldNodeCount(bool hold);
     void SetBusy(bool busy);
     void SetText(const std::string& text);
-
-    QLabel* lblRemoteNumber = nullptr;
-    QListWidget* lstRemote = nullptr;
-    QPushButton* cmdPollRemote = nullptr;
-    QPushButton* cmdGetCounts = nullptr;
-    QPushButton* cmdDumpNV = nullptr;
-    QPushButton* cmdDumpRemoteErrorCounts = nullptr;
-    QPushButton* cmdClearRemoteErrorCounts = nullptr;
-    QPushButton* cmdClearText = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QPlainTextEdit* txtStatus = nullptr;
 
     std::uint8_t remoteNumber_ = 1;
     std::uint8_t savedMaxNode_ = 0;

@@ -1,26 +1,22 @@
 #pragma once
-// Every text of the transaction window and of its listing and files, in one
-// place. The type table's mnemonics and descriptions are in
-// TransactionTypes.h.
+// The texts the transaction window builds as it works, and those of its
+// listing and files. The captions of its other controls are in its form
+// (frmTransactions.ui); the type table's mnemonics and descriptions, which
+// caption the store boxes, are in TransactionTypes.h.
 
 #include <string>
 
 namespace txtext {
 
-inline constexpr const char* kCaption = "Transactions";
-inline constexpr const char* kTransactionLabel = "Print/Store Transaction";
+// The captions of the pair of boxes below the type rows.
 inline constexpr const char* kClearAll = "Clear All";
 inline constexpr const char* kSetAll = "Set All";
-inline constexpr const char* kProgram = "Program";
-inline constexpr const char* kDump = "Dump";
-inline constexpr const char* kSave = "Save...";
-inline constexpr const char* kClose = "Close";
 
-// Names for assistive technology of the controls without a visible label:
-// the print boxes (kPrintBoxName + the type's description) and the list.
+// Names for assistive technology of the boxes (kPrintBoxName or
+// kStoreBoxName + the type's description or the pair's caption) and what
+// the result line is.
 inline constexpr const char* kPrintBoxName = "Print: ";
 inline constexpr const char* kStoreBoxName = "Store: ";
-inline constexpr const char* kOutputListName = "Transaction log";
 inline constexpr const char* kResultName = "Result of the last command";
 
 // Fixed-pitch font of the listing.

@@ -16,15 +16,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -36,11 +30,10 @@ constexpr int kReplyDataOffset = clsUSBInterface::kMemoryDataOffset;
 static_assert(transactions::kBlockReplyBytes ==
               kReplyDataOffset + records::kTransactionBlockSize + 2);
 
-// Outer margin and the gap between the box columns and the list.
+// The gap above the Clear All and Set All rows.
 constexpr int kMargin = 8;
 // The widest listing line: a 10-digit amount and a year past 2099.
 constexpr int kWidestLineChars = 58;
-constexpr int kDefaultListHeight = 520;
 
 QFont FixedPitchFont() {
     QFont font(txtext::kFixedFontFamily);
@@ -65,10 +58,12 @@ QString Description(int type) {
 } // namespace
 
 frmTransactions::frmTransactions(QWidget* parent) : QWidget(parent) {
-    setObjectName("frmTransactions");
-    setWindowTitle(txtext::kCaption);
-    BuildControls();
-    ArrangeControls();
+    // The boxes come first, so the keyboard starts at them.
+    BuildBoxes();
+    setupUi(this);
+    PlaceBoxes();
+    FitListToFont();
+    MakeStatusLine(lblResult, txtext::kResultName);
     ConnectControls();
     Form_Load();
 }
@@ -79,10 +74,7 @@ frmTransactions::~frmTransactions() {
 
 // ------------------------------------------------------------------ controls
 
-void frmTransactions::BuildControls() {
-    lblTransaction = new QLabel(txtext::kTransactionLabel, this);
-    lblTransaction->setObjectName("lblTransaction");
-
+void frmTransactions::BuildBoxes() {
     // Row by row, so Tab goes print box, store box, next row.
     for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
         const auto k = static_cast<std::size_t>(i);
@@ -107,42 +99,11 @@ void frmTransactions::BuildControls() {
         chkTransactionStoreSetClrAll[k]->setAccessibleName(QString(txtext::kStoreBoxName) +
                                                            pairCaptions[j]);
     }
-    lblTransaction->setBuddy(chkTransactionPrint[kFirstSelectableType]);
-
-    lstOutput = new QListWidget(this);
-    lstOutput->setObjectName("lstOutput");
-    lstOutput->setAccessibleName(txtext::kOutputListName);
-    lstOutput->setFont(FixedPitchFont());
-    lstOutput->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstOutput->setUniformItemSizes(true);
-    // A clipped amount would hide digits: scroll instead of eliding.
-    lstOutput->setTextElideMode(Qt::ElideNone);
-    lstOutput->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-
-    cmdProgram = new QPushButton(txtext::kProgram, this);
-    cmdProgram->setObjectName("cmdProgram");
-    cmdDump = new QPushButton(txtext::kDump, this);
-    cmdDump->setObjectName("cmdDump");
-    cmdSave = new QPushButton(txtext::kSave, this);
-    cmdSave->setObjectName("cmdSave");
-    cmdSave->setEnabled(false); // nothing to save before a dump
-    cmdClose = new QPushButton(txtext::kClose, this);
-    cmdClose->setObjectName("cmdClose");
-
-    lblResult = new QLabel(this);
-    lblResult->setObjectName("lblResult");
-    MakeStatusLine(lblResult, txtext::kResultName);
-    lblResult->setWordWrap(true);
-    lblResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
-void frmTransactions::ArrangeControls() {
-    // The boxes on the left, one row per type with the Clear All and Set
-    // All rows below; the listing and the buttons on the right.
-    auto* boxes = new QGridLayout;
-    boxes->setVerticalSpacing(0);
-    boxes->setHorizontalSpacing(kMargin);
-    boxes->addWidget(lblTransaction, 0, 0, 1, 2);
+void frmTransactions::PlaceBoxes() {
+    // One row per type under the form's label, with the Clear All and Set
+    // All rows below.
     for (int i = kFirstSelectableType; i <= kLastSelectableType; ++i) {
         const auto k = static_cast<std::size_t>(i);
         // The print box has no caption: centre it on its row's store box.
@@ -157,29 +118,7 @@ void frmTransactions::ArrangeControls() {
         boxes->addWidget(chkTransactionStoreSetClrAll[k], pairRow + 1 + j, 1);
     }
     boxes->setRowStretch(pairRow + 3, 1);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(cmdProgram);
-    buttons->addWidget(cmdDump);
-    buttons->addWidget(cmdSave);
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
-
-    lstOutput->setMinimumWidth(
-        lstOutput->fontMetrics().horizontalAdvance(QString(kWidestLineChars, QChar('0'))) +
-        lstOutput->verticalScrollBar()->sizeHint().width() + 2 * lstOutput->frameWidth() + 4);
-    lstOutput->setMinimumHeight(kDefaultListHeight / 2);
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(lstOutput, 1);
-    right->addLayout(buttons);
-    right->addWidget(lblResult);
-
-    auto* grid = new QHBoxLayout(this);
-    grid->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-    grid->setSpacing(2 * kMargin);
-    grid->addLayout(boxes);
-    grid->addLayout(right, 1);
+    lblTransaction->setBuddy(chkTransactionPrint[kFirstSelectableType]);
 
     // Tab goes through the boxes, then the list and the buttons.
     QWidget* previous = chkTransactionStoreSetClrAll[1];
@@ -188,6 +127,13 @@ void frmTransactions::ArrangeControls() {
         setTabOrder(previous, next);
         previous = next;
     }
+}
+
+void frmTransactions::FitListToFont() {
+    lstOutput->setFont(FixedPitchFont());
+    lstOutput->setMinimumWidth(
+        lstOutput->fontMetrics().horizontalAdvance(QString(kWidestLineChars, QChar('0'))) +
+        lstOutput->verticalScrollBar()->sizeHint().width() + 2 * lstOutput->frameWidth() + 4);
 }
 
 void frmTransactions::ConnectControls() {

@@ -10,6 +10,7 @@
 #include "transactions/TransactionDump.h"
 #include "transactions/TransactionMasks.h"
 #include "transactions/TransactionTypes.h"
+#include "ui_frmTransactions.h"
 
 #include <QWidget>
 
@@ -18,11 +19,10 @@
 
 class LinkSequence;
 class QCheckBox;
-class QLabel;
-class QListWidget;
-class QPushButton;
 
-class frmTransactions : public QWidget {
+// The controls and their layout are the form frmTransactions.ui, apart from
+// the check boxes, one print and one store box per type of the type table.
+class frmTransactions : public QWidget, private Ui::frmTransactions {
     Q_OBJECT
 public:
     // Builds the controls and runs the load handler (reads the masks from
@@ -51,8 +51,12 @@ protected:
 private:
     static constexpr int kBoxes = transactions::kLastSelectableType + 1; // index 0 unused
 
-    void BuildControls();
-    void ArrangeControls();
+    // The print and store boxes with their Clear All and Set All pairs, made
+    // from the type table and placed in the form's box grid.
+    void BuildBoxes();
+    void PlaceBoxes();
+    // The listing's fixed-pitch font and a width for its widest line.
+    void FitListToFont();
     void ConnectControls();
 
     void Form_Load();
@@ -78,17 +82,10 @@ private:
     void ShowResult(const QString& text);
     void ShowListing(const std::vector<std::string>& lines);
 
-    QLabel* lblTransaction = nullptr;
     std::array<QCheckBox*, kBoxes> chkTransactionPrint{};
     std::array<QCheckBox*, kBoxes> chkTransactionStore{};
     std::array<QCheckBox*, 2> chkTransactionPrintSetClrAll{};
     std::array<QCheckBox*, 2> chkTransactionStoreSetClrAll{};
-    QPushButton* cmdProgram = nullptr;
-    QPushButton* cmdDump = nullptr;
-    QPushButton* cmdSave = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QListWidget* lstOutput = nullptr;
-    QLabel* lblResult = nullptr;
 
     transactions::MaskColumn print_;
     transactions::MaskColumn store_;

@@ -113,6 +113,20 @@ TEST_F(TransactionWindow, LoadChecksTheBoxesOfTheStoredMasksAndUnloadWritesThemB
     Open();
     EXPECT_EQ(PrintBox(22)->accessibleName(), "Print: Remote node General Purpose Flags changed");
     EXPECT_FALSE(Button("cmdSave")->isEnabled());
+    // The keyboard starts at the first row of boxes and goes row by row,
+    // then to the listing and the buttons.
+    const QStringList order = {"chkTransactionPrint_1",
+                               "chkTransactionStore_1",
+                               "chkTransactionPrint_22",
+                               "chkTransactionStoreSetClrAll_0",
+                               "chkTransactionStoreSetClrAll_1",
+                               "lstOutput",
+                               "cmdProgram",
+                               "cmdDump",
+                               "cmdSave",
+                               "cmdClose"};
+    EXPECT_EQ(windowtest::FocusOrder(window.get(), order), order);
+    EXPECT_EQ(Find<QLabel>("lblTransaction")->buddy(), PrintBox(1));
 
     EXPECT_TRUE(PrintBox(1)->isChecked());
     EXPECT_TRUE(PrintBox(2)->isChecked());
