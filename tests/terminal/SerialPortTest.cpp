@@ -53,8 +53,8 @@ TEST(SerialPort, PassesBytesBothWaysOnAPseudoTerminal) {
     }
 }
 
-// Reports are spaced out while a line is busy and come as fast as a flood
-// arrives; either way every byte is delivered once, in order.
+// Reports are spaced out while a line is busy; whatever pieces the bytes
+// come in, each is delivered once, in order.
 TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
     PtyPair pty;
     ASSERT_TRUE(pty.Ready());
