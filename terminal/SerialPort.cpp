@@ -4,26 +4,26 @@
 
 #include <QFile>
 #include <QSerialPort>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <unistd.h>
 
 namespace terminal {
 
 SerialPort::SerialPort(QObject* parent)
     : QObject(parent), port_(new QSerialPort(this)), readInterval_(new QTimer(this)) {
-    connect(port_, &QSerialPort::readyRead, this, &SerialPort::DataReceived);
+    connect(port_, &QSerialPort::readyRead, this, [this] { OnReadyRead(); });
     connect(port_, &QSerialPort::errorOccurred, this, [this] { OnError(); });
     readInterval_->setSingleShot(true);
     readInterval_->setInterval(kReadIntervalMs);
-    connect(readInterval_, &QTimer::timeout, this, [this] { OnReadInterval(); });
+    connect(readInterval_, &QTimer::timeout, this, [this] {
+        if (port_->isOpen() && port_->bytesAvailable() > 0) {
+            Deliver();
+        }
+    });
 }
 
 SerialPort::~SerialPort() {
@@ -88,72 +88,22 @@ bool SerialPort::Open(const PortSettings& settings) {
     }
     // Whatever the line held before it was ours is not this session's.
     port_->clear();
-    ReadOwnDescriptor();
     return true;
 }
 
-// QSerialPort reads its descriptor whenever a byte arrives. Its notifier is
-// turned off and the descriptor read here instead; should that notifier not
-// be found, or come on again, QSerialPort's own reading still works, and
-// what it read is taken first.
-void SerialPort::ReadOwnDescriptor() {
-    const auto descriptor = static_cast<qintptr>(port_->handle());
-    for (QSocketNotifier* notifier : port_->findChildren<QSocketNotifier*>()) {
-        if (notifier->type() == QSocketNotifier::Read && notifier->socket() == descriptor) {
-            portNotifier_ = notifier;
-        }
-    }
-    if (portNotifier_.isNull()) {
-        return;
-    }
-    portNotifier_->setEnabled(false);
-    readable_ = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
-    connect(readable_, &QSocketNotifier::activated, this, [this] { OnReadable(); });
-}
-
-void SerialPort::OnReadable() {
-    readable_->setEnabled(false);
-    Deliver();
-}
-
-void SerialPort::OnReadInterval() {
-    if (readable_ == nullptr || !port_->isOpen()) {
-        return;
-    }
-    int waiting = 0;
-    if (::ioctl(static_cast<int>(port_->handle()), FIONREAD, &waiting) != 0 || waiting > 0 ||
-        port_->bytesAvailable() > 0) {
+void SerialPort::OnReadyRead() {
+    if (!readInterval_->isActive()) {
         Deliver();
-    } else {
-        readable_->setEnabled(true); // quiet: wait for the next byte
     }
 }
 
-// Reports waiting bytes; the next report comes after the interval, or as
-// soon as bytes are there when the line delivers more than an interval's
-// reading holds (a burst is read as fast as it comes).
 void SerialPort::Deliver() {
-    lastRead_ = 0;
+    readInterval_->start();
     emit DataReceived();
-    if (readable_ == nullptr) {
-        return; // closed meanwhile
-    }
-    if (lastRead_ >= kBusyRead && port_->bytesAvailable() == 0) {
-        readable_->setEnabled(true);
-    } else {
-        readInterval_->start();
-    }
 }
 
 void SerialPort::Close() {
     readInterval_->stop();
-    if (readable_ != nullptr) {
-        // This may run while the notifier reports.
-        readable_->setEnabled(false);
-        readable_->deleteLater();
-        readable_ = nullptr;
-    }
-    portNotifier_.clear();
     if (port_->isOpen()) {
         port_->close();
     }
@@ -165,44 +115,7 @@ bool SerialPort::IsOpen() const {
 }
 
 QByteArray SerialPort::ReadAll() {
-    if (!port_->isOpen()) {
-        return {};
-    }
-    if (readable_ == nullptr) {
-        return port_->readAll();
-    }
-    QByteArray bytes;
-    if (port_->bytesAvailable() > 0) {
-        bytes = port_->read(kReadLimit);
-    }
-    if (!portNotifier_.isNull()) {
-        portNotifier_->setEnabled(false); // reading QSerialPort turns it on
-    }
-    const int descriptor = static_cast<int>(port_->handle());
-    constexpr qsizetype kChunk = 16 * 1024;
-    while (bytes.size() < kReadLimit) {
-        const qsizetype had = bytes.size();
-        const qsizetype want = std::min(kChunk, kReadLimit - had);
-        bytes.resize(had + want);
-        const ssize_t got = ::read(descriptor, bytes.data() + had, static_cast<std::size_t>(want));
-        const int error = errno;
-        bytes.resize(had + std::max<qsizetype>(got, 0));
-        if (got > 0) {
-            if (got < want) {
-                break; // all there was
-            }
-        } else if (got < 0 && error == EINTR) {
-            continue;
-        } else {
-            if (got == 0 || (error != EAGAIN && error != EWOULDBLOCK)) {
-                // Hung up or failed; what was read before is still returned.
-                ReportLost(got == 0 ? tr("the line was hung up") : qt_error_string(error));
-            }
-            break;
-        }
-    }
-    lastRead_ = bytes.size();
-    return bytes;
+    return port_->isOpen() ? port_->read(kReadLimit) : QByteArray();
 }
 
 bool SerialPort::Write(const QByteArray& bytes) {
@@ -233,9 +146,6 @@ void SerialPort::OnError() {
 void SerialPort::ReportLost(const QString& why) {
     if (errorNumber_ == 0) {
         SetError(static_cast<int>(QSerialPort::ResourceError), why);
-    }
-    if (readable_ != nullptr) {
-        readable_->setEnabled(false);
     }
     QMetaObject::invokeMethod(
         this,

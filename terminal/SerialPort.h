@@ -10,11 +10,9 @@
 
 #include <QByteArray>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 class QSerialPort;
-class QSocketNotifier;
 class QTimer;
 
 namespace terminal {
@@ -47,8 +45,8 @@ public:
     QByteArray ReadAll();
     static constexpr qsizetype kReadLimit = 64 * 1024;
     // While bytes keep coming, DataReceived comes at most this often: a busy
-    // line then wakes the program a few dozen times a second instead of for
-    // every piece the device hands over.
+    // line's bytes are handled in batches a few dozen times a second instead
+    // of piece by piece as the device hands them over.
     static constexpr int kReadIntervalMs = 30;
     // Queues `bytes` for sending; false when the port is not open.
     bool Write(const QByteArray& bytes);
@@ -63,23 +61,14 @@ signals:
 private:
     void OnError();
     void SetError(int number, const QString& text);
-    void ReadOwnDescriptor();
-    void OnReadable();
-    void OnReadInterval();
+    void OnReadyRead();
     void Deliver();
     void ReportLost(const QString& why);
 
     QSerialPort* port_ = nullptr;
-    // The port's descriptor is read here rather than by QSerialPort, so that
-    // reads can be spaced out: our own notifier wakes the program when bytes
-    // come after a quiet spell; while they keep coming, the timer does.
-    QPointer<QSocketNotifier> portNotifier_; // QSerialPort's, kept off
-    QSocketNotifier* readable_ = nullptr;
+    // Started by each report: bytes that come before it runs out wait in
+    // the port's buffer and are reported when it does.
     QTimer* readInterval_ = nullptr;
-    // A read this large means the line is busier than reading at intervals
-    // keeps up with (the kernel's line buffer holds 4 KB).
-    static constexpr qsizetype kBusyRead = 2048;
-    qsizetype lastRead_ = 0;
     QString device_;
     int errorNumber_ = 0;
     QString errorText_;

@@ -278,4 +278,15 @@ QByteArray LineBytes(QStringView text) {
     return bytes;
 }
 
+QByteArray TypedKeyBytes(int key, Qt::KeyboardModifiers modifiers, QStringView text) {
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab ||
+        (modifiers & (Qt::AltModifier | Qt::MetaModifier)) != 0) {
+        return {};
+    }
+    if ((modifiers & Qt::ControlModifier) != 0 && key >= Qt::Key_A && key <= Qt::Key_Z) {
+        return QByteArray(1, static_cast<char>(key - Qt::Key_A + 1));
+    }
+    return LineBytes(text);
+}
+
 } // namespace terminal

@@ -130,4 +130,9 @@ QString ViewText(std::string_view text);
 // page has no byte for ("€" is 0x80).
 QByteArray LineBytes(QStringView text);
 
+// What a key press types on the line: its text in that code page, a
+// control character for Ctrl with a letter; nothing for keys that move
+// around (Tab, Backtab) or are commands (with Alt or Meta).
+QByteArray TypedKeyBytes(int key, Qt::KeyboardModifiers modifiers, QStringView text);
+
 } // namespace terminal

@@ -3,7 +3,10 @@
 #include "platform/IniProfile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
 namespace terminal {
 
@@ -109,6 +112,57 @@ std::string PortDisplayName(const std::string& device) {
         }
     }
     return device;
+}
+
+std::string PortTitle(const std::string& device) {
+    const std::string name = PortDisplayName(device);
+    return name == device ? device : name + " (" + device + ")";
+}
+
+std::string TypedPortDevice(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    for (int n = 1; n <= kComPortCount; ++n) {
+        const std::string com = "COM" + std::to_string(n);
+        if (text.size() == com.size() &&
+            std::equal(text.begin(), text.end(), com.begin(), [](char a, char b) {
+                return std::toupper(static_cast<unsigned char>(a)) == b;
+            })) {
+            return ComPortDevice(n);
+        }
+    }
+    return std::string(text);
+}
+
+bool PortPresent(const std::string& device, const std::vector<PresentPort>& present) {
+    if (StartsWith(device, kDevicePrefix)) {
+        return std::any_of(present.begin(), present.end(),
+                           [&](const PresentPort& port) { return port.Device == device; });
+    }
+    std::error_code error;
+    return !device.empty() && std::filesystem::exists(device, error);
+}
+
+std::vector<std::string> PresentPortNames(const std::vector<PresentPort>& present) {
+    std::vector<std::string> names;
+    std::vector<PresentPort> adapters;
+    for (const PresentPort& port : present) {
+        const std::string name = PortDisplayName(port.Device);
+        if (name != port.Device) {
+            names.push_back(name);
+        } else {
+            adapters.push_back(port);
+        }
+    }
+    for (const PortItem& item : AdapterItems(adapters)) {
+        names.push_back(item.Text);
+    }
+    return names;
 }
 
 } // namespace terminal

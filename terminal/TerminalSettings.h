@@ -4,6 +4,7 @@
 // it closes.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace terminal {
@@ -66,5 +67,18 @@ std::vector<PortItem> AdapterItems(const std::vector<PresentPort>& present);
 
 // "COM2" for /dev/ttyS1, the device path otherwise.
 std::string PortDisplayName(const std::string& device);
+// How a port is named in the status line and messages: "COM2 (/dev/ttyS1)",
+// or the device path alone when it has no "COM" name.
+std::string PortTitle(const std::string& device);
+// The device a typed port-list entry means: "COM3" (any case, blanks
+// around it ignored) is /dev/ttyS2; any other text is a device path.
+std::string TypedPortDevice(std::string_view text);
+// Whether `device` is there now. The PC's own ports have device nodes
+// whether or not the hardware is there, so they count only when the
+// system lists them in `present`; any other device when its path exists.
+bool PortPresent(const std::string& device, const std::vector<PresentPort>& present);
+// The present ports as the status line names them: "COM" names for the
+// PC's own, then the adapters as the port list shows them.
+std::vector<std::string> PresentPortNames(const std::vector<PresentPort>& present);
 
 } // namespace terminal

@@ -1,33 +1,19 @@
 #pragma once
-// Every text the terminal window shows, in one place.
+// Every text the terminal window builds or sets while it runs; its fixed
+// captions are in frmTerminal.ui.
 
 namespace terminaltext {
 
 inline constexpr const char* kCaption = "Terminal";
 
-inline constexpr const char* kCommPort = "Comm Port";
-inline constexpr const char* kBaudRate = "Baud Rate";
-inline constexpr const char* kHandshaking = "Handshaking";
-inline constexpr const char* kPrinterType = "Printer Type";
-inline constexpr const char* kDisplayHex = "Display Hex";
-inline constexpr const char* kCRToCRLF = "CR->CR/LF";
+// "Capture" turns into "End Capture" while capturing.
 inline constexpr const char* kCapture = "Capture";
 inline constexpr const char* kEndCapture = "End Capture";
-inline constexpr const char* kClear = "Clear";
-inline constexpr const char* kClose = "Close";
 
 // "COM" + 1..16
 inline constexpr const char* kComPrefix = "COM";
-inline constexpr const char* kHandshakingItems[4] = {"None", "Xon/Xoff", "Hardware (RTS)",
-                                                     "Hardware & Xon/Xoff"};
-inline constexpr const char* kPrinterItems[7] = {"None",   "Epson TM-267",    "Epson TM-267 II",
-                                                 "Ithica", "Citizen iDP3535", "Citizen iDP3541",
-                                                 "Generic"};
 
-// Names for assistive technology of the controls without a visible label.
-inline constexpr const char* kTerminalBoxName = "Received text";
-inline constexpr const char* kChatName = "Chat line";
-inline constexpr const char* kChatHint = "A line to send: double-click or press Enter";
+// What the status line is, for assistive technology.
 inline constexpr const char* kStatusName = "Port status";
 
 // The received text's context menu.

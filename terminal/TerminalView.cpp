@@ -1,12 +1,12 @@
 #include "terminal/TerminalView.h"
 
 #include "terminal/TerminalTexts.h"
+#include "terminal/ThrottledScrollBar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -14,10 +14,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTextLayout>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -29,14 +26,6 @@ namespace {
 // Room between the frame and the text.
 constexpr int kMargin = 4;
 constexpr int kTabColumns = 8;
-
-bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
-bool IsWordChar(QChar c) {
-    return !IsBlank(c) && c != u'\n';
-}
 
 // What assistive technology sees: a read-only multi-line text with its
 // caret and selection.
@@ -103,66 +92,6 @@ public:
     }
 };
 
-// A scroll bar that is drawn again only when it would look different, and
-// while the text streams in at most a few times a second (at once while the
-// mouse is on it): its range changes with every batch of rows, and drawing
-// it costs as much as the rows.
-class ScrollBar : public QScrollBar {
-public:
-    explicit ScrollBar(QWidget* parent) : QScrollBar(Qt::Vertical, parent) {
-        later_.setSingleShot(true);
-        connect(&later_, &QTimer::timeout, this, [this] {
-            if (CurrentLook() != drawn_) {
-                Redraw();
-            }
-        });
-    }
-
-protected:
-    void sliderChange(SliderChange change) override {
-        if (change == SliderOrientationChange) {
-            QScrollBar::sliderChange(change);
-            return;
-        }
-        if (CurrentLook() == drawn_) {
-            return;
-        }
-        const qint64 since = lastDrawn_.isValid() ? lastDrawn_.elapsed() : kRedrawMs;
-        if (isSliderDown() || underMouse() || since >= kRedrawMs) {
-            Redraw();
-        } else if (!later_.isActive()) {
-            later_.start(static_cast<int>(kRedrawMs - since));
-        }
-    }
-
-private:
-    static constexpr qint64 kRedrawMs = 200;
-
-    struct Look {
-        QRect slider;
-        bool atMinimum = false;
-        bool atMaximum = false;
-        bool operator==(const Look&) const = default;
-    };
-    Look CurrentLook() const {
-        QStyleOptionSlider option;
-        initStyleOption(&option);
-        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
-                                        this),
-                value() == minimum(), value() == maximum()};
-    }
-    void Redraw() {
-        later_.stop();
-        drawn_ = CurrentLook();
-        lastDrawn_.start();
-        update();
-    }
-
-    Look drawn_;
-    QElapsedTimer lastDrawn_;
-    QTimer later_;
-};
-
 QAccessibleInterface* AccessibleFactory(const QString& key, QObject* object) {
     if (key == QLatin1String(TerminalView::staticMetaObject.className()) && object != nullptr &&
         object->isWidgetType()) {
@@ -180,7 +109,7 @@ TerminalView::TerminalView(QWidget* parent) : QAbstractScrollArea(parent) {
     }();
     (void)factoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
-    setVerticalScrollBar(new ScrollBar(this));
+    setVerticalScrollBar(new ThrottledScrollBar(this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // Every pixel is painted, so scrolling can move what is drawn.
@@ -261,44 +190,14 @@ qreal TerminalView::WrapWidth() const {
 }
 
 void TerminalView::LayoutFrom(int row) {
-    int pos = rows_[row].start;
-    rows_.resize(row);
     laidOutWidth_ = WrapWidth();
-    const qreal width = laidOutWidth_;
-    const int end = static_cast<int>(text_.size());
-    const QChar* text = text_.constData();
-    for (;;) {
-        qreal x = 0;
-        int i = pos;
-        int afterBlank = -1; // where the row may break: after its last blank
-        while (i < end && text[i] != u'\n') {
-            const qreal advance = Advance(text[i], x);
-            if (IsBlank(text[i])) {
-                afterBlank = i + 1; // blanks at a break hang past the edge
-            } else if (x + advance > width && i > pos) {
-                break;
-            }
-            x += advance;
-            ++i;
-        }
-        if (i < end && text[i] != u'\n') {
-            const int rowEnd = afterBlank > pos ? afterBlank : i;
-            rows_.push_back({pos, rowEnd - pos});
-            pos = rowEnd;
-            continue;
-        }
-        rows_.push_back({pos, i - pos});
-        if (i >= end) {
-            break;
-        }
-        pos = i + 1;
-    }
+    rows_.Wrap(text_, row, laidOutWidth_, [this](QChar c, qreal x) { return Advance(c, x); });
 }
 
 void TerminalView::Relayout() {
     const int value = verticalScrollBar()->value();
     const bool atEnd = value >= verticalScrollBar()->maximum();
-    const int topOffset = rows_[std::min<std::size_t>(value, rows_.size() - 1)].start;
+    const int topOffset = rows_[std::min(value, rows_.Count() - 1)].start;
     LayoutFrom(0);
     UpdateScrollRange();
     if (atEnd) {
@@ -309,32 +208,12 @@ void TerminalView::Relayout() {
     viewport()->update();
 }
 
-int TerminalView::RowOf(int offset) const {
-    const auto after = std::upper_bound(rows_.begin(), rows_.end(), offset,
-                                        [](int o, const Row& r) { return o < r.start; });
-    return std::max(0, static_cast<int>(after - rows_.begin()) - 1);
-}
-
 qreal TerminalView::XOf(int row, int offset) const {
-    const Row& r = rows_[row];
-    qreal x = 0;
-    for (int i = r.start; i < std::min(offset, r.start + r.length); ++i) {
-        x += Advance(text_[i], x);
-    }
-    return x;
+    return rows_.XOf(text_, row, offset, [this](QChar c, qreal x) { return Advance(c, x); });
 }
 
 int TerminalView::OffsetInRow(int row, qreal x) const {
-    const Row& r = rows_[row];
-    qreal at = 0;
-    for (int i = r.start; i < r.start + r.length; ++i) {
-        const qreal advance = Advance(text_[i], at);
-        if (x < at + advance / 2) {
-            return i;
-        }
-        at += advance;
-    }
-    return r.start + r.length;
+    return rows_.OffsetInRow(text_, row, x, [this](QChar c, qreal at) { return Advance(c, at); });
 }
 
 int TerminalView::RowTop(int row) const {
@@ -348,7 +227,7 @@ int TerminalView::VisibleRows() const {
 void TerminalView::UpdateScrollRange() {
     const int visible = VisibleRows();
     verticalScrollBar()->setPageStep(visible);
-    verticalScrollBar()->setRange(0, std::max(0, static_cast<int>(rows_.size()) - visible));
+    verticalScrollBar()->setRange(0, std::max(0, rows_.Count() - visible));
 }
 
 void TerminalView::FollowEnd() {
@@ -368,7 +247,7 @@ void TerminalView::UpdateRows(int first, int last) {
 void TerminalView::SetText(const QString& text) {
     const QString old = QAccessible::isActive() ? text_ : QString();
     text_ = text;
-    anchor_ = caret_ = static_cast<int>(text_.size());
+    selection_ = {static_cast<int>(text_.size()), static_cast<int>(text_.size())};
     LayoutFrom(0);
     UpdateScrollRange();
     FollowEnd();
@@ -384,17 +263,17 @@ void TerminalView::AppendText(const QString& text) {
         return;
     }
     const int oldEnd = static_cast<int>(text_.size());
-    const bool caretElsewhere = HasSelection() || caret_ != oldEnd;
-    const int firstChanged = static_cast<int>(rows_.size()) - 1;
+    const bool caretElsewhere = HasSelection() || selection_.caret != oldEnd;
+    const int firstChanged = rows_.Count() - 1;
     text_ += text;
     LayoutFrom(firstChanged);
-    anchor_ = caret_ = static_cast<int>(text_.size());
+    selection_ = {static_cast<int>(text_.size()), static_cast<int>(text_.size())};
     UpdateScrollRange();
     FollowEnd(); // moves the rows already drawn
     if (caretElsewhere) {
         viewport()->update();
     } else {
-        UpdateRows(firstChanged, static_cast<int>(rows_.size()) - 1);
+        UpdateRows(firstChanged, rows_.Count() - 1);
     }
     if (QAccessible::isActive()) {
         QAccessibleTextInsertEvent event(this, oldEnd, text);
@@ -405,26 +284,22 @@ void TerminalView::AppendText(const QString& text) {
 // ---------------------------------------------------------------- selection
 
 QString TerminalView::SelectedText() const {
-    const int start = std::min(anchor_, caret_);
-    return text_.mid(start, std::max(anchor_, caret_) - start);
+    return selection_.Of(text_);
 }
 
 void TerminalView::Select(int anchor, int caret) {
-    const int size = static_cast<int>(text_.size());
-    anchor_ = std::clamp(anchor, 0, size);
-    caret_ = std::clamp(caret, 0, size);
-    ScrollTo(caret_);
+    selection_.Set(anchor, caret, static_cast<int>(text_.size()));
+    ScrollTo(selection_.caret);
     viewport()->update();
     if (QAccessible::isActive()) {
-        QAccessibleTextSelectionEvent event(this, std::min(anchor_, caret_),
-                                            std::max(anchor_, caret_));
-        event.setCursorPosition(caret_);
+        QAccessibleTextSelectionEvent event(this, selection_.Start(), selection_.End());
+        event.setCursorPosition(selection_.caret);
         QAccessible::updateAccessibility(&event);
     }
 }
 
 void TerminalView::MoveCaret(int offset, bool extend) {
-    Select(extend ? anchor_ : offset, offset);
+    Select(extend ? selection_.anchor : offset, offset);
 }
 
 void TerminalView::Copy() const {
@@ -437,7 +312,7 @@ QRect TerminalView::CharacterRect(int offset) const {
     offset = std::clamp(offset, 0, static_cast<int>(text_.size()));
     const int row = RowOf(offset);
     const qreal x = XOf(row, offset);
-    const Row& r = rows_[row];
+    const TextRows::Row& r = rows_[row];
     const qreal width = offset < r.start + r.length ? Advance(text_[offset], x) : 1;
     return QRectF(kMargin + x, RowTop(row), width, rowHeight_).toAlignedRect();
 }
@@ -446,7 +321,7 @@ int TerminalView::OffsetAt(const QPoint& point) const {
     const int value = verticalScrollBar()->value();
     const int dy = point.y() - kMargin;
     const int row = value + (dy < 0 ? -1 - (-dy - 1) / rowHeight_ : dy / rowHeight_);
-    return OffsetInRow(std::clamp(row, 0, static_cast<int>(rows_.size()) - 1), point.x() - kMargin);
+    return OffsetInRow(std::clamp(row, 0, rows_.Count() - 1), point.x() - kMargin);
 }
 
 void TerminalView::ScrollTo(int offset) {
@@ -467,7 +342,7 @@ void TerminalView::paintEvent(QPaintEvent* event) {
     painter.fillRect(area, palette().base());
     const int value = verticalScrollBar()->value();
     const int first = value + std::max(0, (area.top() - kMargin) / rowHeight_);
-    for (int row = first; row < static_cast<int>(rows_.size()); ++row) {
+    for (int row = first; row < rows_.Count(); ++row) {
         const int top = RowTop(row);
         if (top > area.bottom()) {
             break;
@@ -477,10 +352,10 @@ void TerminalView::paintEvent(QPaintEvent* event) {
 }
 
 void TerminalView::DrawRow(QPainter& painter, int row, int top) const {
-    const Row& r = rows_[row];
+    const TextRows::Row& r = rows_[row];
     const int rowEnd = r.start + r.length;
-    const int selStart = std::min(anchor_, caret_);
-    const int selEnd = std::max(anchor_, caret_);
+    const int selStart = selection_.Start();
+    const int selEnd = selection_.End();
     const bool selected = selStart < selEnd && selStart <= rowEnd && selEnd > r.start;
     if (selected) {
         const qreal from = XOf(row, std::max(selStart, r.start));
@@ -503,7 +378,7 @@ void TerminalView::DrawRow(QPainter& painter, int row, int top) const {
     for (int i = r.start; i < rowEnd; ++i) {
         const QChar c = text_[i];
         const qreal advance = Advance(c, x);
-        if (!IsBlank(c)) {
+        if (!TextRows::IsBlank(c)) {
             const Glyph& glyph = GlyphOf(c);
             if (glyph.font >= 0) {
                 const bool inSelection = selected && i >= selStart && i < selEnd;
@@ -531,8 +406,9 @@ void TerminalView::DrawRow(QPainter& painter, int row, int top) const {
         painter.drawGlyphRun(QPointF(kMargin, top + ascent_), glyphs);
     }
 
-    if (hasFocus() && RowOf(caret_) == row) {
-        painter.fillRect(QRectF(kMargin + XOf(row, caret_), top, 1, rowHeight_), palette().text());
+    if (hasFocus() && RowOf(selection_.caret) == row) {
+        painter.fillRect(QRectF(kMargin + XOf(row, selection_.caret), top, 1, rowHeight_),
+                         palette().text());
     }
 }
 
@@ -569,12 +445,12 @@ void TerminalView::changeEvent(QEvent* event) {
 
 void TerminalView::focusInEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusInEvent(event);
-    viewport()->update(CharacterRect(caret_));
+    viewport()->update(CharacterRect(selection_.caret));
 }
 
 void TerminalView::focusOutEvent(QFocusEvent* event) {
     QAbstractScrollArea::focusOutEvent(event);
-    viewport()->update(CharacterRect(caret_));
+    viewport()->update(CharacterRect(selection_.caret));
 }
 
 // --------------------------------------------------------- keyboard, mouse
@@ -592,22 +468,22 @@ void TerminalView::keyPressEvent(QKeyEvent* event) {
     }
     const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
     const bool wholeText = (event->modifiers() & Qt::ControlModifier) != 0;
-    const int row = RowOf(caret_);
-    const int last = static_cast<int>(rows_.size()) - 1;
-    const qreal x = XOf(row, caret_);
-    int target = caret_;
+    const int row = RowOf(selection_.caret);
+    const int last = rows_.Count() - 1;
+    const qreal x = XOf(row, selection_.caret);
+    int target = selection_.caret;
     switch (event->key()) {
     case Qt::Key_Left:
-        target = std::max(0, caret_ - 1);
+        target = std::max(0, selection_.caret - 1);
         break;
     case Qt::Key_Right:
-        target = std::min(static_cast<int>(text_.size()), caret_ + 1);
+        target = std::min(static_cast<int>(text_.size()), selection_.caret + 1);
         break;
     case Qt::Key_Up:
-        target = row > 0 ? OffsetInRow(row - 1, x) : caret_;
+        target = row > 0 ? OffsetInRow(row - 1, x) : selection_.caret;
         break;
     case Qt::Key_Down:
-        target = row < last ? OffsetInRow(row + 1, x) : caret_;
+        target = row < last ? OffsetInRow(row + 1, x) : selection_.caret;
         break;
     case Qt::Key_PageUp:
         target = OffsetInRow(std::max(0, row - VisibleRows()), x);
@@ -659,15 +535,7 @@ void TerminalView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         return;
     }
-    const int at = OffsetAt(event->position().toPoint());
-    int start = at;
-    int end = at;
-    while (start > 0 && IsWordChar(text_[start - 1])) {
-        --start;
-    }
-    while (end < text_.size() && IsWordChar(text_[end])) {
-        ++end;
-    }
+    const auto [start, end] = TextRows::WordAt(text_, OffsetAt(event->position().toPoint()));
     Select(start, end);
     selecting_ = false;
 }

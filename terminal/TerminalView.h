@@ -1,10 +1,12 @@
 #pragma once
 // The terminal's text box: a read-only view of received text that is made
 // for a busy line. It keeps the text as one string and its wrapped rows as
-// offsets, lays out only what was appended, draws only the rows in sight
-// from glyphs looked up once per character (no text shaping), and scrolls by
-// moving the pixels already drawn. Rows wrap at word boundaries, or anywhere
-// in a word longer than the row.
+// offsets (TextRows, which also holds the rules of wrapping and selection),
+// lays out only what was appended, draws only the rows in sight from glyphs
+// looked up once per character (no text shaping), and scrolls by moving the
+// pixels already drawn (the scroll bar follows at a few frames a second).
+// What is the terminal's: text comes as a whole (SetText) or appended at the
+// end, and either puts the caret at the end with nothing selected.
 //
 // Text is selected with the mouse (drag, double-click for a word, Shift+click
 // to extend) or the keyboard (arrows, Home/End, Page Up/Down, with Shift to
@@ -13,6 +15,8 @@
 //
 // One character per UTF-16 unit: the text it is given has no surrogate
 // pairs (the terminal's text is one character per byte).
+
+#include "terminal/TextRows.h"
 
 #include <QAbstractScrollArea>
 #include <QRawFont>
@@ -40,9 +44,9 @@ public:
     // selected, and the end is in sight.
 
     // Selection and caret, as offsets into Text().
-    int CaretPosition() const { return caret_; }
-    int AnchorPosition() const { return anchor_; }
-    bool HasSelection() const { return anchor_ != caret_; }
+    int CaretPosition() const { return selection_.caret; }
+    int AnchorPosition() const { return selection_.anchor; }
+    bool HasSelection() const { return selection_.Any(); }
     QString SelectedText() const;
     // Selects from `anchor` to `caret` (clamped to the text) and brings the
     // caret into sight.
@@ -73,11 +77,6 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // One visual row: a stretch of the text without its line end.
-    struct Row {
-        int start = 0;
-        int length = 0;
-    };
     // How a character is drawn: a glyph of one of fonts_, and its advance.
     struct Glyph {
         quint32 index = 0;
@@ -91,7 +90,7 @@ private:
     // Wraps the text from the start of row `row` to its end.
     void LayoutFrom(int row);
     void Relayout();
-    int RowOf(int offset) const;
+    int RowOf(int offset) const { return rows_.RowOf(offset); }
     qreal XOf(int row, int offset) const;
     int OffsetInRow(int row, qreal x) const;
     int RowTop(int row) const;
@@ -105,9 +104,8 @@ private:
     void TextChangedForAccessibility(bool replaced, int position, const QString& added);
 
     QString text_;
-    std::vector<Row> rows_{Row{}};
-    int anchor_ = 0;
-    int caret_ = 0;
+    TextRows rows_;
+    TextSelection selection_;
     bool selecting_ = false; // a mouse drag is under way
 
     mutable std::vector<QRawFont> fonts_;

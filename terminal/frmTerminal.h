@@ -3,26 +3,24 @@
 // printer line) shown as text, filtered for the chosen printer model, or as
 // a hexadecimal dump; captured to a file on request; typed keys and a chat
 // line sent back. One instance, modeless; "Close" unloads it, which saves
-// its section of Settings.ini.
+// its section of Settings.ini. Its controls are laid out in frmTerminal.ui.
 
-#include "terminal/CaptureFile.h"
-#include "terminal/TerminalCore.h"
+#include "terminal/Reception.h"
 #include "terminal/TerminalSettings.h"
 
 #include <QWidget>
 
-class QCheckBox;
-class QComboBox;
-class QFileSystemWatcher;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QPushButton;
+#include <memory>
+
 class QTimer;
 
+namespace Ui {
+class frmTerminal;
+} // namespace Ui
+
 namespace terminal {
+class DeviceWatch;
 class SerialPort;
-class TerminalView;
 } // namespace terminal
 
 class frmTerminal : public QWidget {
@@ -38,7 +36,7 @@ public:
     // Appends received text to the text box (20000/2000 rule).
     void DisplayText(std::string_view msg);
 
-    bool Capturing() const { return capturing_; }
+    bool Capturing() const { return reception_.Capturing(); }
     bool PortOpen() const;
     const QString& StatusText() const { return statusText_; }
     // Shows what was received up to now at once instead of at the next
@@ -52,8 +50,7 @@ protected:
 private:
     enum class OpenReason { Load, Choice, DeviceBack };
 
-    void BuildControls();
-    void ArrangeControls();
+    void SetUpControls();
     void ConnectControls();
     void FillPortList();
     void Form_Load();
@@ -63,10 +60,7 @@ private:
     bool TryOpen(int portIndex);
     QString DeviceOf(int portIndex) const;
     QString PortName(int portIndex) const;
-    bool PortPresent(const QString& device) const;
     QString PresentPortsText() const;
-    void WaitForDevice(const QString& device);
-    void StopWaiting();
 
     void ocxComm_OnComm();
     void ocxComm_Lost(const QString& why);
@@ -76,45 +70,23 @@ private:
     void cmdClear_Click();
     void SendToPort(const QByteArray& bytes, const char* what);
     void txtChat_Send();
-    void FlushCapture();
-    void CaptureFailed(const QString& error);
-    void EndCapture();
+    void CaptureFailed();
+    void ShowCaptureButton();
     void SetStatus(const QString& text);
 
-    // Controls, named as in the window's table.
-    terminal::TerminalView* txtTerminal = nullptr;
-    QFrame* frameControls = nullptr;
-    QLabel* lblCommPort = nullptr;
-    QComboBox* cboCommPort = nullptr;
-    QLabel* lblBaudRate = nullptr;
-    QComboBox* cboBaudRate = nullptr;
-    QLabel* lblHandshaking = nullptr;
-    QComboBox* cboHandshaking = nullptr;
-    QLabel* lblPrinterType = nullptr;
-    QComboBox* cboPrinterType = nullptr;
-    QCheckBox* chkDisplayHex = nullptr;
-    QCheckBox* chkCRToCRLF = nullptr;
-    QLineEdit* txtChat = nullptr;
-    QPushButton* cmdCapture = nullptr;
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdClose = nullptr;
-    QLabel* lblStatus = nullptr;
+    // The controls, named as in the window's table.
+    std::unique_ptr<Ui::frmTerminal> ui;
     terminal::SerialPort* ocxComm = nullptr;
 
     // Window state.
     bool PortReady = false;
-    terminal::ReceiveState receive_;
-    terminal::DisplayBuffer display_;
-    std::string chunkText_;
+    terminal::Reception reception_;
     QTimer* viewTimer_ = nullptr;
 
     terminal::TerminalSettings settings_;
     int appliedPort_ = -1; // the port list index last applied to the port
-    terminal::CaptureFile capture_;
-    bool capturing_ = false;
     QString captureFileName_;
     QString statusText_;
-    QFileSystemWatcher* deviceWatcher_ = nullptr;
-    QString awaitedDevice_;
+    terminal::DeviceWatch* deviceWatch_ = nullptr;
     bool unloaded_ = false;
 };

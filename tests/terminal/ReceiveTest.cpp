@@ -152,6 +152,32 @@ TEST(LineBytes, UseTheDisplaysCodePage) {
     }
 }
 
+// Keys type their text, Ctrl with a letter its control character; Tab and
+// keys with Alt or Meta type nothing.
+TEST(TypedKeyBytes, TextControlLettersAndCommands) {
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char16_t* text;
+        QByteArray bytes;
+    } cases[] = {
+        {Qt::Key_A, Qt::NoModifier, u"a", "a"},
+        {Qt::Key_A, Qt::ControlModifier, u"\x01", "\x01"},
+        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, u"", "\x1A"},
+        {Qt::Key_1, Qt::ControlModifier, u"1", "1"},
+        {Qt::Key_E, Qt::AltModifier, u"e", ""},
+        {Qt::Key_E, Qt::MetaModifier, u"e", ""},
+        {Qt::Key_Tab, Qt::NoModifier, u"\t", ""},
+        {Qt::Key_Backtab, Qt::ShiftModifier, u"", ""},
+        {Qt::Key_Return, Qt::NoModifier, u"\r", "\r"},
+        {0x20AC, Qt::NoModifier, u"\u20AC", "\x80"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(TypedKeyBytes(c.key, c.modifiers, c.text), c.bytes);
+    }
+}
+
 // Any bytes, cut into chunks anywhere, give the same display (and capture)
 // text as the same bytes in one chunk, for every mode and printer type; and
 // the view shows the same whichever way it was updated.

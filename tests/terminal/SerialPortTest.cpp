@@ -3,6 +3,7 @@
 // once that the line is gone when the far end closes.
 #include "terminal/SerialPort.h"
 #include "terminal/CaptureFile.h"
+#include "terminal/Reception.h"
 
 #include "PtyPair.h"
 
@@ -52,8 +53,8 @@ TEST(SerialPort, PassesBytesBothWaysOnAPseudoTerminal) {
     }
 }
 
-// Reports are spaced out while a line is busy and come as fast as a flood
-// arrives; either way every byte is delivered once, in order.
+// Reports are spaced out while a line is busy; whatever pieces the bytes
+// come in, each is delivered once, in order.
 TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
     PtyPair pty;
     ASSERT_TRUE(pty.Ready());
@@ -170,6 +171,36 @@ TEST(CaptureFile, AFileDeletedWhileCapturingEndsCaptureAtTheNextWrite) {
         EXPECT_FALSE(capture.IsOpen());
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// A capture that fails ends with a reason in the status line's words; what
+// was received still reaches the display, and a new capture starts clean.
+TEST(Reception, AFailedCaptureEndsAndTheDisplayGoesOn) {
+    if (!QFile::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    QTemporaryDir dir;
+    Reception reception;
+    QString error;
+    ASSERT_TRUE(reception.StartCapture("/dev/full", error));
+    EXPECT_TRUE(reception.Take("one\r\n", {}));
+    EXPECT_FALSE(reception.FlushCapture());
+    EXPECT_FALSE(reception.Capturing());
+    EXPECT_TRUE(reception.CaptureFailure().contains("/dev/full"));
+    EXPECT_TRUE(reception.Take("two", {}));
+    EXPECT_EQ(reception.Display().Text(), "one\r\ntwo");
+
+    const QString path = dir.filePath("Capture.txt");
+    ASSERT_TRUE(reception.StartCapture(path, error));
+    EXPECT_TRUE(reception.CaptureFailure().isEmpty());
+    ReceiveOptions ithica;
+    ithica.PrinterType = kPrinterIthica;
+    EXPECT_FALSE(reception.Take("hidden", ithica));
+    EXPECT_TRUE(reception.Take("three", {}));
+    reception.EndCapture();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "three");
 }
 
 } // namespace

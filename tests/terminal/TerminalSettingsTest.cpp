@@ -130,6 +130,40 @@ TEST(PortNames, AdaptersAreListedInOrderWithTheirDescription) {
     EXPECT_EQ(items[2].Device, "/dev/ttyUSB10");
 }
 
+// What a port-list entry means, how a port is named, and which ports count
+// as present: the PC's own only when the system lists them.
+TEST(PortNames, TypedEntriesTitlesAndPresence) {
+    const struct {
+        const char* typed;
+        const char* device;
+        const char* title;
+    } cases[] = {
+        {"COM3", "/dev/ttyS2", "COM3 (/dev/ttyS2)"},
+        {" com16\t", "/dev/ttyS15", "COM16 (/dev/ttyS15)"},
+        {"COM17", "COM17", "COM17"},
+        {"COM3x", "COM3x", "COM3x"},
+        {" /dev/ttyUSB0 ", "/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"/dev/ttyS16", "/dev/ttyS16", "/dev/ttyS16"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(TypedPortDevice(c.typed), c.device);
+        EXPECT_EQ(PortTitle(c.device), c.title);
+    }
+
+    QTemporaryDir dir;
+    const std::string node = dir.path().toStdString() + "/ttyUSB0";
+    WriteFile(node, "");
+    const std::vector<PresentPort> present = {{"/dev/ttyUSB3", "FT232R"}, {"/dev/ttyS1", ""}};
+    EXPECT_TRUE(PortPresent("/dev/ttyS1", present));
+    EXPECT_FALSE(PortPresent("/dev/ttyS0", present)); // a node without hardware
+    EXPECT_TRUE(PortPresent(node, {}));
+    EXPECT_FALSE(PortPresent(node + "x", present));
+    EXPECT_FALSE(PortPresent("", present));
+    EXPECT_EQ(PresentPortNames(present),
+              (std::vector<std::string>{"COM2", "/dev/ttyUSB3 (FT232R)"}));
+}
+
 TEST(Twips, ConvertWithTheScreenResolution) {
     EXPECT_EQ(TwipsToPixels(9045, 96), 603);
     EXPECT_EQ(TwipsToPixels(8565, 120), 714);

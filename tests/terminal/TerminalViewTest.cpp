@@ -1,7 +1,9 @@
-// The terminal's text box: rows wrap at word boundaries (anywhere in a word
-// longer than a row), text is selected by mouse and keyboard and copied,
-// appending follows the end, and assistive technology reads the text.
+// The terminal's text box: rows wrap with the font's widths, text is
+// selected by mouse and keyboard and copied (also across the 20000/2000
+// cut), appending follows the end, and assistive technology reads the text.
 #include "terminal/TerminalView.h"
+
+#include "terminal/TerminalCore.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -12,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+using terminal::DisplayBuffer;
 using terminal::TerminalView;
 
 namespace {
@@ -37,6 +40,8 @@ protected:
     QPoint At(int offset) const { return view.CharacterRect(offset).center(); }
 };
 
+// The rows' rules are checked in TextRowsTest; here, that the view wraps
+// with its font's widths.
 TEST_F(View, WrapsAtWordBoundariesOrAnywhereInALongWord) {
     // A word that would cross the edge starts the next row; the blank
     // before it stays on the first.
@@ -51,22 +56,6 @@ TEST_F(View, WrapsAtWordBoundariesOrAnywhereInALongWord) {
     EXPECT_EQ(Top(x + columns - 1), Top(x));
     EXPECT_GT(Top(x + columns), Top(x));
     EXPECT_EQ(Left(x + columns), Left(x));
-
-    // Appending lays out the same as the whole text at once.
-    const QString whole = view.Text();
-    QList<QRect> expected;
-    for (int i = 0; i <= whole.size(); ++i) {
-        expected.push_back(view.CharacterRect(i));
-    }
-    view.Clear();
-    for (int i = 0; i < whole.size(); i += 3) {
-        view.AppendText(whole.mid(i, 3));
-    }
-    ASSERT_EQ(view.Text(), whole);
-    view.verticalScrollBar()->setValue(0);
-    for (int i = 0; i <= whole.size(); ++i) {
-        ASSERT_EQ(view.CharacterRect(i), expected[i]) << i;
-    }
 }
 
 TEST_F(View, SelectsByMouseAndKeyboardAndCopies) {
@@ -116,6 +105,66 @@ TEST_F(View, AssistiveTechnologyReadsTheText) {
     EXPECT_EQ(start, 4);
     EXPECT_EQ(end, 7);
     EXPECT_EQ(text->offsetAtPoint(view.viewport()->mapToGlobal(At(5))), 5);
+}
+
+// Fed as the window feeds it, across the cut to the last 2000 characters:
+// the view shows what the buffer holds, a selection made before the cut does
+// not outlive it (its offsets would point into other text), and what is
+// selected and copied afterwards, across wrapped rows, is the text shown.
+TEST_F(View, SelectionAndCopyAcrossTheCut) {
+    for (const std::size_t piece :
+         {std::size_t{700}, DisplayBuffer::kKeep, DisplayBuffer::kLimit}) {
+        SCOPED_TRACE(piece);
+        DisplayBuffer display;
+        view.Clear();
+        // Lines longer than a row, so that they wrap at their blanks.
+        std::string lines;
+        for (int n = 0; lines.size() < 60000; ++n) {
+            lines +=
+                "ticket " + std::to_string(n) + " " + std::string(columns - 6, 'x') + " paid\r\n";
+        }
+        const auto shown = [&] { return terminal::ViewText(display.Text()); };
+        const auto feed = [&](std::size_t& at) {
+            display.Append(std::string_view(lines).substr(at, piece));
+            at += piece;
+            const DisplayBuffer::ViewUpdate update = display.TakeViewUpdate();
+            update.Replace ? view.SetText(update.Text) : view.AppendText(update.Text);
+            return update.Replace;
+        };
+        std::size_t at = 0;
+        while (display.Text().size() + piece <= DisplayBuffer::kLimit) {
+            ASSERT_FALSE(feed(at));
+        }
+        view.Select(5, 5 + 3 * columns);
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), shown().mid(5, 3 * columns));
+
+        while (!feed(at)) {
+        }
+        EXPECT_EQ(view.Text(), shown());
+        EXPECT_LE(display.Text().size(), DisplayBuffer::kKeep + piece);
+        EXPECT_FALSE(view.HasSelection());
+        QGuiApplication::clipboard()->setText("kept");
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
+
+        // A drag over the last whole line, from its second row up into the
+        // line before.
+        const QString text = view.Text();
+        const int lastLine =
+            static_cast<int>(text.lastIndexOf("ticket", text.lastIndexOf(" paid\n")));
+        const int from = lastLine + columns + 2;
+        ASSERT_GT(Top(from), Top(lastLine));
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, At(from));
+        QTest::mouseMove(view.viewport(), At(lastLine - 3));
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, At(lastLine - 3));
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(),
+                  shown().mid(lastLine - 3, from - (lastLine - 3)));
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), shown());
+    }
 }
 
 } // namespace
