@@ -19,8 +19,10 @@ TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_TRUE(Entries().isEmpty()) << "reading never creates the file";
 
     const std::string path = PathOf("Settings.ini");
-    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n");
+    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n;Hidden=1\r\n#Also=1\r\n");
     EXPECT_EQ(GetProfileInt("Other", "ComPort", 7, path), 7);
+    EXPECT_EQ(GetProfileInt("Settings", ";Hidden", 5, path), 5) << "a comment is no key";
+    EXPECT_EQ(GetProfileInt("Settings", "#Also", 5, path), 5);
     EXPECT_EQ(GetProfileInt("Settings", "Missing", -3, path), -3);
     EXPECT_EQ(GetProfileString("Settings", "Missing", "x", path), "x");
     EXPECT_EQ(GetProfileInt("Settings", "Empty", 12, path), 12);
