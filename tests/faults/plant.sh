@@ -5,15 +5,17 @@
 # Usage: plant.sh SOURCE_TREE BUILD_DIR [fault-id...]
 src=$(realpath "$1"); build=$(realpath "$2"); shift 2
 list="$(dirname "$0")/faults.txt"
+bak=$(mktemp); log=$(mktemp)
+trap 'rm -f "$bak" "$log"' EXIT
 while IFS='|' read -r id file expr bins what; do
   [[ -z "$id" || "$id" == \#* ]] && continue
   if [[ $# -gt 0 ]] && ! printf '%s\n' "$@" | grep -qx "$id"; then continue; fi
   expr=${expr//OROR/||}
-  cp "$src/$file" /tmp/plant.bak
+  cp "$src/$file" "$bak"
   sed -i -e "$expr" "$src/$file"
-  if cmp -s "$src/$file" /tmp/plant.bak; then echo "$id: NOT-APPLIED"; continue; fi
-  if ! ninja -C "$build" $bins > /tmp/plant-build.log 2>&1; then
-    echo "$id: BUILD-FAILED"; cp /tmp/plant.bak "$src/$file"; continue
+  if cmp -s "$src/$file" "$bak"; then echo "$id: NOT-APPLIED"; continue; fi
+  if ! ninja -C "$build" $bins > "$log" 2>&1; then
+    echo "$id: BUILD-FAILED"; cp "$bak" "$src/$file"; continue
   fi
   failed=""
   for b in $bins; do
@@ -24,6 +26,6 @@ while IFS='|' read -r id file expr bins what; do
     [[ $rc -ne 0 && -z "$f" ]] && f="$b(crashed/timeout rc=$rc) "
     failed+="$f"
   done
-  cp /tmp/plant.bak "$src/$file"
+  cp "$bak" "$src/$file"
   if [[ -n "$failed" ]]; then echo "$id: CAUGHT $failed"; else echo "$id: MISSED"; fi
 done < "$list"
