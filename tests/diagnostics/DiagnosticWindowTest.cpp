@@ -145,28 +145,6 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     EXPECT_EQ(Output()->count(), 10);
 }
 
-TEST_F(DiagnosticWindow, AFailedReadNeverShowsTheOldReply) {
-    Open();
-    QTest::mouseClick(Type(2), Qt::LeftButton); // the reply buffer now holds the site record
-    ASSERT_EQ(Output()->count(), 32);
-
-    host->DropNextReply();
-    QTest::mouseClick(Type(0), Qt::LeftButton);
-    EXPECT_EQ(OutputLines(), QStringList{"Could not read the player record 0: Timeout"});
-
-    host->CorruptNextReplyCrc();
-    ClickIndex(0);
-    ASSERT_EQ(Output()->count(), 11);
-    EXPECT_EQ(Output()->item(0)->text(), "CRC error in the reply for the player record 0; the "
-                                         "values below may be wrong");
-    EXPECT_TRUE(Output()->item(1)->text().startsWith("Tag 1"));
-
-    ProgramState::Instance().Link = nullptr;
-    QTest::mouseClick(Type(1), Qt::LeftButton);
-    EXPECT_EQ(OutputLines(),
-              QStringList{"Could not read the remote node record 0: no device link"});
-}
-
 TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
     Open();
     host->ClearRequests();
@@ -276,18 +254,6 @@ TEST_F(DiagnosticWindow, CloseAndCloseBoxOnlyHide) {
     EXPECT_EQ(OutputLines(), lines);
     EXPECT_EQ(Status()->toPlainText(), log);
     EXPECT_TRUE(host->Requests().empty());
-}
-
-TEST_F(DiagnosticWindow, CopiesSelectedLines) {
-    Open();
-    QTest::mouseClick(Type(2), Qt::LeftButton);
-    ASSERT_EQ(Output()->count(), 32);
-    Output()->clearSelection();
-    Output()->item(0)->setSelected(true);
-    Output()->item(2)->setSelected(true);
-    QTest::keySequence(Output(), QKeySequence::Copy);
-    EXPECT_EQ(QApplication::clipboard()->text(),
-              Output()->item(0)->text() + "\n" + Output()->item(2)->text() + "\n");
 }
 
 } // namespace

@@ -99,23 +99,6 @@ TEST_F(FtdiBackendOverFakeChip, ListsOpensAndSetsUpTheChipAsTheLinkNeedsIt) {
     EXPECT_EQ(beyond.Open(1, handle), FT_DEVICE_NOT_FOUND);
 }
 
-TEST_F(FtdiBackendOverFakeChip, OpensTheChipNamedByItsDescription) {
-    for (const char* description : {"s:0x0403:0x6001:TLVX0001", "i:0x0403:0x6001:0", "d:001/004"}) {
-        FtdiLibDevice device(description);
-        FT_HANDLE handle = 0;
-        ASSERT_EQ(device.Open(0, handle), FT_OK) << description;
-        EXPECT_EQ(device.SerialNumber(), "TLVX0001");
-        EXPECT_EQ(device.Close(handle), FT_OK);
-    }
-    for (const char* description :
-         {"s:0x0403:0x6001:TLVX0002", "i:0x0403:0x6001:1", "d:001/005", "i:0x0403:0x6015"}) {
-        FtdiLibDevice device(description);
-        FT_HANDLE handle = 0;
-        EXPECT_EQ(device.Open(0, handle), FT_DEVICE_NOT_FOUND) << description;
-    }
-    EXPECT_EQ(fakeusb::OpenHandles(), 0);
-}
-
 TEST_F(FtdiBackendOverFakeChip, CarriesFramesBothWaysWithoutTheModemStatusBytes) {
     FtdiLibDevice device;
     FT_HANDLE handle = 0;

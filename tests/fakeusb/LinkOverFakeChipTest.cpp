@@ -58,43 +58,6 @@ TEST_F(LinkOverFakeChip, WritesAndReadsHostMemory) {
     EXPECT_EQ(out[out.size() - 14], 15); // MsgLen
 }
 
-TEST_F(LinkOverFakeChip, RepliesInPieces) {
-    host->SplitNextReply(4);
-    link->NovRamRead(0xD800, 128);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
-    EXPECT_EQ(link->LastReplyBytes(), 13 + 128 + 2);
-}
-
-TEST_F(LinkOverFakeChip, HostThatNeverAnswersTimesOut) {
-    host->DropNextReply();
-    link->ReadInputs();
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
-    EXPECT_EQ(Log(), "  Timeout\r\n");
-}
-
-TEST_F(LinkOverFakeChip, ACablePulledMidExchangeIsADeviceErrorNeverAReply) {
-    host->OnEachRequest(
-        [](hostsim::SimulatedHost&, std::span<const std::uint8_t>) { fakeusb::Unplug(); });
-    link->ReadInputs();
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status) << Log();
-    EXPECT_EQ(link->LastStatus(), platform::FT_IO_ERROR);
-    EXPECT_NE(Log().find("Error 4, I/O Error opening USB direct port\r\n"), std::string::npos)
-        << Log();
-    EXPECT_NE(Log().find("  Status = I/O Error\r\n"), std::string::npos) << Log();
-    host->OnEachRequest({});
-
-    EXPECT_FALSE(link->DeviceOpen());
-
-    // Plugged back, the next exchange opens the device again and reaches
-    // the host; the dead handle was let go of.
-    fakeusb::Replug();
-    LinkLog::Instance().Clear();
-    EXPECT_EQ(link->ReadInputs(), hostsim::SimulatedHost::kDefaultInputWord);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
-    EXPECT_EQ(Log().rfind("Device opened again\r\n", 0), 0u) << Log();
-    EXPECT_EQ(fakeusb::OpenHandles(), 1);
-}
-
 TEST_F(LinkOverFakeChip, StatusLineNamesTheChipByItsStrings) {
     hostconfig::ConnectionBar bar;
     bar.Attach(link.get());

@@ -121,19 +121,6 @@ TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
     EXPECT_TRUE(host->Requests().empty());
 }
 
-TEST_F(GameSetupWindow, MaxNodeZeroShowsNothingSendsNothingWritesNothing) {
-    ProgramState::Instance().SiteParams.MaxNode = 0;
-    Open();
-    EXPECT_EQ(List("lstNodeNumber")->count(), 0);
-    EXPECT_EQ(window->CurrentNode(), 0);
-    Click("cmdProgramAll");
-    EXPECT_TRUE(host->Requests().empty());
-    Click("cmdOK");
-    Settle();
-    EXPECT_TRUE(window.isNull());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
-}
-
 TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancelLosesThem) {
     Open();
     ClickRow("lstNodeNumber", 1); // node 2
@@ -183,22 +170,6 @@ TEST_F(GameSetupWindow, OkWritesTheTableToNodeInfoIni) {
     EXPECT_EQ(platform::GetProfileInt("Other", "Keep", 0, Path("NodeInfo.ini")), 1);
 }
 
-TEST_F(GameSetupWindow, OkLeavesStoredValuesThatFitNoFieldAsTheyWere) {
-    WriteIni("[1234-001]\r\nGameNumber=40000\r\n"
-             "[1234-002]\r\nDenom=300\r\nConfig=999\r\nGameNumber=7\r\n");
-    Open();
-    ClickRow("lstNodeNumber", 1); // node 1 left unchanged
-    TypeGame("8");                // node 2: only its game number changes
-    Click("cmdOK");
-    Settle();
-    ASSERT_TRUE(window.isNull()) << LastMessage().toStdString();
-    const std::string ini = Path("NodeInfo.ini");
-    EXPECT_EQ(platform::GetProfileString("1234-001", "GameNumber", "", ini), "40000");
-    EXPECT_EQ(platform::GetProfileString("1234-002", "Denom", "", ini), "300");
-    EXPECT_EQ(platform::GetProfileString("1234-002", "Config", "", ini), "999");
-    EXPECT_EQ(platform::GetProfileString("1234-002", "GameNumber", "", ini), "8");
-}
-
 TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
     WriteIni("[1234-003]\r\nGameNumber=40\r\nGameGroup=1\r\nDenom=2\r\n");
     Open();
@@ -211,25 +182,6 @@ TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
     EXPECT_EQ(Node(3).Denom, 2);
     EXPECT_EQ(Game()->text(), "1");
     EXPECT_EQ(List("lstDenomination")->currentRow(), 0);
-}
-
-TEST_F(GameSetupWindow, SetAllToSelectedCopiesAllButGameNumbers) {
-    WriteIni("[1234-004]\r\nGameNumber=44\r\nGameGroup=1\r\nConfig=1\r\n");
-    Open();
-    ClickRow("lstNodeNumber", 1); // node 2, with changes not yet stored
-    TypeGame("22");
-    ClickRow("lstNoteInValue", 6);
-    ClickRow("lstDenomination", 2);
-    ClickRow("lstKeyDown", 12);
-    Click("cmdSetAllToSelected");
-    EXPECT_EQ(Node(6).NoteInValue, 6);
-    EXPECT_EQ(Node(6).Denom, 2);
-    EXPECT_EQ(Node(6).KeyDown, 12);
-    EXPECT_EQ(Node(4).Config, 0);
-    EXPECT_EQ(Node(2).GameNumber, 22);
-    EXPECT_EQ(Node(4).GameNumber, 44);
-    EXPECT_EQ(Node(4).GameGroup, 1);
-    EXPECT_EQ(Node(1).GameNumber, 0);
 }
 
 TEST_F(GameSetupWindow, AGameNumberOutOfRangeKeepsTheOperatorOnTheNode) {
@@ -312,18 +264,6 @@ TEST_F(GameSetupWindow, ProgramSelectedSendsTheShownNodeWithItsEntries) {
     EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
 }
 
-TEST_F(GameSetupWindow, AHostThatNeverAnswersEndsInASummaryOfFailures) {
-    ProgramState::Instance().SiteParams.MaxNode = 2;
-    Open();
-    host->OnEachRequest(
-        [](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) { h.DropNextReply(); });
-    Click("cmdProgramAll");
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back().kind, platform::MessageKind::Warning);
-    EXPECT_TRUE(LastMessage().endsWith("\nNode 2: no reply (time-out)"));
-    EXPECT_EQ(NodeMessages().size(), 2u); // it went on after the first failure
-}
-
 TEST_F(GameSetupWindow, AQuitStopsProgramAllBetweenNodes) {
     Open();
     int requests = 0;
@@ -358,27 +298,6 @@ TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
     Settle();
     EXPECT_TRUE(window.isNull());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path("NodeInfo.ini"))));
-}
-
-// The node message has no acknowledgement: an empty reply, a short one and
-// one with a nonzero byte where a status might be all mean the host answered.
-TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
-    Open();
-    ClickRow("lstNodeNumber", 2); // node 3
-    const std::vector<std::vector<std::uint8_t>> replies{
-        {}, {8, 0}, {8, 3, 0, 0, 0}, {8, 3, 0, 0, 1}};
-    for (const auto& payload : replies) {
-        SCOPED_TRACE(payload.size());
-        QString during;
-        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
-            h.AnswerNextWith(payload);
-            during = Find<QLabel>("lblStatus")->text();
-        });
-        Click("cmdProgramSelected");
-        EXPECT_EQ(during, "Programming node 3...");
-        EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
-    }
-    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
@@ -417,34 +336,6 @@ TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
     Click("cmdFileWrite");
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("NodeBackup99.bin"))));
-}
-
-TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir("NodeInfo.ini"));
-    Open();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].title, "NodeInfo.ini");
-
-    // A stored game number no node can have: an empty box that names it,
-    // never a number the operator seems to have typed.
-    ASSERT_TRUE(QDir(dir.path()).rmdir("NodeInfo.ini"));
-    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n");
-    messages.clear();
-    Open();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].title, "Node values out of range");
-    EXPECT_EQ(Game()->text(), "");
-    EXPECT_TRUE(Game()->placeholderText().contains("99999999"));
-    // Left untouched, the node keeps what NodeInfo.ini holds (and "OK"
-    // writes it back as it was); a number typed over it replaces it.
-    ClickRow("lstNodeNumber", 1);
-    EXPECT_EQ(window->CurrentNode(), 2);
-    ClickRow("lstNodeNumber", 0);
-    EXPECT_EQ(Game()->text(), "");
-    TypeGame("7");
-    ClickRow("lstNodeNumber", 1);
-    EXPECT_EQ(window->CurrentNode(), 2);
-    EXPECT_EQ(Node(1).GameNumber, 7);
 }
 
 TEST_F(GameSetupWindow, ReadFileTakesTheFileAndSaysWhatItSkipped) {

@@ -58,12 +58,18 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST(NodeText, LineOfNode7HasTheSevenFields) {
-    EXPECT_EQ(NodeTextLine(1234, 7, Node7()), "1234\t007\t0012B\t$1.00\t$0.25\t$1.00\t0x01");
+TEST(NodeText, AWholeFileIsTheHeaderAndOneCrLfLinePerNode) {
     NodeRecord r = Node7();
     r.Config = 31;
     r.GameNumber = 12345;
     r.GameGroup = 0;
+    NodeTable table{};
+    table[1] = Node7();
+    table[2] = r;
+    EXPECT_EQ(NodeTextFile(table, 1234, 2),
+              "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n"
+              "1234\t001\t0012B\t$1.00\t$0.25\t$1.00\t0x01\r\n"
+              "1234\t002\t12345A\t$1.00\t$0.25\t$1.00\t0x1F\r\n");
     EXPECT_EQ(NodeTextLine(5, 255, r), "0005\t255\t12345A\t$1.00\t$0.25\t$1.00\t0x1F");
 }
 

@@ -160,44 +160,6 @@ TEST_F(OperatorFilesTest, UneditedTextsComeBackByteForByteEditedOnesInTheirOwnFo
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
-TEST_F(OperatorFilesTest, TwoNamesOfOneFileAreRefused) {
-    // The disclaimer names the location file through a link: the location
-    // keeps the file, the disclaimer is neither loaded nor saved.
-    Store(PathOf("MyLocation.txt"), "Joe's Bar\r\n");
-    ASSERT_EQ(::symlink(PathOf("MyLocation.txt").c_str(), PathOf("link.txt").c_str()), 0);
-    Store(Settings(), "[Settings]\r\nDisclaimerFileName=" + PathOf("link.txt") + "\r\n");
-    {
-        frmOrvane w;
-        EXPECT_TRUE(StartUpMessage().contains("is the same file as the location text"));
-        EXPECT_TRUE(Ticket(&w, 1)->toPlainText().isEmpty());
-        Ticket(&w, 0)->setPlainText("Joe's Grill");
-        w.close();
-    }
-    EXPECT_EQ(Load(PathOf("MyLocation.txt")), "Joe's Grill\r\n");
-
-    // A text file named like Settings.ini never writes over the settings.
-    Store(Settings(), "[Settings]\r\nLocationFileName=" + Settings() + "\r\n");
-    messages.clear();
-    {
-        frmOrvane w;
-        EXPECT_TRUE(StartUpMessage().contains("is the same file as the settings file"));
-        Box(&w, 1)->setText("4321");
-        // Choosing such a name is refused too, and changes nothing.
-        dialogAnswers.push_back(QString::fromStdString(PathOf("./Settings.ini")));
-        QTest::mouseClick(w.findChild<QPushButton*>("cmdFileOps_3"), Qt::LeftButton);
-        EXPECT_EQ(w.DisclaimerFileName(), PathOf("MyDisclaimer.txt"));
-        EXPECT_EQ(messages.back().title, "File not used");
-        Ticket(&w, 0)->setPlainText("typed after start-up");
-        w.close();
-        // The exit message says why the edit could not be kept.
-        EXPECT_TRUE(messages.back().text.contains(QString::fromStdString(Settings()) +
-                                                  " (it is the settings file, so it was kept"))
-            << messages.back().text.toStdString();
-    }
-    EXPECT_EQ(ReadIniString("SiteParam", "CardPrefix", "", Settings()), "4321");
-    EXPECT_EQ(ReadIniString("Settings", "LocationFileName", "", Settings()), Settings());
-}
-
 TEST_F(OperatorFilesTest, StoredEntriesOutOfRangeAreReportedAndTheRecordGetsDefaults) {
     Store(Settings(), "[SiteParam]\nMaxNode=999\nCardPrefix=99999\nAlarmTime=4:300\n"
                       "PrinterType=9\nOperPrefix=-4\n[SiteParamBonus]\nOdds=32766\n");

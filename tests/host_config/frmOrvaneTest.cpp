@@ -188,27 +188,6 @@ TEST_F(MainWindowTest, SettingsAndTextsSurviveARestart) {
     EXPECT_EQ(SendMarks(&again), (std::vector<bool>{false, false, false, false}));
 }
 
-TEST_F(MainWindowTest, StoredOptionsAndPrinterAreShown) {
-    WriteIniString("SiteParam", "GlobalOptions", "255", Settings());
-    WriteIniString("SiteParam", "PrinterType", "2", Settings());
-    {
-        frmOrvane w;
-        for (int n = 0; n < 8; ++n) {
-            EXPECT_TRUE(Find<QCheckBox>(&w, QStringLiteral("chkOptions_%1").arg(n))->isChecked());
-        }
-        auto* epson = Find<QRadioButton>(&w, "optPrinter_2");
-        EXPECT_TRUE(epson->isChecked());
-        EXPECT_FALSE(epson->isEnabled());
-        EXPECT_EQ(ProgramState::Instance().SiteParams.PrinterType, 2);
-        EXPECT_EQ(ProgramState::Instance().SiteParams.GlobalOptions, 255);
-    }
-    WriteIniString("SiteParam", "GlobalOptions", "16", Settings());
-    frmOrvane w;
-    for (int n = 0; n < 8; ++n) {
-        EXPECT_EQ(Find<QCheckBox>(&w, QStringLiteral("chkOptions_%1").arg(n))->isChecked(), n == 4);
-    }
-}
-
 TEST_F(MainWindowTest, KeyFilterAndMarks) {
     frmOrvane w;
     QLineEdit* box = Box(&w, 0);
@@ -498,38 +477,6 @@ TEST_F(MainWindowTest, ProgramWhileAnotherCommandTalksIsRefusedAndChangesNothing
     EXPECT_TRUE(Find<QPushButton>(&w, "cmdProgram")->isEnabled());
 }
 
-TEST_F(MainWindowTest, ARefusalBoxDoesNotHoldAnotherCommandsWait) {
-    frmOrvane w;
-    Send(&w, 0)->setChecked(true);
-    platform::SetMessageHook({}); // real boxes
-    // Should a box wait for the operator after all, it is closed after a
-    // while, so the test fails rather than hangs.
-    QTimer rescue;
-    rescue.setSingleShot(true);
-    QObject::connect(&rescue, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            box->close();
-        }
-    });
-    rescue.start(3000);
-    host->DelayNextReply(std::chrono::milliseconds(30));
-    QTimer::singleShot(0, &w, [&w] { Click(&w, "cmdProgram"); });
-    {
-        LinkSequence other(ProgramState::Instance().Link);
-        ProgramState::Instance().Link->NovRamRead(0xD800, 128);
-        EXPECT_EQ(ProgramState::Instance().Link->LastOutcome(), ExchangeOutcome::Ok);
-    }
-    QMessageBox* shown = nullptr;
-    for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(top); box != nullptr && box->isVisible()) {
-            shown = box;
-        }
-    }
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(shown->text(), LinkSequence::kRefusedText);
-    shown->close();
-}
-
 TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOut) {
     frmOrvane w;
     Send(&w, 0)->setChecked(true);
@@ -549,25 +496,6 @@ TEST_F(MainWindowTest, AnEditWhileSendingKeepsItsMark) {
     QTimer::singleShot(0, &w, [&w] { Ticket(&w, 1)->setPlainText("typed meanwhile"); });
     Click(&w, "cmdProgram");
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, true}));
-}
-
-TEST_F(MainWindowTest, NoBreakSpacesGoOutAsTheyAre) {
-    frmOrvane w;
-    const QChar nbsp(0x00A0);
-    Ticket(&w, 0)->setPlainText(QString("A") + nbsp + "B\nC"); // as a file load does
-    Ticket(&w, 1)->setFocus();
-    QTest::keyClicks(Ticket(&w, 1), QString("x") + nbsp + "y");
-    QTest::mouseClick(Find<QCheckBox>(&w, "chkSendAll"), Qt::LeftButton);
-    Send(&w, 0)->setChecked(false);
-    Send(&w, 1)->setChecked(false);
-    Click(&w, "cmdProgram");
-    const auto mem = host->Memory();
-    EXPECT_EQ(std::vector<int>(mem.begin() + 0x8000, mem.begin() + 0x8006),
-              (std::vector<int>{'A', 0xA0, 'B', '\n', 'C', 0}));
-    EXPECT_EQ(std::vector<int>(mem.begin() + 0x8400, mem.begin() + 0x8404),
-              (std::vector<int>{'x', 0xA0, 'y', 0}));
-    ASSERT_TRUE(w.FileLoadSave(1, Path("nbsp.txt").toStdString()));
-    EXPECT_EQ(ReadFile(Path("nbsp.txt")), "A\xC2\xA0" "B\r\nC\r\n");
 }
 
 TEST_F(MainWindowTest, FileButtonsGoThroughTheDialog) {
@@ -706,27 +634,4 @@ TEST_F(MainWindowTest, ReconnectWhileACommandTalksIsRefusedAndTheCommandGoesOn) 
         << Status(&w)->currentMessage().toStdString();
     EXPECT_FALSE(LinkLog::Instance().Text().contains("Device opened again"));
     EXPECT_TRUE(Find<QPushButton>(&w, "cmdReconnect")->isEnabled());
-}
-
-TEST_F(MainWindowTest, StatusLineNamesASerialDeviceAndItsLoss) {
-    {
-        SetFtdiBackend(std::make_shared<platform::TtyDevice>(Path("absent").toStdString(), 9600));
-        frmOrvane w;
-        EXPECT_EQ(Status(&w)->ConnectionShown(),
-                  "No device: Device Not Found. Check that " + Path("absent") +
-                      " is there and that you may open it (the dialout group or the udev rule), "
-                      "then press Reconnect; another device? start with --device.");
-    }
-    hostsim::PtyServer pty(*host);
-    ASSERT_TRUE(pty.IsOpen()) << pty.Error();
-    SetFtdiBackend(std::make_shared<platform::TtyDevice>(pty.SlavePath(), 115200));
-    frmOrvane w;
-    const QString path = QString::fromStdString(pty.SlavePath());
-    EXPECT_EQ(Status(&w)->ConnectionShown(), path + " at 115200 baud");
-    // The other end closes: the next exchange finds the device gone.
-    pty.HangUp();
-    Send(&w, 0)->setChecked(true);
-    Click(&w, "cmdProgram");
-    EXPECT_TRUE(Status(&w)->ConnectionShown().startsWith("No device: I/O Error. Check that " + path))
-        << Status(&w)->ConnectionShown().toStdString();
 }

@@ -124,44 +124,6 @@ TEST(PtyServer, NeverReplacesAFileWithItsLink) {
     EXPECT_EQ(QFileInfo(path).size(), 11); // still the file, after the server ended
 }
 
-TEST(PtyServer, ServesTheHostInProcess) {
-    SimulatedHost host(true);
-    PtyServer server(host);
-    ASSERT_TRUE(server.IsOpen()) << server.Error();
-    ClientLine line(server.SlavePath());
-    ASSERT_TRUE(line.IsOpen());
-
-    // Bytes with CR, LF and XON/XOFF values must pass untouched (raw line).
-    host.Memory()[0x9000] = 0x0D;
-    host.Memory()[0x9001] = 0x0A;
-    host.Memory()[0x9002] = 0x11;
-    host.Memory()[0x9003] = 0x13;
-    host.SplitNextReply(4);
-    host.DelayNextReply(std::chrono::milliseconds(5));
-    const Bytes request = MemoryRead(0x9000, 4, 0x0D);
-    ASSERT_TRUE(line.Send(request));
-    Bytes reply;
-    constexpr std::chrono::hours kLong{1};
-    for (int round = 0; round < 50 && reply.size() < 19; ++round) {
-        ASSERT_TRUE(server.ServeOnce(std::chrono::milliseconds(100))) << server.Error();
-        if (round > 0) {
-            // Pieces still to come must never leave the server asleep.
-            std::chrono::steady_clock::time_point due;
-            if (host.Ready() > 0 || host.NextDue(due)) {
-                EXPECT_LT(server.NextWait(kLong), kLong);
-            }
-        }
-        const Bytes got = line.Receive(20); // the line hands bytes on a moment later
-        reply.insert(reply.end(), got.begin(), got.end());
-    }
-    ASSERT_EQ(reply.size(), 19u);
-    EXPECT_EQ(reply[3], 0x0D);
-    EXPECT_EQ(Bytes(reply.begin() + 13, reply.begin() + 17), (Bytes{0x0D, 0x0A, 0x11, 0x13}));
-    EXPECT_EQ(common::Crc16(reply), 0);
-    ASSERT_EQ(host.Requests().size(), 1u);
-    EXPECT_EQ(host.Requests()[0], request);
-}
-
 TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
     QProcess process;
     // At wire speed the reply comes byte by byte, but whole.

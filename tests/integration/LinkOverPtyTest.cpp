@@ -55,6 +55,19 @@ protected:
         ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
         LinkLog::Instance().Clear();
     }
+    // A freshly started orvane-hostsim on a busy machine may not answer its
+    // first request within the link's reply time-out; the exchanges under
+    // test start once it has answered one.
+    void WaitUntilTheHostAnswers() {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            link->ReadInputs();
+            if (link->LastOutcome() == ExchangeOutcome::Ok) {
+                LinkLog::Instance().Clear();
+                return;
+            }
+        }
+        FAIL() << "orvane-hostsim never answered: " << LinkLog::Instance().Text().toStdString();
+    }
     void TearDown() override {
         link.reset();
         SetFtdiBackend(nullptr);
@@ -68,6 +81,7 @@ protected:
 
 TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
     Connect({"--no-sample"});
+    WaitUntilTheHostAnswers();
     std::array<std::uint8_t, 70> block{};
     block[0] = 0x00; // address 0x8400, the footer text
     block[1] = 0x84;
@@ -85,6 +99,7 @@ TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
 
 TEST_F(LinkOverPty, RepliesInPiecesOverTheSerialPath) {
     Connect({"--split", "4"});
+    WaitUntilTheHostAnswers();
     link->NovRamRead(0xD800, 128);
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
     EXPECT_EQ(link->LastReplyBytes(), 13 + 128 + 2);

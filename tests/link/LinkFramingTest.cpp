@@ -49,7 +49,7 @@ TEST_F(LinkFraming, SequenceNumberWrapsFrom255To0Then1) {
 
 TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
     link->NovRamRead(0xD800, 128);
-    link->NovRamRead(0x2B800, 32); // only the low 17 bits go out
+    link->NovRamRead(0x3B800, 32); // only the low 17 bits go out
     link->SendTamberCmnd(3, 28, 8);
     ASSERT_EQ(device->written.size(), 3u);
 
@@ -64,7 +64,7 @@ TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
 
     const Bytes& high = device->written[1];
     EXPECT_EQ(Bytes(high.begin() + 7, high.begin() + 13),
-              (Bytes{0x00, 0xB8, 0x00, 0x00, 0x20, 0x00}));
+              (Bytes{0x00, 0xB8, 0x01, 0x00, 0x20, 0x00}));
 
     const Bytes& tamber = device->written[2];
     ASSERT_EQ(tamber.size(), 18u);

@@ -148,6 +148,13 @@ TEST_F(LinkReception, BytesAfterTheFrameAreNotPartOfTheReply) {
 }
 
 TEST_F(LinkReception, OversizedReplyIsCutToTheBufferAndNotOk) {
+    // A frame that fills the buffer exactly is whole.
+    device->answer = [](const Bytes& r) { return EchoReply(r, Bytes(192, 0x55)); };
+    link->NovRamRead(0xB800, 32);
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    EXPECT_EQ(link->LastReplyBytes(), clsUSBInterface::kReplySize);
+    LinkLog::Instance().Clear();
+
     // A valid frame of 260 bytes: larger than the receive area and the buffer.
     Bytes sent;
     device->answer = [&](const Bytes& r) { return sent = EchoReply(r, Bytes(251, 0x55)); };

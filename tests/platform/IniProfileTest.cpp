@@ -19,8 +19,10 @@ TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_TRUE(Entries().isEmpty()) << "reading never creates the file";
 
     const std::string path = PathOf("Settings.ini");
-    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n");
+    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n;Hidden=1\r\n#Also=1\r\n");
     EXPECT_EQ(GetProfileInt("Other", "ComPort", 7, path), 7);
+    EXPECT_EQ(GetProfileInt("Settings", ";Hidden", 5, path), 5) << "a comment is no key";
+    EXPECT_EQ(GetProfileInt("Settings", "#Also", 5, path), 5);
     EXPECT_EQ(GetProfileInt("Settings", "Missing", -3, path), -3);
     EXPECT_EQ(GetProfileString("Settings", "Missing", "x", path), "x");
     EXPECT_EQ(GetProfileInt("Settings", "Empty", 12, path), 12);
@@ -138,35 +140,4 @@ TEST_F(IniProfileTest, ValuesCannotBreakTheFileApart) {
     EXPECT_FALSE(WriteProfileString("Terminal", "", "x", path));
     EXPECT_FALSE(WriteProfileString("Terminal", "Two\nLines", "x", path));
     EXPECT_EQ(Load(path), before);
-}
-
-// A batch leaves exactly the file that the same writes made one at a time
-// leave, however they mix new and existing sections and keys, repeats and
-// spellings; reads in the batch see its writes.
-TEST_F(IniProfileTest, ABatchWritesWhatSingleWritesWouldAndReadsItsOwnWrites) {
-    const std::vector<std::string> files = {
-        "",
-        "[A]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n; note\r\n\r\n\r\n",
-        "\xEF\xBB\xBF[a]\nX=0\nx=dup\n[B]\n[a]\nz=3\n",
-        "top=1\n[C]\n  k = v \n# end",
-    };
-    const std::vector<std::array<const char*, 3>> writes = {
-        {"a", "x", "10"},   {"New", "k1", "1"}, {"B", "y", "20"},
-        {"new", "K2", "2"}, {"A", "w", "5"},    {"c", "K", "kk"},
-        {"Other", "q", ""}, {"a", "X", "11"},   {"NEW", "k1", "again"}};
-    for (const std::string& original : files) {
-        const std::string single = PathOf("single.ini");
-        const std::string batched = PathOf("batched.ini");
-        Store(single, original);
-        Store(batched, original);
-        ProfileBatch batch(batched);
-        for (const auto& [section, key, value] : writes) {
-            ASSERT_TRUE(WriteProfileString(section, key, value, single));
-            ASSERT_TRUE(batch.Write(section, key, value));
-        }
-        EXPECT_EQ(batch.GetString("A", "x", "-"), "11");
-        EXPECT_EQ(batch.GetInt("new", "k2", 0), 2);
-        ASSERT_TRUE(batch.Commit());
-        EXPECT_EQ(Load(batched), Load(single)) << "from:\n" << original;
-    }
 }

@@ -41,22 +41,6 @@ TEST_F(SafeFileTest, ASymlinkedFileIsWrittenThroughAndKeepsItsPermissions) {
     EXPECT_EQ(Entries(), (QStringList{"real.txt", "Settings.ini"}));
 }
 
-TEST_F(SafeFileTest, TheTemporaryFileNameIsNotPredictable) {
-    // A stale link where a fixed temporary name would be, and an operator's
-    // own file of the other usual name: neither is touched.
-    const std::string victim = PathOf("victim.txt");
-    Store(victim, "precious");
-    ASSERT_EQ(::symlink(victim.c_str(), PathOf("Settings.ini.tmp").c_str()), 0);
-    Store(PathOf("Settings.ini.new"), "mine");
-
-    ASSERT_TRUE(WriteFileAtomically(PathOf("Settings.ini"), std::string("[A]\n")));
-    EXPECT_EQ(Load(victim), "precious");
-    EXPECT_EQ(Load(PathOf("Settings.ini.new")), "mine");
-    EXPECT_EQ(Load(PathOf("Settings.ini")), "[A]\n");
-    EXPECT_EQ(Entries(),
-              (QStringList{"Settings.ini", "Settings.ini.new", "Settings.ini.tmp", "victim.txt"}));
-}
-
 TEST_F(SafeFileTest, AWriteThatFailsLeavesTheOldFileIntact) {
     const std::string path = PathOf("NodeBackup01.bin");
     const std::vector<std::uint8_t> old{0x00, 0xFF, 0x0D, 0x0A, 0x00, 0x1A};

@@ -171,60 +171,6 @@ TEST_F(ViewRemoteTest, GetCountsShowsTheNodesCountersFromItsRecord) {
     EXPECT_TRUE(lines[12].endsWith("2147483647 ")) << lines[12].toStdString();
 }
 
-TEST_F(ViewRemoteTest, DumpNVShowsTheNodes128Bytes) {
-    Open();
-    Choose(3);
-    Click("cmdDumpNV");
-    const auto memory = host->Field().NodeMemory(3);
-    EXPECT_EQ(Text(), Shown(remoteview::MemoryDumpText(memory)));
-    EXPECT_EQ(FieldCommands().size(), 32u);
-    EXPECT_EQ(FieldCommands().back(), (FieldCommand{3, 28, 124}));
-}
-
-TEST_F(ViewRemoteTest, ErrorCountsListClearAndAbsentNodes) {
-    Open();
-    Choose(1);
-    Click("cmdDumpRemoteErrorCounts");
-    EXPECT_EQ(Text(), "No Errors\n");
-
-    Choose(2);
-    Click("cmdDumpRemoteErrorCounts");
-    EXPECT_EQ(Text(), "03 = 00012  UART framing error\n07 = 00003  UART receive timeout\n");
-    Click("cmdClearRemoteErrorCounts");
-    EXPECT_EQ(Text(), "Success\n");
-    Click("cmdDumpRemoteErrorCounts");
-    EXPECT_EQ(Text(), "No Errors\n");
-
-    // Node 14 is not on the network.
-    Choose(14);
-    Click("cmdDumpRemoteErrorCounts");
-    EXPECT_EQ(Text(), "Remote node communication error\n");
-    EXPECT_EQ(FieldCommands().back(), (FieldCommand{14, 29, 0}));
-}
-
-TEST_F(ViewRemoteTest, APollThatTimesOutSaysSoInsteadOfShowingOldBytes) {
-    Open();
-    Choose(4);
-    Click("cmdPollRemote");
-    EXPECT_EQ(Text(), "04 01 00 02 01 2C 00 \n");
-    host->DropNextReply();
-    Click("cmdPollRemote");
-    EXPECT_EQ(Text(), "04 01 00 02 01 2C 00 \nNo answer: the host did not reply within 500 ms\n");
-    // An absent node's reply is this reply: shown with its status.
-    Choose(13);
-    Click("cmdPollRemote");
-    EXPECT_EQ(Text(), "0D 01 02 00 00 00 00 \n");
-}
-
-TEST_F(ViewRemoteTest, OutputIsEmptiedBeforeAnAppendOnceItHoldsMoreThan20000Characters) {
-    Open();
-    window->DisplayMsg(std::string(20000, 'x'));
-    window->DisplayMsg("a\r\n");
-    EXPECT_TRUE(Text().endsWith("xa\n"));
-    window->DisplayMsg("b\r\n");
-    EXPECT_EQ(Text(), "b\n");
-}
-
 TEST_F(ViewRemoteTest, AFailedRestoreAsksAndTriesAgainOrWarns) {
     Open();
     // First try dropped, second goes through.

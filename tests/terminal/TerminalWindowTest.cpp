@@ -167,19 +167,6 @@ TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
     EXPECT_EQ(Box()->Text(), "end\n\n.");
 }
 
-TEST_F(TerminalWindow, HexAndClearStartAFreshDump) {
-    StorePty();
-    Open();
-    Find<QCheckBox>("chkDisplayHex")->setChecked(true);
-    Feed("0123456789ABCDEFGHIJ", 3, "47 48 49 4A ");
-    EXPECT_EQ(Box()->Text(), "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\n"
-                             "47 48 49 4A ");
-    Click("cmdClear");
-    EXPECT_EQ(Box()->Text(), "");
-    Feed(std::string(16, 'z'), 16, "zzzz\n");
-    EXPECT_EQ(Box()->Text(), QString("7A ").repeated(16) + "  " + QString(16, 'z') + "\n");
-}
-
 TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLine) {
     StorePty();
     Open();
@@ -275,19 +262,6 @@ TEST_F(TerminalWindow, AClosedPeerIsReportedAndNothingIsLost) {
     EXPECT_EQ(chat->text(), "hello");
 }
 
-TEST_F(TerminalWindow, AnAbsentStoredPortIsNamedWithoutAMessageBox) {
-    Store("CommPort", "15"); // COM16, /dev/ttyS15: no PC has it
-    Open();
-    EXPECT_EQ(Ports()->currentText(), "COM16");
-    EXPECT_FALSE(window->PortOpen());
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(window->StatusText().startsWith("COM16 (/dev/ttyS15) is not present on this PC"))
-        << window->StatusText().toStdString();
-    // The stored choice is kept.
-    window->close();
-    EXPECT_EQ(platform::GetProfileInt("Terminal", "CommPort", -1, SettingsPath()), 15);
-}
-
 TEST_F(TerminalWindow, CaptureThatCannotBeOpenedOrWrittenEndsWithAMessage) {
     StorePty();
     Open();
@@ -346,47 +320,6 @@ TEST_F(TerminalWindow, SettingsComeBackAfterClose) {
                 1440 / dpi);
     // "Close" unloads the window.
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }));
-}
-
-TEST_F(TerminalWindow, ASavedSizeLargerThanTheScreenIsReducedToFit) {
-    Store("TerminalWidth", "999999");
-    Store("TerminalHeight", "999999");
-    Open();
-    const QSize screen = window->screen()->availableGeometry().size();
-    EXPECT_LE(window->width(), screen.width());
-    EXPECT_LE(window->height(), screen.height());
-    EXPECT_GT(window->width(), screen.width() / 2);
-}
-
-TEST_F(TerminalWindow, TheMainWindowOpensItOnceAndItsShutDownSavesIt) {
-    FtHandle = 0;
-    SetFtdiBackend(
-        std::make_shared<hostsim::SimFtdiDevice>(std::make_shared<hostsim::SimulatedHost>()));
-    StorePty();
-    {
-        frmOrvane main;
-        int made = 0;
-        main.SetToolWindowFactory(ToolWindow::Terminal, [&made] {
-            ++made;
-            return new frmTerminal;
-        });
-        auto* button = main.findChild<QPushButton*>("cmdTerminal");
-        ASSERT_NE(button, nullptr);
-        ASSERT_TRUE(button->isEnabled());
-        QTest::mouseClick(button, Qt::LeftButton);
-        QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_EQ(made, 1);
-        auto* terminal = qobject_cast<frmTerminal*>(main.ToolWindowIfOpen(ToolWindow::Terminal));
-        ASSERT_NE(terminal, nullptr);
-        EXPECT_TRUE(terminal->isVisible());
-        terminal->findChild<QComboBox*>("cboPrinterType")->setCurrentIndex(4);
-        main.close();
-    }
-    SetFtdiBackend(nullptr);
-    FtHandle = 0;
-    EXPECT_EQ(platform::GetProfileInt("Terminal", "PrinterType", -1, SettingsPath()), 4);
-    EXPECT_EQ(platform::GetProfileString("Terminal", "CommPortDevice", "", SettingsPath()),
-              pty.SlavePath());
 }
 
 } // namespace

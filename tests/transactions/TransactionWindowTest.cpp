@@ -147,31 +147,6 @@ TEST_F(TransactionWindow, LoadChecksTheBoxesOfTheStoredMasksAndUnloadWritesThemB
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(TransactionWindow, SetAllAndClearAllActAsPushButtons) {
-    WriteFile(dir.filePath("Settings.ini"), "[Transaction]\r\nPrint=1\r\n");
-    Open();
-    EXPECT_EQ(window->PrintMask(), 1); // no box for bit 0
-    ClickBox(StorePair(1));
-    EXPECT_EQ(window->StoreMask(), 0x7FFFFF);
-    EXPECT_TRUE(StoreBox(1)->isChecked());
-    EXPECT_TRUE(StoreBox(22)->isChecked());
-    EXPECT_FALSE(StorePair(0)->isChecked());
-    EXPECT_FALSE(StorePair(1)->isChecked());
-
-    // From the keyboard, on the print column.
-    PrintPair(1)->setFocus();
-    QTest::keyClick(PrintPair(1), Qt::Key_Space);
-    EXPECT_EQ(window->PrintMask(), 0x7FFFFF);
-    EXPECT_TRUE(PrintBox(22)->isChecked());
-    EXPECT_FALSE(PrintPair(1)->isChecked());
-
-    ClickBox(StorePair(0));
-    EXPECT_EQ(window->StoreMask(), 0);
-    EXPECT_FALSE(StoreBox(22)->isChecked());
-    EXPECT_FALSE(StorePair(0)->isChecked());
-    EXPECT_EQ(window->PrintMask(), 0x7FFFFF); // the other column is untouched
-}
-
 TEST_F(TransactionWindow, ProgramSendsBothMasksAndTheHostStoresThem) {
     Connect();
     Open();
@@ -237,34 +212,6 @@ TEST_F(TransactionWindow, DumpReadsThe32BlocksAndListsEveryEntry) {
     Click("cmdDump");
     EXPECT_EQ(MemoryReads().size(), 32u);
     EXPECT_EQ(Listing().size(), 257u);
-}
-
-TEST_F(TransactionWindow, ABlockThatCouldNotBeReadIsNeverListedAsEntries) {
-    Connect();
-    Open();
-    auto count = std::make_shared<int>(0);
-    host->OnEachRequest([count](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
-        ++*count;
-        if (*count == 6) {
-            h.DropNextReply(); // block 5
-        } else if (*count == 10) {
-            h.CorruptNextReplyCrc(); // block 9
-        }
-    });
-    Click("cmdDump");
-
-    const std::vector<std::string> expected = DumpOfMemory().Lines();
-    const std::vector<std::string> lines = Listing();
-    ASSERT_EQ(lines.size(), 257u - 2 * 7);
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 41),
-              std::vector<std::string>(expected.begin(), expected.begin() + 41));
-    EXPECT_EQ(lines[41], "Entries 40-47 could not be read: Timeout");
-    EXPECT_EQ(lines[42], expected[49]); // entry 48, block 6
-    EXPECT_EQ(lines[66], "Entries 72-79 could not be read: CRC error (the reply was damaged)");
-    EXPECT_EQ(lines[67], expected[81]);
-    EXPECT_EQ(lines.back(), expected.back());
-    EXPECT_FALSE(window->LastDump()->Entry(40).has_value());
-    EXPECT_EQ(MemoryReads().size(), 32u); // the other blocks were still read
 }
 
 TEST_F(TransactionWindow, NoSecondCommandStartsWhileADumpRuns) {
