@@ -392,3 +392,50 @@ TEST_F(GameSetupWindow, ABusyLinkRefusesProgrammingBeforeAnythingChanges) {
 }
 
 } // namespace
+
+TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
+    Open();
+    ClickRow("lstNodeNumber", 2); // node 3
+    const std::vector<std::vector<std::uint8_t>> replies{
+        {}, {8, 0}, {8, 3, 0, 0, 0}, {8, 3, 0, 0, 1}};
+    for (const auto& payload : replies) {
+        SCOPED_TRACE(payload.size());
+        QString during;
+        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+            h.AnswerNextWith(payload);
+            during = Find<QLabel>("lblStatus")->text();
+        });
+        Click("cmdProgramSelected");
+        EXPECT_EQ(during, "Programming node 3...");
+        EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("NodeInfo.ini"));
+    Open();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "NodeInfo.ini");
+
+    // A stored game number no node can have: an empty box that names it,
+    // never a number the operator seems to have typed.
+    ASSERT_TRUE(QDir(dir.path()).rmdir("NodeInfo.ini"));
+    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n");
+    messages.clear();
+    Open();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Node values out of range");
+    EXPECT_EQ(Game()->text(), "");
+    EXPECT_TRUE(Game()->placeholderText().contains("99999999"));
+    // Left untouched, the node keeps what NodeInfo.ini holds (and "OK"
+    // writes it back as it was); a number typed over it replaces it.
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(window->CurrentNode(), 2);
+    ClickRow("lstNodeNumber", 0);
+    EXPECT_EQ(Game()->text(), "");
+    TypeGame("7");
+    ClickRow("lstNodeNumber", 1);
+    EXPECT_EQ(window->CurrentNode(), 2);
+    EXPECT_EQ(Node(1).GameNumber, 7);
+}

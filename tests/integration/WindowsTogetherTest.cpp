@@ -227,3 +227,70 @@ TEST_F(WindowsTogether, StatusLinesAreReadByTheirText) {
 }
 
 } // namespace
+
+TEST_F(WindowsTogether, ViewRemoteClosedDuringADumpRestoresTheCountAfterTheLastBlock) {
+    QWidget* viewer = Open(ToolWindow::ViewRemote, "cmdViewRemote");
+    auto* listing =
+        qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
+    ASSERT_TRUE(viewer && listing);
+    QTRY_VERIFY(qobject_cast<frmViewRemote*>(viewer)->Opened());
+    const QPointer<QWidget> alive(viewer);
+    host->ClearRequests();
+    const bool slow = true;
+    SlowHost(20, slow);
+    bool closed = true;
+    Rescue(3000);
+    QTimer::singleShot(0, viewer, [&] { closed = viewer->close(); });
+    listing->cmdDump_Click();
+
+    EXPECT_FALSE(closed); // stayed open while the dump held the link...
+    EXPECT_TRUE(Find<QPlainTextEdit>(viewer, "txtStatus")
+                    ->toPlainText()
+                    .contains("Restoring the node count when the running command ends"));
+    QTRY_VERIFY(alive == nullptr); // ...and closed once the count went out
+    ASSERT_EQ(host->Requests().size(), 33u);
+    EXPECT_EQ(listing->LastDump()->BlocksRead(), 32);
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{6}));
+    EXPECT_EQ(host->Requests().back()[9], 6); // after the dump's last block
+    EXPECT_EQ(ProgramState::Instance().SiteParamsHold, nullptr);
+}
+
+TEST_F(WindowsTogether, ASignalWithABoxOpenInEveryWindowSavesAndRestoresTheCount) {
+    QWidget* setup = Open(ToolWindow::GameSetup, "cmdGameSetup");
+    auto* listing =
+        qobject_cast<frmTransactions*>(Open(ToolWindow::Transactions, "cmdTransactions"));
+    QWidget* terminal = Open(ToolWindow::Terminal, "cmdTerminal");
+    QWidget* viewer = Open(ToolWindow::ViewRemote, "cmdViewRemote");
+    ASSERT_TRUE(setup && listing && terminal && viewer);
+    QTRY_VERIFY(qobject_cast<frmViewRemote*>(viewer)->Opened());
+    listing->cmdDump_Click();
+    platform::SetMessageHook({});
+    platform::SetFileDialogHook({});
+    Rescue(10000);
+
+    Click(main.get(), "cmdFileOps_1");
+    Click(setup, "cmdFileRead"); // no NodeInfo.txt: a warning
+    Click(listing, "cmdSave");
+    Click(terminal, "cmdCapture");
+    host->DropNextReply();
+    viewer->close(); // the count is not confirmed: "Try again?"
+    for (QWidget* window : {static_cast<QWidget*>(main.get()), setup,
+                            static_cast<QWidget*>(listing), terminal, viewer}) {
+        SCOPED_TRACE(window->objectName().toStdString());
+        EXPECT_EQ(BoxesShown(window), 1);
+    }
+
+    SignalRelay relay;
+    QObject::connect(&relay, &SignalRelay::TerminationRequested, main.get(),
+                     &frmOrvane::ShutDownFromOutside);
+    ::raise(SIGTERM);
+    QTRY_VERIFY(main->HasShutDown());
+
+    const std::string ini = windowtest::ReadFile(FilePath("Settings.ini"));
+    for (const char* kept : {"CardPrefix=1234", "[Transaction]", "[Terminal]"}) {
+        EXPECT_NE(ini.find(kept), std::string::npos) << kept << "\n" << ini;
+    }
+    EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 6, 6}));
+    EXPECT_FALSE(LinkLog::Instance().Text().contains("was not restored"));
+}
+
