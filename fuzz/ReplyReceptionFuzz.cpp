@@ -126,8 +126,8 @@ void CheckOutcome(const clsUSBInterface& link, const clsUSBInterface::ReplyBuffe
 
 Bytes Framed(const Bytes& payload, std::uint8_t corruptAt) {
     const std::size_t len = payload.size() + 9;
-    Bytes frame{
-        1, static_cast<std::uint8_t>(len & 0xFF), static_cast<std::uint8_t>(len >> 8), 1, 0, 0, 1};
+    Bytes frame{1, static_cast<std::uint8_t>(len & 0xFF), static_cast<std::uint8_t>(len >> 8), 1,
+                0, 0, 1};
     frame.insert(frame.end(), payload.begin(), payload.end());
     frame.push_back(0);
     frame.push_back(0);
@@ -224,8 +224,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         default: {
             const std::uint8_t payload[4] = {parameter, 1, 2, 3};
-            CheckOutcome(
-                link, link.SendMessage(1, static_cast<std::int16_t>(parameter % 16), 2, payload));
+            CheckOutcome(link, link.SendMessage(1, static_cast<std::int16_t>(parameter % 16), 2,
+                                                payload));
             break;
         }
         }
