@@ -6,7 +6,7 @@
 // for whichever is served.
 
 #include "hostsim/PtyServer.h"
-#include "hostsim/RandomFaults.h"
+#include "hostsim/SimCommandLines.h"
 #include "hostsim/SimulatedHost.h"
 #include "hostsim/ToolCommandLine.h"
 
@@ -60,139 +60,13 @@ void RequestPlug(int) {
     plugRequested = 1;
 }
 
-struct Options {
-    bool pty = false;
-    bool sample = true;
-    bool help = false;
-    int baud = 0;
-    hostsim::FaultRates faults;
-    std::optional<double> delayRate;
-    std::optional<double> splitRate;
-    int failNode = 0;
-    int failFrom = 0;
-    std::string link;
-};
-
-std::optional<double> ParseRate(std::string_view text) {
-    return hostsim::NumberIn(text, 0.0, 1.0);
-}
-
-// Fills `options` from the command line; on a bad argument writes why to
-// `error` and returns false.
-bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const auto value = [&]() -> std::optional<std::string_view> {
-            if (i + 1 >= argc) {
-                return std::nullopt;
-            }
-            return std::string_view(argv[++i]);
-        };
-        const auto bad = [&](std::string_view what) {
-            error = std::string(arg) + " needs " + std::string(what);
-            return false;
-        };
-        const auto rateOf = [&](double& target) {
-            const auto text = value();
-            const std::optional<double> rate = text ? ParseRate(*text) : std::nullopt;
-            if (!rate) {
-                return bad("a share between 0 and 1");
-            }
-            target = *rate;
-            return true;
-        };
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--pty") {
-            options.pty = true;
-        } else if (arg == "--no-sample") {
-            options.sample = false;
-        } else if (arg == "--drop-rate") {
-            if (!rateOf(options.faults.drop))
-                return false;
-        } else if (arg == "--corrupt-rate") {
-            if (!rateOf(options.faults.corrupt))
-                return false;
-        } else if (arg == "--garbage-rate") {
-            if (!rateOf(options.faults.garbage))
-                return false;
-        } else if (arg == "--delay-rate") {
-            double rate = 0;
-            if (!rateOf(rate))
-                return false;
-            options.delayRate = rate;
-        } else if (arg == "--split-rate") {
-            double rate = 0;
-            if (!rateOf(rate))
-                return false;
-            options.splitRate = rate;
-        } else if (arg == "--delay-ms") {
-            const auto text = value();
-            const auto ms = text ? hostsim::NumberIn(*text, 0, 60000) : std::nullopt;
-            if (!ms) {
-                return bad("a number of milliseconds 0..60000");
-            }
-            options.faults.delayBy = std::chrono::milliseconds(*ms);
-        } else if (arg == "--split") {
-            const auto text = value();
-            const auto pieces = text ? hostsim::NumberIn(*text, 1, 1000) : std::nullopt;
-            if (!pieces) {
-                return bad("a number of pieces 1..1000");
-            }
-            options.faults.pieces = *pieces;
-        } else if (arg == "--link") {
-            const auto path = value();
-            if (!path || path->empty()) {
-                return bad("a path");
-            }
-            options.link = std::string(*path);
-        } else if (arg == "--baud") {
-            const auto text = value();
-            const auto baud = text ? hostsim::NumberIn(*text, 300, 921600) : std::nullopt;
-            if (!baud) {
-                return bad("a line speed of 300..921600 baud");
-            }
-            options.baud = *baud;
-        } else if (arg == "--seed") {
-            const auto text = value();
-            const auto seed =
-                text ? hostsim::NumberIn<std::uint64_t>(*text, 0, UINT64_MAX) : std::nullopt;
-            if (!seed) {
-                return bad("a whole number");
-            }
-            options.faults.seed = *seed;
-        } else if (arg == "--fail-node") {
-            const auto text = value();
-            const auto colon = text ? text->find(':') : std::string_view::npos;
-            const auto node =
-                colon != std::string_view::npos
-                    ? hostsim::NumberIn(text->substr(0, colon), 1, hostsim::FieldNetwork::kNodes)
-                    : std::nullopt;
-            const auto from = colon != std::string_view::npos
-                                  ? hostsim::NumberIn(text->substr(colon + 1), 1, INT_MAX)
-                                  : std::nullopt;
-            if (!node || !from) {
-                return bad("a node 1..16, a colon and a command number from 1");
-            }
-            options.failNode = *node;
-            options.failFrom = *from;
-        } else {
-            error = "unknown option " + std::string(arg);
-            return false;
-        }
-    }
-    options.faults.delay =
-        options.delayRate.value_or(options.faults.delayBy.count() > 0 ? 1.0 : 0.0);
-    options.faults.split = options.splitRate.value_or(options.faults.pieces > 1 ? 1.0 : 0.0);
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    hostsim::HostsimOptions options;
     std::string error;
-    const bool parsed = ParseOptions(argc, argv, options, error);
+    const bool parsed = hostsim::ParseHostsimOptions(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), options, error);
     if (const auto exitCode =
             hostsim::EndAfterCommandLine("orvane-hostsim", kUsage, parsed, error, options.help)) {
         return *exitCode;

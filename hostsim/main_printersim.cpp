@@ -3,7 +3,7 @@
 // sends sample tickets in the chosen printer's byte language at a chosen
 // pace and echoes whatever it receives, until SIGINT or SIGTERM.
 
-#include "hostsim/PrinterSim.h"
+#include "hostsim/SimCommandLines.h"
 #include "hostsim/ToolCommandLine.h"
 
 #include <algorithm>
@@ -43,65 +43,13 @@ void RequestStop(int) {
     stopRequested = 1;
 }
 
-struct Options {
-    hostsim::PrinterModel model = hostsim::PrinterModel::Epson;
-    int cps = 480;
-    int every = 5;
-    int first = 0;
-    long tickets = -1;
-    bool help = false;
-};
-
-// The value of an option that takes a number from `low` to `high`.
-template <typename T> bool TakeNumber(std::string_view text, T low, T high, T& value) {
-    const std::optional<T> number = hostsim::NumberIn(text, low, high);
-    if (number) {
-        value = *number;
-    }
-    return number.has_value();
-}
-
-bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const std::string_view value = i + 1 < argc ? argv[i + 1] : "";
-        bool ok = true;
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-            continue;
-        } else if (arg == "--model") {
-            const auto model = hostsim::ParsePrinterModel(value);
-            ok = model.has_value();
-            if (ok) {
-                o.model = *model;
-            }
-        } else if (arg == "--cps") {
-            ok = TakeNumber(value, 1, 1000000, o.cps);
-        } else if (arg == "--every") {
-            ok = TakeNumber(value, 0, 3600, o.every);
-        } else if (arg == "--first") {
-            ok = TakeNumber(value, 0, 3600, o.first);
-        } else if (arg == "--tickets") {
-            ok = TakeNumber(value, 0L, 1000000000L, o.tickets);
-        } else {
-            error = "unknown option " + std::string(arg);
-            return false;
-        }
-        if (!ok) {
-            error = "bad value for " + std::string(arg);
-            return false;
-        }
-        ++i;
-    }
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    hostsim::PrintersimOptions options;
     std::string error;
-    const bool parsed = ParseOptions(argc, argv, options, error);
+    const bool parsed = hostsim::ParsePrintersimOptions(
+        std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc), options, error);
     if (const auto exitCode = hostsim::EndAfterCommandLine("orvane-printersim", kUsage, parsed,
                                                            error, options.help)) {
         return *exitCode;

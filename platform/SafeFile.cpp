@@ -77,7 +77,13 @@ FileRead ReadWholeFile(const std::string& fileName, std::string& contents) {
     if (!file.open(QIODevice::ReadOnly)) {
         return FileRead::Unreadable;
     }
-    const QByteArray bytes = file.read(kLargestReadableFile + 1);
+    // As many bytes as the file holds and one more: a read of the largest
+    // size would take that much memory for every settings read. Only a file
+    // that grew since it was looked at is read on, up to one past the limit.
+    QByteArray bytes = file.read(info.size() + 1);
+    if (bytes.size() > info.size() && file.error() == QFileDevice::NoError) {
+        bytes += file.read(kLargestReadableFile + 1 - bytes.size());
+    }
     if (file.error() != QFileDevice::NoError || bytes.size() > kLargestReadableFile) {
         return FileRead::Unreadable;
     }
