@@ -151,6 +151,11 @@ inline constexpr const char* kWhyTimeout = "no reply (time-out)";
 inline constexpr const char* kWhyCrc = "CRC error in the reply; the host may not have taken it";
 inline constexpr const char* kWhyNoLink = "no connection to the host";
 inline constexpr const char* kWhyStopped = "not sent (the program is closing)";
+// The link log's line when a quit stops "Program All" before node `from`.
+inline std::string RunStopped(int from, int to) {
+    return std::string(kProgramTitle) + ": " + kWhyStopped + ", nodes " + std::to_string(from) +
+           " to " + std::to_string(to) + "\r\n";
+}
 inline std::string WhyLink(const std::string& outcome) {
     return "link failure (" + outcome + ")";
 }

@@ -8,6 +8,9 @@ namespace gamesetup {
 
 namespace {
 
+// Failures listed by name in a summary before "... and N more".
+constexpr std::size_t kListedFailures = 12;
+
 std::string Trimmed(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first);
@@ -118,6 +121,22 @@ std::string RunSummary(const ProgramRun& run, std::size_t limit) {
         text += texts::AndMore(run.failures.size() - limit);
     }
     return text;
+}
+
+RunReport ReportSelected(int node, const std::optional<std::string>& failure) {
+    if (!failure) {
+        return {texts::NodeProgrammed(node), {}, {false, texts::kProgramSelectedTitle, {}}};
+    }
+    const std::string summary = RunSummary({1, 0, {{node, *failure}}}, kListedFailures);
+    return {summary, summary + "\r\n", {true, texts::kProgramSelectedTitle, summary}};
+}
+
+RunReport ReportAll(const ProgramRun& run) {
+    const std::string summary = RunSummary(run, kListedFailures);
+    return {summary,
+            texts::kProgramTitle + std::string(": ") + RunSummary(run, run.failures.size()) +
+                "\r\n",
+            {!run.AllAccepted(), texts::kProgramTitle, summary}};
 }
 
 } // namespace gamesetup

@@ -5,6 +5,7 @@
 
 #include "common/RecordLayouts.h"
 #include "game_setup/NodeRecord.h"
+#include "game_setup/Notice.h"
 #include "link/clsUSBInterface.h"
 
 #include <functional>
@@ -63,5 +64,19 @@ std::vector<records::FieldValue> NodeFieldsSent(const NodeRecord& record);
 // not programmed, the node and why (at most `limit` of them, then how many
 // more).
 std::string RunSummary(const ProgramRun& run, std::size_t limit);
+
+// What the operator is told when a run has ended: the status line, the
+// lines for the link log (none when empty) and the box.
+struct RunReport {
+    std::string status;
+    std::string log;
+    Notice box;
+};
+// "Program Selected" of node `node`: a programmed node is only a status
+// line; a failure is also logged and told.
+RunReport ReportSelected(int node, const std::optional<std::string>& failure);
+// "Program All": the status line and box name the first failures, the log
+// every one; the box is a warning unless the host accepted every node.
+RunReport ReportAll(const ProgramRun& run);
 
 } // namespace gamesetup

@@ -3,26 +3,20 @@
 #include "common/ProgramState.h"
 #include "common/StatusLine.h"
 #include "common/codeCommon.h"
+#include "game_setup/FileCommands.h"
 #include "game_setup/GameSetupTexts.h"
 #include "game_setup/NodeFiles.h"
 #include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
-#include "platform/IniProfile.h"
 #include "platform/MessageBox.h"
 
 #include <QCloseEvent>
-#include <QPointer>
 #include <QTimer>
 
 namespace t = gamesetup::texts;
 using gamesetup::NodeRecord;
 
 namespace {
-
-// Failures listed by name in a summary before "... and N more".
-constexpr std::size_t kListedFailures = 12;
-constexpr std::size_t kListedProblems = 12;
-constexpr std::size_t kListedSkippedLines = 5;
 
 template <class Table> void FillList(QListWidget* list, const Table& table) {
     for (const auto& entry : table) {
@@ -49,15 +43,6 @@ void StoreIndex(const QListWidget* list, std::uint8_t& field) {
     if (row >= 0) {
         field = static_cast<std::uint8_t>(row);
     }
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line;
-        text += '\n';
-    }
-    return text;
 }
 
 } // namespace
@@ -119,31 +104,13 @@ void frmGameSetup::Form_Load() {
     cardPrefix_ = state.SiteParams.CardPrefix;
     currentNode_ = 0;
 
-    const platform::ProfileBatch ini(state.NodeFilePath);
-    gamesetup::IniLoad load = gamesetup::LoadNodeIni(ini, cardPrefix_, maxNode_);
-    table_ = load.table;
-    unfit_ = load.unfit;
-    storedGameNumbers_.clear();
-    for (const gamesetup::FieldProblem& p : load.unfit) {
-        if (p.field == t::kFieldGameNumber) {
-            storedGameNumbers_[p.node] = p.value;
-        }
-    }
-    if (!load.readable) {
-        openNotice_ = t::IniUnreadable(state.NodeFilePath);
-        openNoticeTitle_ = t::kIniUnreadableTitle;
-    } else {
-        openNoticeTitle_ = t::kProblemsTitle;
-        std::vector<gamesetup::FieldProblem> problems = std::move(load.unfit);
-        for (gamesetup::FieldProblem& p : gamesetup::TableProblems(table_, maxNode_)) {
-            problems.push_back(std::move(p));
-        }
-        if (!problems.empty()) {
-            openNotice_ =
-                t::kProblemsOnOpen + gamesetup::DescribeProblems(problems, kListedProblems);
-        }
-    }
-    SetStatus(openNotice_);
+    gamesetup::Opening opening =
+        gamesetup::OpenNodeTable(state.NodeFilePath, cardPrefix_, maxNode_);
+    table_ = opening.table;
+    unfit_ = std::move(opening.unfit);
+    storedGameNumbers_ = std::move(opening.storedGameNumbers);
+    openNotice_ = std::move(opening.notice);
+    SetStatus(openNotice_.text);
 
     selecting_ = true;
     for (int node = 1; node <= maxNode_; ++node) {
@@ -160,9 +127,9 @@ void frmGameSetup::Form_Load() {
 
 void frmGameSetup::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!noticeShown_ && !openNotice_.empty()) {
+    if (!noticeShown_ && !openNotice_.text.empty()) {
         noticeShown_ = true;
-        QTimer::singleShot(0, this, [this] { Tell(true, openNoticeTitle_, openNotice_); });
+        QTimer::singleShot(0, this, [this] { Tell(openNotice_); });
     }
 }
 
@@ -181,11 +148,8 @@ bool frmGameSetup::StoreEntries() {
         selecting_ = true;
         lstNodeNumber->setCurrentRow(currentNode_ - 1);
         selecting_ = false;
-        const auto stored = storedGameNumbers_.find(currentNode_);
-        Tell(true, t::kGameNumberTitle,
-             typed.empty() && stored != storedGameNumbers_.end()
-                 ? t::StoredGameNumberRefused(currentNode_, stored->second)
-                 : t::GameNumberRefused(currentNode_, typed));
+        Tell({true, t::kGameNumberTitle,
+              gamesetup::GameNumberRefusal(currentNode_, typed, storedGameNumbers_)});
         txtGameNumber->setFocus();
         txtGameNumber->selectAll();
         return false;
@@ -261,36 +225,36 @@ bool frmGameSetup::ClaimFailed(const LinkSequence& run, const char* title) {
     if (run.Claimed()) {
         return false;
     }
-    Tell(true, title, run.RefusalText());
+    Tell({true, title, run.RefusalText()});
     return true;
 }
 
-void frmGameSetup::BeginRun() {
-    running_ = true;
-    stopRun_ = false;
-    EnableCommandButtons(this, false);
+void frmGameSetup::SetRunning(bool running) {
+    running_ = running;
+    if (running) {
+        stopRun_ = false;
+    }
+    EnableCommandButtons(this, !running);
     for (QWidget* w :
          std::initializer_list<QWidget*>{lstNodeNumber, txtGameNumber, lstGameGroup,
                                          lstDenomination, lstKeyDown, lstNoteInValue, chkKiosk}) {
-        w->setEnabled(false);
+        w->setEnabled(!running);
     }
 }
 
-void frmGameSetup::EndRun() {
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{lstNodeNumber, txtGameNumber, lstGameGroup,
-                                         lstDenomination, lstKeyDown, lstNoteInValue, chkKiosk}) {
-        w->setEnabled(true);
+void frmGameSetup::EndRun(LinkSequence& run, const gamesetup::RunReport& report, bool tell) {
+    SetRunning(false);
+    run.Release();
+    SetStatus(report.status);
+    if (!report.log.empty()) {
+        AppendStatusText(report.log);
     }
-    EnableCommandButtons(this, true);
-    running_ = false;
-}
-
-std::optional<std::string> frmGameSetup::SendNode(int addr) {
-    const NodeRecord empty{};
-    const bool inTable = addr >= 1 && addr < gamesetup::kNodeTableSize;
-    return gamesetup::SendNode(ProgramState::Instance().Link, addr,
-                               inTable ? table_[static_cast<std::size_t>(addr)] : empty);
+    if (tell) {
+        Tell(report.box);
+    }
+    if (closeAfterRun_) {
+        close();
+    }
 }
 
 void frmGameSetup::cmdProgramSelected_Click() {
@@ -298,28 +262,16 @@ void frmGameSetup::cmdProgramSelected_Click() {
     if (ClaimFailed(run, t::kProgramSelectedTitle)) {
         return;
     }
-    BeginRun();
+    SetRunning(true);
     if (!SelectionStep() || currentNode_ <= 0) {
-        EndRun();
+        SetRunning(false);
         return;
     }
     const int node = currentNode_;
     SetStatus(t::ProgressOne(node));
-    const std::optional<std::string> failure = SendNode(node);
-    EndRun();
-    run.Release();
-    if (!failure) {
-        SetStatus(t::NodeProgrammed(node));
-    } else {
-        const gamesetup::ProgramRun result{1, 0, {{node, *failure}}};
-        const std::string summary = gamesetup::RunSummary(result, kListedFailures);
-        SetStatus(summary);
-        AppendStatusText(summary + "\r\n");
-        Tell(true, t::kProgramSelectedTitle, summary);
-    }
-    if (closeAfterRun_) {
-        close();
-    }
+    const std::optional<std::string> failure = gamesetup::SendNode(
+        ProgramState::Instance().Link, node, table_[static_cast<std::size_t>(node)]);
+    EndRun(run, gamesetup::ReportSelected(node, failure), true);
 }
 
 void frmGameSetup::cmdProgramAll_Click() {
@@ -327,14 +279,12 @@ void frmGameSetup::cmdProgramAll_Click() {
     if (ClaimFailed(run, t::kProgramTitle)) {
         return;
     }
-    BeginRun();
-    if (!SelectionStep()) {
-        EndRun();
-        return;
-    }
-    if (maxNode_ == 0) {
-        EndRun();
-        SetStatus(t::kNoNodes);
+    SetRunning(true);
+    if (!SelectionStep() || maxNode_ == 0) {
+        SetRunning(false);
+        if (maxNode_ == 0) {
+            SetStatus(t::kNoNodes);
+        }
         return;
     }
     std::vector<int> nodes;
@@ -349,22 +299,9 @@ void frmGameSetup::cmdProgramAll_Click() {
         gamesetup::ProgramNodes(ProgramState::Instance().Link, table_, nodes, control, &stoppedAt);
     const bool quitting = stoppedAt >= 0 && run.ShouldStop();
     if (stoppedAt >= 0) {
-        AppendStatusText(t::kProgramTitle + std::string(": ") + t::kWhyStopped + ", nodes " +
-                         std::to_string(nodes[static_cast<std::size_t>(stoppedAt)]) + " to " +
-                         std::to_string(maxNode_) + "\r\n");
+        AppendStatusText(t::RunStopped(nodes[static_cast<std::size_t>(stoppedAt)], maxNode_));
     }
-    EndRun();
-    run.Release();
-    const std::string summary = gamesetup::RunSummary(result, kListedFailures);
-    SetStatus(summary);
-    AppendStatusText(t::kProgramTitle + std::string(": ") +
-                     gamesetup::RunSummary(result, result.failures.size()) + "\r\n");
-    if (!quitting && !closeAfterRun_) {
-        Tell(!result.AllAccepted(), t::kProgramTitle, summary);
-    }
-    if (closeAfterRun_) {
-        close();
-    }
+    EndRun(run, gamesetup::ReportAll(result), !quitting && !closeAfterRun_);
 }
 
 // ------------------------------------------------------------ leaving
@@ -373,12 +310,12 @@ void frmGameSetup::cmdOK_Click() {
     if (!SelectionStep()) {
         return;
     }
-    const std::string& path = ProgramState::Instance().NodeFilePath;
-    if (!gamesetup::SaveNodeIni(path, table_, cardPrefix_, maxNode_, unfit_)) {
-        Tell(true, t::kNotSavedTitle, t::NotWritten(path));
-        return;
+    const gamesetup::FileOutcome saved = gamesetup::SaveNodeTable(
+        ProgramState::Instance().NodeFilePath, table_, cardPrefix_, maxNode_, unfit_);
+    Tell(saved.notice);
+    if (saved.done) {
+        close();
     }
-    close();
 }
 
 void frmGameSetup::cmdCancel_Click() {
@@ -400,62 +337,39 @@ void frmGameSetup::closeEvent(QCloseEvent* event) {
 // ------------------------------------------------------------ files
 
 void frmGameSetup::cmdFileRead_Click() {
-    if (maxNode_ == 0) {
-        return;
+    const gamesetup::FileOutcome read = gamesetup::ReadNodeTextFile(
+        ProgramState::Instance().ProgramFolder, cardPrefix_, maxNode_, table_);
+    if (read.done) {
+        // Show the chosen node from the file, without storing the entries.
+        currentNode_ = lstNodeNumber->currentRow() + 1;
+        ShowCurrent();
+        SetStatus(read.status);
     }
-    const std::string path = ProgramState::Instance().ProgramFolder + "/" + t::kNodeTextName;
-    std::string contents;
-    switch (gamesetup::ReadWholeFile(path, contents)) {
-    case gamesetup::TextRead::Missing:
-        Tell(true, t::kReadFileTitle, t::TextFileMissing(path));
-        return;
-    case gamesetup::TextRead::Unreadable:
-        Tell(true, t::kReadFileTitle, t::TextFileUnreadable(path));
-        return;
-    case gamesetup::TextRead::Ok:
-        break;
-    }
-    const gamesetup::TextImport import =
-        gamesetup::ReadNodeText(contents, cardPrefix_, maxNode_, table_);
-    // Show the chosen node from the file, without storing the entries.
-    currentNode_ = lstNodeNumber->currentRow() + 1;
-    ShowCurrent();
-
-    SetStatus(t::ImportSummary(import.nodesRead, import.skipped.size()));
-    Tell(!import.skipped.empty(), t::kReadFileTitle,
-         gamesetup::ImportReport(import, kListedSkippedLines));
+    Tell(read.notice);
 }
 
 void frmGameSetup::cmdFileWrite_Click() {
     if (!SelectionStep()) {
         return;
     }
-    const std::vector<gamesetup::FieldProblem> problems =
-        gamesetup::TableProblems(table_, maxNode_);
-    if (!problems.empty()) {
-        Tell(true, t::kProblemsTitle,
-             t::kWriteRefused + gamesetup::DescribeProblems(problems, kListedProblems));
-        return;
+    const ProgramState& state = ProgramState::Instance();
+    const gamesetup::FileOutcome written = gamesetup::WriteNodeTableFiles(
+        state.ProgramFolder, table_, state.SiteParams, cardPrefix_, maxNode_);
+    if (written.done) {
+        SetStatus(written.status);
     }
-    // The files describe the table the window holds: its node count and site.
-    SiteParamRecord site = ProgramState::Instance().SiteParams;
-    site.MaxNode = static_cast<std::uint8_t>(maxNode_);
-    site.CardPrefix = cardPrefix_;
-    const std::vector<std::string> failed =
-        gamesetup::WriteNodeFiles(ProgramState::Instance().ProgramFolder, table_, site);
-    if (!failed.empty()) {
-        Tell(true, t::kNotSavedTitle, t::NotWritten(Join(failed)));
-        return;
-    }
-    SetStatus(t::kFilesWritten);
+    Tell(written.notice);
 }
 
 // ------------------------------------------------------------ telling
 
-void frmGameSetup::Tell(bool warning, const char* title, const std::string& text) {
+void frmGameSetup::Tell(const gamesetup::Notice& notice) {
+    if (notice.text.empty()) {
+        return;
+    }
     platform::ShowMessage(
-        this, {warning ? platform::MessageKind::Warning : platform::MessageKind::Information, title,
-               QString::fromStdString(text)});
+        this, {notice.warning ? platform::MessageKind::Warning : platform::MessageKind::Information,
+               notice.title, QString::fromStdString(notice.text)});
 }
 
 void frmGameSetup::SetStatus(const std::string& text) {

@@ -9,14 +9,13 @@
 
 #include "game_setup/NodeProgramming.h"
 #include "game_setup/NodeRecord.h"
+#include "game_setup/Notice.h"
 #include "ui_frmGameSetup.h"
 
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 
 class LinkSequence;
@@ -39,9 +38,6 @@ public:
     // it is 0), then shows the node chosen in the node list. False, and the
     // operator kept on the node, when its game number cannot be taken.
     bool SelectionStep();
-    // Sends node `addr` to the host; why it was not programmed, if it was
-    // not. The caller holds the link.
-    std::optional<std::string> SendNode(int addr);
 
 protected:
     // The close box acts like "Cancel"; during a programming run it stops
@@ -67,12 +63,16 @@ private:
 
     bool StoreEntries();
     void ShowCurrent();
-    // Programming runs: claim the link (false, with the refusal told, when
-    // it is taken), then disable and enable the window's commands.
+    // Programming runs: claim the link (true, with the refusal told, when
+    // it is taken), then disable the window's commands and entries while
+    // the run lasts.
     bool ClaimFailed(const LinkSequence& run, const char* title);
-    void BeginRun();
-    void EndRun();
-    void Tell(bool warning, const char* title, const std::string& text);
+    void SetRunning(bool running);
+    // The run's end: the commands back, the link released, the report shown
+    // (its box when `tell`), and the window closed if that was asked for
+    // during the run.
+    void EndRun(LinkSequence& run, const gamesetup::RunReport& report, bool tell);
+    void Tell(const gamesetup::Notice& notice);
     void SetStatus(const std::string& text);
 
     gamesetup::NodeTable table_{};
@@ -84,8 +84,7 @@ private:
     std::int16_t cardPrefix_ = 0;
     // Shown once the window is on screen: a NodeInfo.ini that could not be
     // read, or nodes with values outside their lists.
-    std::string openNotice_;
-    const char* openNoticeTitle_ = nullptr;
+    gamesetup::Notice openNotice_;
     bool noticeShown_ = false;
     // Stored game numbers that fit no game number, by node, until the
     // operator enters one.

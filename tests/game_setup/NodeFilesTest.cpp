@@ -2,6 +2,8 @@
 // ways, and the two backup images.
 #include "game_setup/NodeFiles.h"
 
+#include "game_setup/FileCommands.h"
+
 #include "platform/IniProfile.h"
 
 #include <gtest/gtest.h>
@@ -318,6 +320,24 @@ TEST_F(NodeFiles, WriteFileNamesEveryFileItCouldNotWrite) {
     EXPECT_EQ(failed,
               (std::vector<std::string>{folder + "/NodeInfo.txt", folder + "/NodeBackup99.bin",
                                         folder + "/SiteBackup99.bin"}));
+}
+
+// A game number that is refused names what the operator sees: the typed
+// text, or, for a box left empty over a stored number no node can have,
+// that number.
+TEST(GameNumberRefusal, NamesTheStoredNumberOnlyForAnEmptyBoxOverOne) {
+    const std::map<int, long> stored{{2, 99999}};
+    const struct {
+        int node;
+        const char* typed;
+        const char* named;
+    } cases[] = {
+        {2, "", "stored game number 99999"}, {2, "40000", "\"40000\""}, {3, "", "\"\" of node 3"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_NE(GameNumberRefusal(c.node, c.typed, stored).find(c.named), std::string::npos)
+            << GameNumberRefusal(c.node, c.typed, stored);
+    }
 }
 
 } // namespace

@@ -45,5 +45,28 @@ TEST(RunSummary, SaysHowManyWereAcceptedAndWhyOthersWereNot) {
     EXPECT_EQ(RunSummary(none, 10).rfind("No node was programmed", 0), 0u);
 }
 
+// The status line and the box stop naming failures after the first dozen;
+// the link log keeps every one.
+TEST(RunReport, TheLogNamesEveryFailureTheBoxOnlyTheFirstDozen) {
+    ProgramRun run{14, 0, {}};
+    for (int n = 1; n <= 14; ++n) {
+        run.failures.push_back({n, "no reply (time-out)"});
+    }
+    const RunReport all = ReportAll(run);
+    EXPECT_TRUE(all.box.warning);
+    EXPECT_EQ(all.box.text, all.status);
+    EXPECT_NE(all.status.find("\nNode 12: "), std::string::npos);
+    EXPECT_EQ(all.status.find("\nNode 13: "), std::string::npos);
+    EXPECT_TRUE(all.status.ends_with("\n... and 2 more"));
+    EXPECT_EQ(all.log.rfind("Program All: No node was programmed", 0), 0u);
+    EXPECT_TRUE(all.log.ends_with("\nNode 14: no reply (time-out)\r\n"));
+
+    const RunReport one = ReportSelected(3, "no reply (time-out)");
+    EXPECT_EQ(one.status, "The node was NOT programmed:\n\nNode 3: no reply (time-out)");
+    EXPECT_EQ(one.log, one.status + "\r\n");
+    EXPECT_TRUE(one.box.warning);
+    EXPECT_EQ(one.box.text, one.status);
+}
+
 } // namespace
 } // namespace gamesetup
