@@ -17,6 +17,22 @@ bool Stopped(const std::function<bool()>& stop) {
 
 } // namespace
 
+QStringList ProgramProblems(const std::array<bool, kSendParts>& send,
+                            const std::array<QString, kParameterCount>& parameters,
+                            const QString& header, const QString& footer) {
+    QStringList problems;
+    if (send[kPartParameters]) {
+        problems << ParameterProblemLines(parameters);
+    }
+    if (send[kPartHeader]) {
+        problems << TicketTextProblemLines(texts::kFrameLocation, EncodeTicketText(header));
+    }
+    if (send[kPartFooter]) {
+        problems << TicketTextProblemLines(texts::kFrameDisclaimer, EncodeTicketText(footer));
+    }
+    return problems;
+}
+
 bool SendSiteParams(clsUSBInterface* link, const SiteParamRecord& record) {
     const QPointer<clsUSBInterface> alive(link);
     if (alive == nullptr) {

@@ -47,6 +47,13 @@ struct ProgramOutcome {
     QStringList notSent;
 };
 
+// What refuses a "Program" run that sends the parts in `send`, one line
+// each: the parameter entries when the parameters go, and each ticket text
+// that goes. Parts that do not go are not checked.
+QStringList ProgramProblems(const std::array<bool, kSendParts>& send,
+                            const std::array<QString, kParameterCount>& parameters,
+                            const QString& header, const QString& footer);
+
 // The single messages; each returns whether its request went out whole.
 bool SendSiteParams(clsUSBInterface* link, const SiteParamRecord& record);
 bool SendClock(clsUSBInterface* link, const QDateTime& now);

@@ -14,7 +14,6 @@
 #include "link/clsUSBInterface.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
-#include "platform/SafeFile.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -41,7 +40,12 @@ std::size_t Index(ToolWindow which) {
 } // namespace
 
 frmOrvane::frmOrvane(QWidget* parent)
-    : QMainWindow(parent), clock_([] { return QDateTime::currentDateTime(); }) {
+    : QMainWindow(parent),
+      ticketFiles_([this](std::size_t box) { return BoxText(static_cast<int>(box)); },
+                   [this](std::size_t box, const QString& text) {
+                       txtHeaderFooter[box]->setPlainText(text);
+                   }),
+      clock_([] { return QDateTime::currentDateTime(); }) {
     SetUpControls();
     ConnectHandlers();
     StartUp();
@@ -64,8 +68,8 @@ void frmOrvane::StartUp() {
     startUpProblems_.clear();
     const MainSettings s =
         ReadMainSettings(state.SettingsPath, state.ProgramFolder, &startUpProblems_);
-    locationFileName_ = s.LocationFileName;
-    disclaimerFileName_ = s.DisclaimerFileName;
+    ticketFiles_.SetFileName(0, s.LocationFileName);
+    ticketFiles_.SetFileName(1, s.DisclaimerFileName);
     printerType_ = s.PrinterType;
     globalOptions_ = s.GlobalOptions;
     for (std::size_t n = 0; n < txtParameters.size(); ++n) {
@@ -81,7 +85,7 @@ void frmOrvane::StartUp() {
     for (int n = 1; n <= 3; ++n) {
         optPrinter[static_cast<std::size_t>(n)]->setEnabled(false);
     }
-    LoadTicketTextsAtStartUp();
+    startUpProblems_ << ticketFiles_.LoadAtStartUp();
     // Filling the controls marked every part as changed; nothing is yet.
     for (QCheckBox* box : chkSend) {
         box->setChecked(false);
@@ -107,47 +111,6 @@ void frmOrvane::StartUp() {
                                          QString(t::kStartUpIntro) + QStringLiteral("\n\n") +
                                              startUpProblems_.join(QChar('\n'))});
         });
-    }
-}
-
-QString frmOrvane::OtherUseOf(std::size_t n, const std::string& fileName) const {
-    const ProgramState& state = ProgramState::Instance();
-    if (platform::SameFile(fileName, state.SettingsPath)) {
-        return t::kSettingsFileName;
-    }
-    if (platform::SameFile(fileName, state.NodeFilePath)) {
-        return t::kNodeFileName;
-    }
-    const std::string& other = n == 0 ? disclaimerFileName_ : locationFileName_;
-    if (platform::SameFile(fileName, other)) {
-        return n == 0 ? t::kDisclaimerText : t::kLocationText;
-    }
-    return {};
-}
-
-void frmOrvane::LoadTicketTextsAtStartUp() {
-    for (std::size_t n = 0; n < 2; ++n) {
-        const std::string& fileName = n == 0 ? locationFileName_ : disclaimerFileName_;
-        const QString shown = QString::fromUtf8(fileName);
-        QString problem;
-        QString why;
-        if (!platform::QtFileName(fileName)) {
-            problem = QString(t::kBadFileName).arg(shown);
-            why = t::kKeptBadName;
-        } else if (QString other = OtherUseOf(n, fileName);
-                   !other.isEmpty() && (n == 1 || other != t::kDisclaimerText)) {
-            // When both texts name one file, the location text keeps it.
-            problem = QString(t::kSameFileAtStartUp).arg(shown, other);
-            why = QString(t::kKeptSameFile).arg(other);
-        } else if (!FileLoadSave(static_cast<int>(2 * n), fileName)) {
-            problem = QString(t::kTextUnreadable).arg(shown);
-            why = t::kKeptUnread;
-        }
-        if (!problem.isEmpty()) {
-            startUpProblems_ << problem;
-            keptFiles_[n] = fileName;
-            keptWhy_[n] = why;
-        }
     }
 }
 
@@ -199,8 +162,8 @@ void frmOrvane::ShutDown() {
     }
 
     MainSettings s;
-    s.LocationFileName = locationFileName_;
-    s.DisclaimerFileName = disclaimerFileName_;
+    s.LocationFileName = ticketFiles_.FileName(0);
+    s.DisclaimerFileName = ticketFiles_.FileName(1);
     s.PrinterType = printerType_;
     s.GlobalOptions = globalOptions_;
     for (std::size_t n = 0; n < txtParameters.size(); ++n) {
@@ -211,18 +174,7 @@ void frmOrvane::ShutDown() {
     if (!WriteMainSettings(s, state.SettingsPath)) {
         failed << QString::fromUtf8(state.SettingsPath);
     }
-    for (std::size_t n = 0; n < 2; ++n) {
-        const std::string& fileName = n == 0 ? locationFileName_ : disclaimerFileName_;
-        const QString shown = QString::fromUtf8(fileName);
-        if (!keptFiles_[n].empty() && keptFiles_[n] == fileName) {
-            // Never written over; an edit that is lost is said so.
-            if (BoxText(static_cast<int>(n)) != ticketSources_[n].shownText) {
-                failed << QString(t::kNotSavedKept).arg(shown, keptWhy_[n]);
-            }
-        } else if (!FileLoadSave(static_cast<int>(2 * n + 1), fileName)) {
-            failed << shown;
-        }
-    }
+    failed << ticketFiles_.SaveAtShutDown();
     if (!failed.isEmpty()) {
         const QString text = QString(t::kNotSaved).arg(failed.join(QChar('\n')));
         if (fromOutside_) {
@@ -272,7 +224,7 @@ void frmOrvane::OpenToolWindow(ToolWindow which) {
     const std::size_t k = Index(which);
     if (which == ToolWindow::GameSetup || which == ToolWindow::ViewRemote) {
         // These windows work from the site parameter record.
-        const QStringList problems = ParameterProblems();
+        const QStringList problems = ParameterProblemLines(Entries().parameters);
         if (!problems.isEmpty()) {
             Refuse(t::kNotOpenedIntro, problems);
             return;
@@ -356,21 +308,6 @@ SiteEntries frmOrvane::Entries() const {
     return e;
 }
 
-QStringList frmOrvane::ParameterProblems() const {
-    return ParameterProblemLines(Entries().parameters);
-}
-
-QStringList frmOrvane::TicketTextProblems() const {
-    QStringList lines;
-    for (int n = 0; n < 2; ++n) {
-        if (chkSend[static_cast<std::size_t>(n + 2)]->isChecked()) {
-            lines << TicketTextProblemLines(n == 0 ? t::kFrameLocation : t::kFrameDisclaimer,
-                                            EncodeTicketText(BoxText(n)));
-        }
-    }
-    return lines;
-}
-
 void frmOrvane::Refuse(const char* intro, const QStringList& problems) {
     platform::ShowMessage(this,
                           {platform::MessageKind::Warning, t::kRefusedTitle,
@@ -428,13 +365,14 @@ void frmOrvane::cmdProgram_Click() {
         return;
     }
     // Everything that will be sent is checked first, so a refused press sends
-    // nothing and keeps the marks for the next try.
-    QStringList problems;
-    if (chkSend[1]->isChecked()) {
-        problems << ParameterProblems();
-    }
-    problems << TicketTextProblems();
-    if (!problems.isEmpty()) {
+    // nothing and keeps the marks for the next try. The texts are taken as
+    // they stand now; the boxes stay editable while blocks go.
+    const QString header = BoxText(0);
+    const QString footer = BoxText(1);
+    const std::array<bool, 4> send{chkSend[0]->isChecked(), chkSend[1]->isChecked(),
+                                   chkSend[2]->isChecked(), chkSend[3]->isChecked()};
+    if (const QStringList problems = ProgramProblems(send, Entries().parameters, header, footer);
+        !problems.isEmpty()) {
         Refuse(t::kRefusedIntro, problems);
         return;
     }
@@ -443,11 +381,6 @@ void frmOrvane::cmdProgram_Click() {
     run_ = &run;
     EnableCommandButtons(this, false);
     SetParameters();
-    // The texts as they stand now; the boxes stay editable while blocks go.
-    const QString header = BoxText(0);
-    const QString footer = BoxText(1);
-    const std::array<bool, 4> send{chkSend[0]->isChecked(), chkSend[1]->isChecked(),
-                                   chkSend[2]->isChecked(), chkSend[3]->isChecked()};
     const std::array<unsigned, 4> changesAtStart = markChanges_;
 
     ProgramJob job{send, SiteParamsToSend(), header, footer, clock_};
@@ -475,67 +408,16 @@ void frmOrvane::cmdProgram_Click() {
 // ------------------------------------------------------------------- files
 
 bool frmOrvane::FileLoadSave(int fileAction, const std::string& sFileName) {
-    const std::size_t n = fileAction < 2 ? 0 : 1;
-    QPlainTextEdit* box = txtHeaderFooter[n];
-    TicketSource& source = ticketSources_[n];
-    if (fileAction == 1 || fileAction == 3) {
-        const QString text = BoxText(static_cast<int>(n));
-        if (source.fromFile && text == source.shownText) {
-            return SaveTicketBytes(sFileName, source.bytes);
-        }
-        return SaveTicketText(sFileName, text, source.form);
-    }
-    LoadedTicketText loaded = LoadTicketText(sFileName);
-    if (loaded.outcome == platform::FileRead::Missing) {
-        return true;
-    }
-    if (loaded.outcome == platform::FileRead::Unreadable) {
-        return false;
-    }
-    box->setPlainText(loaded.text);
-    source = {loaded.form, std::move(loaded.bytes), BoxText(static_cast<int>(n)), true};
-    return true;
+    return ticketFiles_.LoadSave(fileAction, sFileName);
 }
 
 void frmOrvane::cmdFileOps_Click(int n) {
-    const std::size_t box = n < 2 ? 0 : 1;
-    std::string& fileName = box == 0 ? locationFileName_ : disclaimerFileName_;
-    const platform::FileDialogRequest request{
-        n % 2 == 0 ? platform::FileDialogKind::Open : platform::FileDialogKind::Save,
-        t::kFileDialogTitles[static_cast<std::size_t>(n)], t::kFileFilter,
-        platform::QtFileName(fileName).value_or(QString())};
-    platform::ShowFileDialog(this, request, [this, n](const QString& chosen) {
-        if (!shuttingDown_) {
-            FileOpChosen(n, chosen);
-        }
-    });
-}
-
-void frmOrvane::FileOpChosen(int n, const QString& chosen) {
-    const std::size_t box = n < 2 ? 0 : 1;
-    std::string& fileName = box == 0 ? locationFileName_ : disclaimerFileName_;
-    const std::string chosenName = platform::FileNameBytes(chosen);
-    if (const QString other = OtherUseOf(box, chosenName); !other.isEmpty()) {
-        platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNameRefusedTitle,
-                                     QString(t::kSameFileChosen).arg(chosen, other)});
-        return;
-    }
-    if (n % 2 == 0) {
-        // A file that cannot be read is not taken on: its name would have it
-        // overwritten at shut-down.
-        if (!FileLoadSave(n, chosenName)) {
-            platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotReadTitle,
-                                         QString(t::kNotRead).arg(chosen)});
+    platform::ShowFileDialog(this, ticketFiles_.DialogFor(n), [this, n](const QString& chosen) {
+        if (shuttingDown_) {
             return;
         }
-        fileName = chosenName;
-        keptFiles_[box].clear();
-        return;
-    }
-    fileName = chosenName;
-    keptFiles_[box].clear();
-    if (!FileLoadSave(n, fileName)) {
-        platform::ShowMessage(this, {platform::MessageKind::Warning, t::kNotSavedTitle,
-                                     QString(t::kNotSaved).arg(chosen)});
-    }
+        if (const auto notice = ticketFiles_.Chosen(n, chosen)) {
+            platform::ShowMessage(this, *notice);
+        }
+    });
 }

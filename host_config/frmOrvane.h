@@ -6,7 +6,7 @@
 // files, the device link); closing it is the shut-down.
 
 #include "host_config/SiteConfig.h"
-#include "host_config/TicketTextFile.h"
+#include "host_config/TicketTextFiles.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -70,10 +70,7 @@ public:
     bool SendDateTime();
     bool SendHeaderFooter(int choice, const QString& sText);
     // FileAction 0 load location, 1 save location, 2 load disclaimer,
-    // 3 save disclaimer. False when a save could not be written or an
-    // existing file could not be read (the box then keeps its text). A text
-    // saved unedited goes back byte for byte; an edited one in the form it
-    // was read in. File names are the bytes the system sees.
+    // 3 save disclaimer, as TicketTextFiles::LoadSave.
     bool FileLoadSave(int fileAction, const std::string& sFileName);
 
     // What start-up found wrong with Settings.ini and the text files, one
@@ -82,8 +79,8 @@ public:
 
     std::uint8_t GlobalOptions() const { return globalOptions_; }
     int PrinterType() const { return printerType_; }
-    const std::string& LocationFileName() const { return locationFileName_; }
-    const std::string& DisclaimerFileName() const { return disclaimerFileName_; }
+    const std::string& LocationFileName() const { return ticketFiles_.FileName(0); }
+    const std::string& DisclaimerFileName() const { return ticketFiles_.FileName(1); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -98,32 +95,18 @@ private:
 
     void cmdProgram_Click();
     void cmdFileOps_Click(int n);
-    // The rest of file button n, once the operator has chosen a file.
-    void FileOpChosen(int n, const QString& chosen);
     void OpenToolWindow(ToolWindow which);
     void UpdateToolButtons();
     void UpdateTicketSize(int n);
     // The text of header/footer box n, every character kept.
     QString BoxText(int n) const;
     void MarkSend(int n);
-    // Sends part n (0 date and time, 1 parameters, 2 header, 3 footer);
-    // true when it went out whole.
-    bool SendPart(int n, const QString& header, const QString& footer);
     // Before each exchange of a "Program" run: false when the run must stop.
     bool MayStartExchange() const;
     // The site parameter record as the parameters message carries it now.
     SiteParamRecord SiteParamsToSend() const;
     hostconfig::SiteEntries Entries() const;
-    // Problems that refuse a "Program" press or a tool window, one per line.
-    QStringList ParameterProblems() const;
-    QStringList TicketTextProblems() const;
     void Refuse(const char* intro, const QStringList& problems);
-    // Loads the text files named in Settings.ini, refusing names that lead
-    // to another file of the program or cannot be used.
-    void LoadTicketTextsAtStartUp();
-    // What else `fileName` is, when it leads to a file the program keeps for
-    // something other than box `n`'s text; empty when nothing.
-    QString OtherUseOf(std::size_t n, const std::string& fileName) const;
 
     // Controls, named as in the window's table (the form frmOrvane.ui
     // makes them).
@@ -146,22 +129,9 @@ private:
     // Window state kept in Settings.ini.
     int printerType_ = 0;
     std::uint8_t globalOptions_ = 0;
-    std::string locationFileName_;
-    std::string disclaimerFileName_;
 
-    // Where each box's text came from, so an unedited text goes back as it
-    // was and an edited one in the same form.
-    struct TicketSource {
-        hostconfig::TicketTextForm form;
-        std::string bytes;
-        QString shownText; // the box's text right after loading
-        bool fromFile = false;
-    };
-    std::array<TicketSource, 2> ticketSources_{};
-    // A text file that must not be written at shut-down (it could not be
-    // read, or its name is unusable or another file's); empty when none.
-    std::array<std::string, 2> keptFiles_{};
-    std::array<QString, 2> keptWhy_{}; // why, in words for the exit message
+    // The ticket texts' file names and where each box's text came from.
+    hostconfig::TicketTextFiles ticketFiles_;
     QStringList startUpProblems_;
 
     std::unique_ptr<clsUSBInterface> link_;
