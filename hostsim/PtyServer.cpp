@@ -176,6 +176,7 @@ bool PtyServer::ReadRequests() {
     for (;;) {
         const ssize_t n = read(master_, chunk.data(), chunk.size());
         if (n > 0) {
+            bytesReceived_ += static_cast<std::uint64_t>(n);
             host_.Receive(std::span<const std::uint8_t>(chunk.data(), static_cast<std::size_t>(n)));
             continue;
         }
@@ -207,6 +208,7 @@ bool PtyServer::WriteReplies() {
         const ssize_t n = write(master_, unsent_.data() + done, unsent_.size() - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            bytesSent_ += static_cast<std::uint64_t>(n);
             continue;
         }
         if (n < 0 && errno == EINTR) {

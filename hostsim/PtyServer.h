@@ -51,6 +51,11 @@ public:
     // less than maxWait while reply bytes are waiting or falling due.
     std::chrono::milliseconds NextWait(std::chrono::milliseconds maxWait) const;
 
+    // Bytes read from the line (requests) and written to it (replies)
+    // since the server was made, across hang-ups.
+    std::uint64_t BytesReceived() const { return bytesReceived_; }
+    std::uint64_t BytesSent() const { return bytesSent_; }
+
     // Time left between two pieces of a split reply, so a reader sees them
     // arrive separately.
     static constexpr std::chrono::milliseconds kPieceGap{2};
@@ -75,6 +80,8 @@ private:
     std::string linkPath_;
     std::string error_;
     std::vector<std::uint8_t> unsent_;
+    std::uint64_t bytesReceived_ = 0;
+    std::uint64_t bytesSent_ = 0;
 };
 
 } // namespace hostsim

@@ -44,6 +44,8 @@ bool ParseHostsimOptions(const std::vector<std::string>& args, HostsimOptions& o
             options.help = true;
         } else if (arg == "--pty") {
             options.pty = true;
+        } else if (arg == "--count-bytes") {
+            options.countBytes = true;
         } else if (arg == "--no-sample") {
             options.sample = false;
         } else if (arg == "--drop-rate") {

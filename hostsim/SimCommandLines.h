@@ -15,6 +15,7 @@ struct HostsimOptions {
     bool pty = false;
     bool sample = true;
     bool help = false;
+    bool countBytes = false;
     int baud = 0;
     FaultRates faults;
     std::optional<double> delayRate;

@@ -3,7 +3,8 @@
 // its own line, then serves until SIGINT or SIGTERM. SIGUSR1 pulls the host
 // out (the pseudo-terminal closes; prints "unplugged"), SIGUSR2 plugs it in
 // again on a new pseudo-terminal (prints its path); --link keeps one name
-// for whichever is served.
+// for whichever is served. With --count-bytes it ends by printing how many
+// bytes it read from the line and wrote to it.
 
 #include "hostsim/PtyServer.h"
 #include "hostsim/SimCommandLines.h"
@@ -39,6 +40,8 @@ constexpr std::string_view kUsage =
     "  --link PATH         keep a symbolic link PATH to the pseudo-terminal\n"
     "  --baud B            pace replies as on a line of B baud (300..921600),\n"
     "                      byte by byte; without it replies go out at once\n"
+    "  --count-bytes       on stopping, print \"received R bytes, sent S bytes\":\n"
+    "                      the bytes read from the line and written to it\n"
     "  --help              show this text\n"
     "\n"
     "SIGUSR1 closes the pseudo-terminal, as if the host were unplugged, and prints\n"
@@ -139,6 +142,10 @@ int main(int argc, char** argv) {
             std::cerr << "orvane-hostsim: " << server.Error() << "\n";
             return 1;
         }
+    }
+    if (options.countBytes) {
+        std::cout << "received " << server.BytesReceived() << " bytes, sent " << server.BytesSent()
+                  << " bytes" << std::endl;
     }
     return 0;
 }

@@ -128,7 +128,8 @@ TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
     QProcess process;
     // At wire speed the reply comes byte by byte, but whole.
     process.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
-                  {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("9600")});
+                  {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("9600"),
+                   QStringLiteral("--count-bytes")});
     ASSERT_TRUE(process.waitForStarted(10000));
     ASSERT_TRUE(process.waitForReadyRead(10000));
     const std::string path = process.readLine().trimmed().toStdString();
@@ -136,7 +137,8 @@ TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
 
     ClientLine line(path);
     ASSERT_TRUE(line.IsOpen()) << path;
-    ASSERT_TRUE(line.Send(Request(3, 1, 5)));
+    const Bytes request = Request(3, 1, 5);
+    ASSERT_TRUE(line.Send(request));
     Bytes reply;
     while (reply.size() < 11) {
         const Bytes got = line.Receive(10000);
@@ -149,6 +151,9 @@ TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(process.exitCode(), 0);
+    // What passed the line, counted both ways.
+    EXPECT_EQ(process.readAll().trimmed().toStdString(),
+              "received " + std::to_string(request.size()) + " bytes, sent 11 bytes");
 
     QProcess bad;
     bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
