@@ -104,7 +104,6 @@ TEST(RemoteViewerLines, ErrorCountsListOnlyNonZeroCountersWithTheirTexts) {
               "00 = 00001  No error\r\n"
               "03 = 00012  UART framing error\r\n"
               "21 = 123456  Card reader Longitudinal Redundancy Check bad\r\n");
-    EXPECT_EQ(ErrorText(0), "No error");
     EXPECT_EQ(ErrorText(22), "Err Last");
     EXPECT_EQ(ErrorText(-1), "");
     EXPECT_EQ(ErrorText(23), "");
@@ -113,16 +112,6 @@ TEST(RemoteViewerLines, ErrorCountsListOnlyNonZeroCountersWithTheirTexts) {
 TEST(RemoteViewerLines, OutputIsEmptiedOnlyOnceItHoldsMoreThan20000Characters) {
     EXPECT_FALSE(MustEmptyBeforeAppend(20000));
     EXPECT_TRUE(MustEmptyBeforeAppend(20001));
-}
-
-TEST(RemoteViewerLines, EveryLinkOutcomeButOkHasAReason) {
-    for (ExchangeOutcome o :
-         {ExchangeOutcome::None, ExchangeOutcome::CrcError, ExchangeOutcome::Timeout,
-          ExchangeOutcome::Status, ExchangeOutcome::TooLong, ExchangeOutcome::BadLength,
-          ExchangeOutcome::Busy}) {
-        EXPECT_FALSE(FailureReason(o).empty()) << static_cast<int>(o);
-    }
-    EXPECT_TRUE(FailureReason(ExchangeOutcome::Ok).empty());
 }
 
 TEST(RemoteViewerRuns, PollShowsThisRepliesBytesOrWhyThereAreNone) {
@@ -249,7 +238,6 @@ TEST(RemoteViewerRuns, AStopRequestEndsARunAtTheNextCommandAndSaysWhatWasNotSent
     ScriptedSession counts;
     counts.stopAfter = 1;
     EXPECT_EQ(GetCounts(counts), 9);
-    EXPECT_EQ(counts.sent.size(), 1u);
 
     ScriptedSession errors;
     errors.stopAfter = 21;

@@ -1,11 +1,9 @@
 // The receive step (hex dump, printer filter, CR->CR/LF), the text box's
-// 20000/2000 rule and what the view makes of the text; and a seeded random
-// check that chunking never changes the text.
+// 20000/2000 rule and what the view makes of the text.
 #include "terminal/TerminalCore.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 #include <vector>
 
@@ -175,55 +173,6 @@ TEST(TypedKeyBytes, TextControlLettersAndCommands) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
         EXPECT_EQ(TypedKeyBytes(c.key, c.modifiers, c.text), c.bytes);
-    }
-}
-
-// Any bytes, cut into chunks anywhere, give the same display (and capture)
-// text as the same bytes in one chunk, for every mode and printer type; and
-// the view shows the same whichever way it was updated.
-TEST(ReceiveChunking, AnyChunkingGivesTheTextOfOneChunk) {
-    std::mt19937 random(20261207);
-    // Bytes weighted towards the ones the rules care about.
-    const std::uint8_t interesting[] = {0x1B, 0x1C, 0x0D, 0x0A, 0x69, 0x4D, 0x63,
-                                        0x50, 0x00, 0x0E, 0x13, 'A',  0x7F, 0xFF};
-    for (int round = 0; round < 400; ++round) {
-        std::vector<std::uint8_t> bytes(random() % 300);
-        for (std::uint8_t& b : bytes) {
-            b = random() % 2 ? interesting[random() % std::size(interesting)]
-                             : static_cast<std::uint8_t>(random());
-        }
-        const ReceiveOptions options{.DisplayHex = random() % 4 == 0,
-                                     .PrinterType = static_cast<int>(random() % 8),
-                                     .CRToCRLF = random() % 2 == 0};
-        ReceiveState whole;
-        std::string expected;
-        ReceiveText(bytes, options, whole, expected);
-
-        ReceiveState chunked;
-        std::string got;
-        DisplayBuffer box;
-        QString view;
-        for (std::size_t at = 0; at < bytes.size();) {
-            const std::size_t n = std::min<std::size_t>(bytes.size() - at, 1 + random() % 17);
-            std::string text;
-            ReceiveText(std::span(bytes).subspan(at, n), options, chunked, text);
-            got += text;
-            box.Append(text);
-            if (random() % 3 == 0) {
-                view += box.TakeViewUpdate().Text;
-            }
-            at += n;
-        }
-        view += box.TakeViewUpdate().Text;
-        ASSERT_EQ(got, expected) << "round " << round;
-        ASSERT_EQ(chunked.Filter.EscCode, whole.Filter.EscCode);
-        ASSERT_EQ(chunked.Filter.EscRemaining, whole.Filter.EscRemaining);
-        ASSERT_EQ(chunked.Hex.HexAscii, whole.Hex.HexAscii);
-        // The view lacks at most the CRs at the end, which wait for what
-        // follows them.
-        const std::size_t waiting = expected.find_last_not_of('\r') + 1;
-        ASSERT_EQ(view, ViewText(std::string_view(expected).substr(0, waiting)))
-            << "round " << round;
     }
 }
 

