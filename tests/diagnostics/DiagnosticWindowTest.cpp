@@ -59,15 +59,6 @@ protected:
     }
 
     QStringList OutputLines() { return windowtest::Lines(Output()); }
-    QString ValueOf(const QString& label) {
-        const QString prefix = label.leftJustified(33, ' ');
-        for (const QString& line : OutputLines()) {
-            if (line.startsWith(prefix)) {
-                return line.mid(33);
-            }
-        }
-        return "(no line " + label + ")";
-    }
 
     // The memory reads the host received (DeviceID 1, Cmnd 1), in order.
     std::vector<MemoryRead> Reads() const {
@@ -119,8 +110,8 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     EXPECT_EQ(Reads(),
               (std::vector<MemoryRead>{{0xB860, 32}, {0xD800, 128}, {0xD800, 128}, {0xD800, 128}}));
     ASSERT_EQ(Output()->count(), 32);
-    EXPECT_EQ(ValueOf("High Node"),
-              QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
+    EXPECT_EQ(OutputLines()[1], QString("High Node").leftJustified(33) +
+                                    QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
 
     // Remote node 5.
     Index()->setCurrentRow(5);
@@ -130,7 +121,7 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     ASSERT_EQ(Output()->count(), 30);
     // Its counter lines are the longest of all records; they fit whole.
     EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
-    EXPECT_EQ(ValueOf("Tag 1"), "0xC3");
+    EXPECT_EQ(OutputLines()[0], QString("Tag 1").leftJustified(33) + "0xC3");
 
     // Player 16, chosen from the keyboard.
     QTest::mouseClick(Type(0), Qt::LeftButton);

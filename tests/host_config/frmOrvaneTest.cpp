@@ -7,6 +7,7 @@
 #include "tests/WindowTestSupport.h"
 
 #include "host_config/ConnectionBar.h"
+#include "host_config/SiteConfig.h"
 
 #include "common/Crc16.h"
 #include "common/ProgramState.h"
@@ -190,20 +191,18 @@ TEST_F(MainWindowTest, ProgramSendsTheMarkedPartsInOrder) {
                                                0x80, 0x83, 1,    0x88, 0x13, 0xEC, 0x13, 0xD2,
                                                0x04, 0,    0x70, 0x11, 0x01, 0x00};
 
-    const auto blocks = [](std::uint32_t base, std::vector<std::uint8_t> text) {
+    // The ticket text blocks as the core lays them out.
+    const auto blocks = [](int choice, const char* text) {
         std::vector<Frame> frames;
-        text.resize(512, 0);
-        for (std::uint32_t k = 0; k < 8; ++k) {
-            const std::uint32_t a = base + 64 * k;
-            std::vector<std::uint8_t> p{std::uint8_t(a), std::uint8_t(a >> 8), 0, 0, 0x40, 0};
-            p.insert(p.end(), text.begin() + 64 * k, text.begin() + 64 * (k + 1));
-            frames.push_back({1, 2, p});
+        const auto encoded = hostconfig::EncodeTicketText(text);
+        for (int k = 0; k < 8; ++k) {
+            const auto p = hostconfig::HeaderFooterBlock(choice, k, encoded.buffer);
+            frames.push_back({1, 2, {p.begin(), p.end()}});
         }
         return frames;
     };
-
-    const auto header = blocks(0x8000, {'A', 'B', '\n', 'C'});
-    const auto footer = blocks(0x8400, {'Z'});
+    const auto header = blocks(1, "AB\nC");
+    const auto footer = blocks(2, "Z");
     for (int mask = 0; mask < 16; ++mask) {
         host->ClearRequests();
         for (int n = 0; n < 4; ++n) {
@@ -390,24 +389,20 @@ TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
     // The frame of each control that Tab reaches, in the order Tab visits
     // them; a frame may only be entered once.
     QStringList frames;
-    QWidget* start = w.findChild<QWidget*>("chkOptions_0");
-    ASSERT_NE(start, nullptr);
-    QWidget* at = start;
+    QWidget* at = Find<QWidget>(&w, "chkOptions_0");
     do {
         if ((at->focusPolicy() & Qt::TabFocus) && at->isEnabled() && at->isVisibleTo(&w)) {
-            QString frame = "(none)";
-            for (QWidget* p = at->parentWidget(); p != nullptr; p = p->parentWidget()) {
-                if (p->objectName().startsWith("frame")) {
-                    frame = p->objectName();
-                    break;
-                }
+            QWidget* frame = at->parentWidget();
+            while (frame != nullptr && !frame->objectName().startsWith("frame")) {
+                frame = frame->parentWidget();
             }
-            if (frames.isEmpty() || frames.last() != frame) {
-                frames << frame;
+            const QString name = frame != nullptr ? frame->objectName() : "(none)";
+            if (frames.isEmpty() || frames.last() != name) {
+                frames << name;
             }
         }
         at = at->nextInFocusChain();
-    } while (at != start && at != nullptr);
+    } while (at->objectName() != "chkOptions_0");
     EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend", "frameLocation",
                                    "frameDisclaimer", "framePrinter", "(none)"}))
         << frames.join(", ").toStdString();
