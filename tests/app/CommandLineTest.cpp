@@ -4,47 +4,38 @@
 
 namespace {
 
-CommandLineResult Parse(std::vector<std::string> args) {
-    return ParseCommandLine(args);
-}
-
 TEST(CommandLine, DevicesAndFolder) {
-    auto r = Parse({});
-    ASSERT_TRUE(r.options);
-    EXPECT_EQ(r.options->device, "ftdi");
-    EXPECT_TRUE(r.options->folder.empty());
-
-    r = Parse({"--simulate", "--folder", "/tmp/site"});
-    ASSERT_TRUE(r.options);
-    EXPECT_EQ(r.options->device, "sim");
-    EXPECT_EQ(r.options->folder, "/tmp/site");
-
-    r = Parse({"--device=tty:/dev/ttyUSB0@19200"});
-    ASSERT_TRUE(r.options);
-    EXPECT_EQ(r.options->device, "tty:/dev/ttyUSB0@19200");
-
-    r = Parse({"--device", "ftdi:s:0403:6001:A1B2", "--simulate"});
-    EXPECT_FALSE(r.options); // two different devices asked for
-    r = Parse({"--device", "sim", "--simulate"});
-    ASSERT_TRUE(r.options); // the same device twice
-    EXPECT_EQ(r.options->device, "sim");
+    const struct {
+        std::vector<std::string> args;
+        const char* device;
+        const char* folder;
+    } cases[] = {
+        {{}, "ftdi", ""},
+        {{"--simulate", "--folder", "/tmp/site"}, "sim", "/tmp/site"},
+        {{"--device=tty:/dev/ttyUSB0@19200"}, "tty:/dev/ttyUSB0@19200", ""},
+        {{"--device", "sim", "--simulate"}, "sim", ""}, // the same device twice
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        const auto r = ParseCommandLine(c.args);
+        ASSERT_TRUE(r.options) << r.error;
+        EXPECT_EQ(r.options->device, c.device);
+        EXPECT_EQ(r.options->folder, c.folder);
+    }
 }
 
 TEST(CommandLine, MistakesAreNamed) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* mentions;
-    };
-    const std::vector<Case> cases = {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
         {{"--bogus"}, "--bogus"},     {{"--device"}, "--device"},
         {{"--device", "usb"}, "usb"}, {{"--device", "tty:"}, "tty"},
         {{"--folder"}, "--folder"},   {{"--simulate=yes"}, "--simulate"},
         {{"stray"}, "stray"},
+        {{"--device", "ftdi:s:0403:6001:A1B2", "--simulate"}, "contradict"},
     };
-    for (const Case& c : cases) {
-        const auto r = Parse(c.args);
-        EXPECT_FALSE(r.options) << c.mentions;
-        EXPECT_NE(r.error.find(c.mentions), std::string::npos) << r.error;
+    for (const auto& [args, mentions] : cases) {
+        const auto r = ParseCommandLine(args);
+        EXPECT_FALSE(r.options) << mentions;
+        EXPECT_NE(r.error.find(mentions), std::string::npos) << r.error;
     }
 }
 

@@ -11,12 +11,47 @@
 
 namespace {
 
-TEST(ProgramFolder, RequestedFolderIsCreatedAndWins) {
+TEST(ProgramFolder, ARequestedFolderIsMadeOrRefusedWithTheReason) {
     QTemporaryDir tmp;
-    const std::string wanted = (tmp.path() + "/site/one").toStdString();
-    const auto choice = ChooseProgramFolder(wanted, tmp.path().toStdString(), "");
-    EXPECT_EQ(choice.folder, wanted);
-    EXPECT_TRUE(QDir(QString::fromStdString(wanted)).exists());
+    const std::string base = tmp.path().toStdString();
+    QFile file(tmp.path() + "/plain-file");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    // Folder + "/MyDisclaimer.txt" must fit the 254 bytes of a stored value.
+    EXPECT_EQ(kLongestProgramFolder, 237u);
+    const auto named = [&](std::size_t length) {
+        std::string folder = base + "/";
+        while (folder.size() < length) {
+            folder += std::string(std::min<std::size_t>(length - folder.size(), 100), 'f') + "/";
+        }
+        folder.resize(length);
+        return folder;
+    };
+    const struct {
+        std::string folder;
+        const char* error; // nullptr: taken, and made
+    } cases[] = {
+        {base + "/site/one", nullptr},
+        {base + "/caf\xC3\xA9", nullptr},
+        {named(237), nullptr},
+        {named(238), "is 238 bytes long"},
+        {base + "/caf\xE9", "not valid in this system's file name encoding"},
+        {base + "/plain-file", "is a file"},
+        {base + "/plain-file/sub", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        const auto choice = ChooseProgramFolder(c.folder, "", "");
+        EXPECT_EQ(choice.folder, c.error ? "" : c.folder);
+        if (c.error) {
+            EXPECT_NE(choice.error.find(c.error), std::string::npos) << choice.error;
+        }
+        EXPECT_EQ(QFileInfo(QString::fromStdString(c.folder)).isDir(), c.error == nullptr);
+    }
+    EXPECT_FALSE(QFileInfo::exists(tmp.path() + QString::fromUtf8("/caf\uFFFD")))
+        << "no folder of another name is made";
+    // Nor is a folder too long taken without being asked for.
+    EXPECT_TRUE(ChooseProgramFolder("", "", named(238)).folder.empty());
 }
 
 TEST(ProgramFolder, ExecutableFolderWhenWritableElseAppData) {
@@ -32,58 +67,6 @@ TEST(ProgramFolder, ExecutableFolderWhenWritableElseAppData) {
     const std::string missing = (tmp.path() + "/no-such-bin").toStdString();
     EXPECT_EQ(ChooseProgramFolder("", missing, data).folder, data);
     EXPECT_TRUE(QDir(QString::fromStdString(data)).exists());
-}
-
-TEST(ProgramFolder, UnusableRequestedFolderIsAnError) {
-    QTemporaryDir tmp;
-    QFile file(tmp.path() + "/plain-file");
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
-    for (const char* name : {"/plain-file/sub", "/plain-file"}) {
-        SCOPED_TRACE(name);
-        const auto choice = ChooseProgramFolder((tmp.path() + name).toStdString(), "", "");
-        EXPECT_TRUE(choice.folder.empty());
-        EXPECT_FALSE(choice.error.empty());
-    }
-}
-
-TEST(ProgramFolder, AFolderTooLongForTheNamesKeptInSettingsIsRefused) {
-    // Folder + "/MyDisclaimer.txt" must fit the 254 bytes of a stored value.
-    QTemporaryDir tmp;
-    const auto named = [&](std::size_t length) {
-        std::string folder = tmp.path().toStdString() + "/";
-        while (folder.size() < length) {
-            const std::size_t part = std::min<std::size_t>(length - folder.size(), 100);
-            folder += std::string(part, 'f') + "/";
-        }
-        folder.resize(length);
-        return folder;
-    };
-    EXPECT_EQ(kLongestProgramFolder, 237u);
-    const std::string longest = named(237);
-    EXPECT_EQ(ChooseProgramFolder(longest, "", "").folder, longest);
-
-    const std::string tooLong = named(238);
-    const auto choice = ChooseProgramFolder(tooLong, "", "");
-    EXPECT_TRUE(choice.folder.empty());
-    EXPECT_NE(choice.error.find("is 238 bytes long"), std::string::npos) << choice.error;
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(tooLong))) << "nothing is made";
-    // Nor is such a folder taken without being asked for.
-    EXPECT_TRUE(ChooseProgramFolder("", "", tooLong).folder.empty());
-}
-
-TEST(ProgramFolder, AFolderNameTheFileNameEncodingCannotCarryIsRefused) {
-    QTemporaryDir tmp;
-    const std::string latin1 = tmp.path().toStdString() + "/caf\xE9";
-    const auto choice = ChooseProgramFolder(latin1, "", "");
-    EXPECT_TRUE(choice.folder.empty());
-    EXPECT_NE(choice.error.find("not valid in this system's file name encoding"),
-              std::string::npos);
-    EXPECT_TRUE(QDir(tmp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty())
-        << "no folder of another name is made";
-
-    const std::string utf8 = tmp.path().toStdString() + "/caf\xC3\xA9";
-    EXPECT_EQ(ChooseProgramFolder(utf8, "", "").folder, utf8);
 }
 
 } // namespace

@@ -118,10 +118,7 @@ TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
         {{"masks", "--print", "0x7FFFFF"}, 0, "Masks sent to the host."},
         {{"remote", "3", "poll"}, 0, "03 01 00"},
         {{"snapshot", "-o", snapshotFile.toStdString()}, 0, "written"},
-        {{"read", "node", "128"}, cli::kExitUsage, ""},
-        {{"remote", "17", "poll"}, cli::kExitUsage, ""},
         {{"program-nodes", "--nodes", "5"}, cli::kExitUsage, ""},
-        {{"program", "--only", "clock,bonus"}, cli::kExitUsage, ""},
         {{"log", "--csv", "-o", dir.filePath("no/such/dir/log.csv").toStdString()},
          cli::kExitUsage,
          ""},
@@ -242,22 +239,37 @@ TEST_F(CliTest, ASignalDuringRemoteNvStopsItAndRestoresTheNodeCount) {
     EXPECT_EQ(frames.back()[9], 4); // the site's own count again
 }
 
-TEST(CliOptions, NodeListsAndMasks) {
+TEST(CliOptions, NodeListsMasksAndWhatIsRefused) {
     std::string why;
     EXPECT_EQ(cli::ParseNumberList("1-3,7,2", 1, 255, why), (std::vector<int>{1, 2, 3, 7}));
     for (const char* bad : {"", "0", "3-1", "1-256", "1,,2", "a", "1-"}) {
-        SCOPED_TRACE(bad);
-        EXPECT_FALSE(cli::ParseNumberList(bad, 1, 255, why).has_value());
+        EXPECT_FALSE(cli::ParseNumberList(bad, 1, 255, why).has_value()) << bad;
     }
     const auto masks =
-        cli::ParseCliCommandLine({"masks", "--print", "0xFFFFFFFF", "--store", "-1"});
+        cli::ParseCliCommandLine({"masks", "--print", "0xFFFFFFFF", "--store", "-2147483648"});
     ASSERT_TRUE(masks.options) << masks.error;
     EXPECT_EQ(masks.options->printMask, 0xFFFFFFFFLL);
-    EXPECT_EQ(masks.options->storeMask, -1);
-    // The options shared with orvane go through its parser.
-    EXPECT_EQ(cli::ParseCliCommandLine({"--simulate", "--device", "tty:/dev/x", "ping"}).error,
-              "--simulate and --device tty:/dev/x contradict each other");
-    EXPECT_FALSE(cli::ParseCliCommandLine({"--json"}).options.has_value());
+    EXPECT_EQ(masks.options->storeMask, -2147483648LL);
+
+    const std::pair<std::vector<std::string>, const char*> refused[] = {
+        {{"ping", "site"}, "ping: takes no arguments"},
+        {{"verify", "--json"}, "verify: takes no arguments"},
+        {{"read", "node", "128"}, "(1 to 127)"},
+        {{"remote", "0", "poll"}, "(1 to 16)"},
+        {{"remote", "17", "poll"}, "(1 to 16)"},
+        {{"program", "--only", "clock,bonus"}, "unknown part \"bonus\""},
+        {{"masks", "--print", "0x100000000"}, "32-bit mask"},
+        {{"masks", "--store", "4294967296"}, "32-bit mask"},
+        {{"masks", "--store", "-2147483649"}, "32-bit mask"},
+        // The options shared with orvane go through its parser.
+        {{"--simulate", "--device", "tty:/dev/x", "ping"}, "contradict each other"},
+        {{"--json"}, "no command given"},
+    };
+    for (const auto& [args, says] : refused) {
+        const cli::CliParse parsed = cli::ParseCliCommandLine(args);
+        EXPECT_FALSE(parsed.options.has_value()) << says;
+        EXPECT_NE(parsed.error.find(says), std::string::npos) << parsed.error;
+    }
 }
 
 } // namespace

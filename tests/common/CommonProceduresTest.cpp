@@ -41,64 +41,48 @@ TEST(PackedDateTimeText, FieldsAndSeconds) {
 }
 
 TEST(HexText, PaddingAndWidth) {
-    EXPECT_EQ(HexText(255, 4), "0x00FF");
-    EXPECT_EQ(HexText(0, 2), "0x00");
-    EXPECT_EQ(HexText(0xBEEF, 4), "0xBEEF");
-    EXPECT_EQ(HexText(0x101, 8), "0x00000101");
-    EXPECT_EQ(HexText(0x12345, 2), "0x45"); // the last digits, as asked
-    EXPECT_EQ(HexText(0xFFFFFFFFu, 8), "0xFFFFFFFF");
-    EXPECT_EQ(HexText(0xAB, 20), "0x0000000AB"); // more digits than the joined text: all of it
+    for (const auto& [value, digits, text] :
+         {std::tuple{255u, 4, "0x00FF"}, {0u, 2, "0x00"}, {0x101u, 8, "0x00000101"},
+          {0x12345u, 2, "0x45"}, {0xFFFFFFFFu, 8, "0xFFFFFFFF"},
+          {0xABu, 20, "0x0000000AB"}}) { // more digits than there are: all of them
+        EXPECT_EQ(HexText(value, digits), text);
+    }
 }
 
 TEST(PutLong, LittleEndianAndBounded) {
     std::array<std::uint8_t, 24> buf{};
     EXPECT_TRUE(PutLong(70000, buf, 18));
-    EXPECT_EQ(buf[18], 0x70);
-    EXPECT_EQ(buf[19], 0x11);
-    EXPECT_EQ(buf[20], 0x01);
-    EXPECT_EQ(buf[21], 0x00);
-    EXPECT_EQ(buf[17], 0x00);
-    EXPECT_EQ(buf[22], 0x00);
+    EXPECT_EQ(std::vector<int>(buf.begin() + 17, buf.begin() + 23),
+              (std::vector<int>{0, 0x70, 0x11, 0x01, 0x00, 0}));
 
     // Bytes past either end are never written.
     std::array<std::uint8_t, 6> guarded{};
     std::span<std::uint8_t> inner(guarded.data() + 1, 4);
     EXPECT_FALSE(PutLong(0x04030201, inner, 2));
-    EXPECT_EQ(guarded[3], 0x01);
-    EXPECT_EQ(guarded[4], 0x02);
-    EXPECT_EQ(guarded[5], 0x00);
     EXPECT_FALSE(PutLong(0x04030201, inner, -2));
-    EXPECT_EQ(guarded[0], 0x00);
-    EXPECT_EQ(guarded[1], 0x03);
+    EXPECT_EQ(std::vector<int>(guarded.begin(), guarded.end()),
+              (std::vector<int>{0, 0x03, 0x04, 0x01, 0x02, 0}));
 }
 
-TEST(FieldReaders, ValuesAndCursor) {
+TEST(FieldReaders, ValuesAndCursorAndZeroOutsideTheBuffer) {
     const std::array<std::uint8_t, 10> buf{0x34, 0x12, 0xFF, 0xFF, 0xFF,
                                            0xFF, 0x01, 0x00, 0x00, 0x80};
     int at = 0;
     EXPECT_EQ(GetIntegerField(buf, at), 4660);
-    EXPECT_EQ(at, 2);
     EXPECT_EQ(GetIntegerField(buf, at), 65535);
+    EXPECT_EQ(GetLongField(buf, at), 0x0001FFFF);
+    EXPECT_EQ(at, 8);
     at = 2;
-    EXPECT_EQ(GetLongField(buf, at), 2147483647);
-    EXPECT_EQ(at, 6);
+    EXPECT_EQ(GetLongField(buf, at), 2147483647); // bit 31 dropped
     EXPECT_EQ(GetLongField(buf, at), 1);
     EXPECT_EQ(at, 10);
+    // Only the bytes inside count; the rest reads as 0.
     at = 9;
-    EXPECT_EQ(GetByteField(buf, at), 0x80);
-    EXPECT_EQ(at, 10);
-}
-
-TEST(FieldReaders, OutsideTheBufferReadsZero) {
-    const std::array<std::uint8_t, 3> buf{0x11, 0x22, 0x33};
-    int at = 2;
-    // Only the byte inside counts; the rest reads as 0.
-    EXPECT_EQ(GetLongField(buf, at), 0x33);
-    EXPECT_EQ(at, 6);
+    EXPECT_EQ(GetLongField(buf, at), 0x80);
     EXPECT_EQ(GetByteField(buf, at), 0);
-    EXPECT_EQ(at, 7);
+    EXPECT_EQ(at, 14);
     at = -1;
-    EXPECT_EQ(GetIntegerField(buf, at), 0x1100);
+    EXPECT_EQ(GetIntegerField(buf, at), 0x3400);
     EXPECT_EQ(at, 1);
 }
 

@@ -59,15 +59,6 @@ protected:
     }
 
     QStringList OutputLines() { return windowtest::Lines(Output()); }
-    QString ValueOf(const QString& label) {
-        const QString prefix = label.leftJustified(33, ' ');
-        for (const QString& line : OutputLines()) {
-            if (line.startsWith(prefix)) {
-                return line.mid(33);
-            }
-        }
-        return "(no line " + label + ")";
-    }
 
     // The memory reads the host received (DeviceID 1, Cmnd 1), in order.
     std::vector<MemoryRead> Reads() const {
@@ -91,8 +82,7 @@ TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
     Open();
 
     EXPECT_TRUE(Type(0)->isChecked());
-    ASSERT_EQ(Index()->count(), 17);
-    EXPECT_EQ(Index()->item(16)->text(), "16");
+    EXPECT_EQ(Index()->count(), 17);
     EXPECT_EQ(Index()->currentRow(), 0);
     EXPECT_EQ(Output()->count(), 0);
     EXPECT_TRUE(host->Requests().empty());
@@ -103,9 +93,9 @@ TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
                                "cmdClearText",  "lstOutput",    "lstDiagIndex", "optDiagType_0",
                                "optDiagType_1", "optDiagType_2"};
     EXPECT_EQ(windowtest::FocusOrder(Find<QPushButton>(window.get(), "cmdClose"), order), order);
-    EXPECT_FALSE(Index()->accessibleName().isEmpty());
-    EXPECT_FALSE(Output()->accessibleName().isEmpty());
-    EXPECT_FALSE(Status()->accessibleName().isEmpty());
+    for (QWidget* named : std::initializer_list<QWidget*>{Index(), Output(), Status()}) {
+        EXPECT_FALSE(named->accessibleName().isEmpty());
+    }
 }
 
 TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
@@ -120,8 +110,8 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     EXPECT_EQ(Reads(),
               (std::vector<MemoryRead>{{0xB860, 32}, {0xD800, 128}, {0xD800, 128}, {0xD800, 128}}));
     ASSERT_EQ(Output()->count(), 32);
-    EXPECT_EQ(ValueOf("High Node"),
-              QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
+    EXPECT_EQ(OutputLines()[1], QString("High Node").leftJustified(33) +
+                                    QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
 
     // Remote node 5.
     Index()->setCurrentRow(5);
@@ -131,11 +121,10 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     ASSERT_EQ(Output()->count(), 30);
     // Its counter lines are the longest of all records; they fit whole.
     EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
-    EXPECT_EQ(ValueOf("Tag 1"), "0xC3");
+    EXPECT_EQ(OutputLines()[0], QString("Tag 1").leftJustified(33) + "0xC3");
 
     // Player 16, chosen from the keyboard.
     QTest::mouseClick(Type(0), Qt::LeftButton);
-    host->ClearRequests();
     Index()->setFocus();
     Index()->setCurrentRow(15);
     host->ClearRequests();
@@ -209,7 +198,6 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     Click("cmdClearText");
     EXPECT_TRUE(Status()->toPlainText().isEmpty());
     EXPECT_TRUE(LinkLog::Instance().Text().isEmpty());
-    EXPECT_EQ(Output()->count(), 32);
 
     Click("cmdUSBListDevices");
     EXPECT_EQ(Status()->toPlainText(), "Status = 0, OK, Number of devices = 1\n");
@@ -218,17 +206,13 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     ASSERT_EQ(host->Requests().size(), 1u);
     EXPECT_EQ(host->Requests()[0][0], 3); // DeviceID 3, Cmnd 5: the input word
     EXPECT_EQ(host->Requests()[0][6], 5);
-    const QStringList lines = Status()->toPlainText().split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_TRUE(lines[1].endsWith("  OK"));
+    EXPECT_TRUE(Status()->toPlainText().endsWith("  OK\n"));
 
-    // Cut to the last 2000 characters once past 20000.
-    QString text(20001, QChar('a'));
-    text[20001 - 2000] = QChar('b');
+    // The log cut at its limit is shown cut.
+    const QString text(LinkLog::kLimit + 1, QChar('a'));
     LinkLog::Instance().SetText(text);
-    EXPECT_EQ(Status()->toPlainText().size(), 20001);
     AppendStatusText("next\r\n");
-    EXPECT_EQ(Status()->toPlainText(), text.right(2000) + "next\n");
+    EXPECT_EQ(Status()->toPlainText(), text.right(LinkLog::kKeep) + "next\n");
     EXPECT_EQ(Status()->verticalScrollBar()->value(), Status()->verticalScrollBar()->maximum());
 }
 
@@ -249,7 +233,6 @@ TEST_F(DiagnosticWindow, CloseAndCloseBoxOnlyHide) {
     host->ClearRequests();
     window->show();
     EXPECT_TRUE(Type(1)->isChecked());
-    EXPECT_EQ(window->RecordType(), 1);
     EXPECT_EQ(Index()->currentRow(), 5);
     EXPECT_EQ(OutputLines(), lines);
     EXPECT_EQ(Status()->toPlainText(), log);

@@ -17,43 +17,36 @@ using namespace hostconfig;
 TEST(SettingsFile, ValuesOutsideTheirControlsFallBackToTheDefault) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("Settings.ini").toStdString();
-    for (const auto& [printer, kiosk, options] :
-         {std::tuple{"9", "7", "256"}, std::tuple{"-1", "-1", "-3"}}) {
+    // Printer type, note-in value, options; the last row is the largest kept.
+    for (const auto& [printer, kiosk, options, kept] :
+         {std::tuple{"6", "7", "256", false}, std::tuple{"-1", "-1", "-3", false},
+          std::tuple{"5", "6", "255", true}}) {
         WriteIniString("SiteParam", "PrinterType", printer, path);
         WriteIniString("SiteParam", "KioskNoteInValue", kiosk, path);
         WriteIniString("SiteParam", "GlobalOptions", options, path);
         const MainSettings s = ReadMainSettings(path, "/prog");
-        EXPECT_EQ(s.PrinterType, 0);
-        EXPECT_EQ(s.KioskNoteInValue, 0);
-        EXPECT_EQ(s.GlobalOptions, 0);
+        EXPECT_EQ(std::tuple(s.PrinterType, s.KioskNoteInValue, int(s.GlobalOptions)),
+                  kept ? std::tuple(5, 6, 255) : std::tuple(0, 0, 0));
+        EXPECT_EQ(s.LocationFileName, "/prog/MyLocation.txt");
+        EXPECT_EQ(s.DisclaimerFileName, "/prog/MyDisclaimer.txt");
     }
-    WriteIniString("SiteParam", "PrinterType", "5", path);
-    WriteIniString("SiteParam", "KioskNoteInValue", "6", path);
-    WriteIniString("SiteParam", "GlobalOptions", "255", path);
-    const MainSettings s = ReadMainSettings(path, "/prog");
-    EXPECT_EQ(s.PrinterType, 5);
-    EXPECT_EQ(s.KioskNoteInValue, 6);
-    EXPECT_EQ(s.GlobalOptions, 255);
-    EXPECT_EQ(s.LocationFileName, "/prog/MyLocation.txt");
-    EXPECT_EQ(s.DisclaimerFileName, "/prog/MyDisclaimer.txt");
 }
 
-TEST(SettingsFile, WritesBoxesAsTypedAndKeepsOtherSections) {
+TEST(SettingsFile, WritesBoxesAsTypedAndNamesAsStoredAndKeepsOtherSections) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("Settings.ini").toStdString();
     WriteIniString("Terminal", "Port", "3", path);
     MainSettings s = ReadMainSettings(path, "/prog");
     s.Parameters[5] = "1.50";
     s.Parameters[3] = "17";
-    s.Parameters[7] = "50.00";
+    s.LocationFileName = "/prog/caf\xE9.txt"; // Latin-1: no UTF-8
     ASSERT_TRUE(WriteMainSettings(s, path));
     EXPECT_EQ(ReadIniString("SiteParamBonus", "Percentage", "", path), "1.50");
-    EXPECT_EQ(ReadIniString("SiteParamBonus", "Refill", "", path), "50.00");
     EXPECT_EQ(ReadIniString("Terminal", "Port", "", path), "3");
     const MainSettings back = ReadMainSettings(path, "/prog");
     EXPECT_EQ(back.Parameters[5], "1");
     EXPECT_EQ(back.Parameters[3], "17");
-    EXPECT_EQ(back.Parameters[7], "50");
+    EXPECT_EQ(back.LocationFileName, s.LocationFileName);
 
     EXPECT_FALSE(WriteMainSettings(s, dir.filePath("no/such/dir/Settings.ini").toStdString()));
 }
@@ -66,16 +59,13 @@ TEST(SettingsFile, StoredValuesOutOfRangeAreReportedWithFieldAndValue) {
     QStringList problems;
     const MainSettings s = ReadMainSettings(path, "/prog", &problems);
     ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
-    EXPECT_TRUE(problems[0].contains("Max Node")) << problems[0].toStdString();
-    EXPECT_TRUE(problems[0].contains("\"256\""));
-    EXPECT_TRUE(problems[0].contains("0 is used instead"));
-    EXPECT_TRUE(problems[1].contains("\"328\""));
-    EXPECT_TRUE(problems[1].contains("50 is used instead"));
-    EXPECT_TRUE(problems[2].contains("KioskNoteInValue holds \"7\""));
-    EXPECT_EQ(s.Parameters[0], "0");
-    EXPECT_EQ(s.Parameters[1], "32767") << "the largest prefix is fine";
-    EXPECT_EQ(s.Parameters[7], "50");
-    EXPECT_EQ(s.Parameters[8], "2147483647");
+    for (const auto& [line, part] :
+         {std::pair{0, "Max Node"}, {0, "\"256\""}, {0, "0 is used instead"}, {1, "\"328\""},
+          {1, "50 is used instead"}, {2, "KioskNoteInValue holds \"7\""}}) {
+        EXPECT_TRUE(problems[line].contains(part)) << problems[line].toStdString();
+    }
+    EXPECT_EQ(s.Parameters, (std::array<std::string, 9>{"0", "32767", "1234", "4:00", "0", "1",
+                                                        "5000", "50", "2147483647"}));
 }
 
 TEST(SettingsFile, AFileThatCannotBeReadIsReportedAndKept) {

@@ -32,75 +32,64 @@ std::vector<int> Bytes(const std::array<std::uint8_t, N>& a, std::size_t from, s
 } // namespace
 
 TEST(TextToWhole, RoundsHalvesToEvenAndRefusesWhatIsNoNumber) {
-    EXPECT_EQ(TextToWhole("2.5"), 2);
-    EXPECT_EQ(TextToWhole("1.5"), 2);
-    EXPECT_EQ(TextToWhole("3.5"), 4);
-    EXPECT_EQ(TextToWhole("2.51"), 3);
-    EXPECT_EQ(TextToWhole("2.50000"), 2);
-    EXPECT_EQ(TextToWhole("2.49999"), 2);
-    EXPECT_EQ(TextToWhole("50.75"), 51);
-    EXPECT_EQ(TextToWhole(" 17 "), 17);
-    EXPECT_EQ(TextToWhole("007"), 7);
-    EXPECT_EQ(TextToWhole("99999999999999999999999"), INT64_MAX);
-
+    const std::pair<const char*, std::int64_t> numbers[] = {
+        {"2.5", 2},     {"1.5", 2},       {"3.5", 4},     {"2.51", 3},
+        {"2.50000", 2}, {"2.49999", 2},   {" 17 ", 17},   {"007", 7},
+        {"99999999999999999999999", INT64_MAX}};
+    for (const auto& [text, value] : numbers) {
+        EXPECT_EQ(TextToWhole(text), value) << text;
+    }
     for (const char* bad : {"", " ", ".", "5.", ".5", "1.2.3", "-1", "+1", "1e3", "4:00", "a"}) {
         EXPECT_FALSE(TextToWhole(bad).has_value()) << bad;
     }
 }
 
-TEST(ValidateParameters, NamesEachOffendingFieldWithItsRange) {
+TEST(ValidateParameters, NamesTheFieldItsProblemAndTheRangeAtEachEdge) {
+    const QString time = "Time (Cash Drop) is %1; accepted: a time of day, hours:minutes from "
+                         "0:00 to 23:59.";
+    // One box changed from the defaults; no line when the entry is accepted.
+    const struct {
+        ParameterBox box;
+        const char* text;
+        QString line;
+    } cases[] = {
+        {kMaxNode, "255", ""},
+        {kMaxNode, "256", "Max Node (Tamber) is out of range; accepted: 0 to 255."},
+        {kCardPrefix, "32767", ""},
+        {kCardPrefix, "32768", "Card Prefix (Tamber) is out of range; accepted: 0 to 32767."},
+        {kRefill, "327.4", ""}, // 327.5 rounds to 328 dollars: the cents no longer fit
+        {kRefill, "327.5", "Refill $ (Bonus) is out of range; accepted: 0 to 327 dollars."},
+        {kLimit, "2147483647", ""},
+        {kLimit, "2147483648", "Limit (Bonus) is out of range; accepted: 0 to 2147483647."},
+        {kLimit, "", "Limit (Bonus) is empty; accepted: 0 to 2147483647."},
+        {kAlarmTime, "4:", time.arg("not a number")},
+        {kAlarmTime, "4:00:00", time.arg("not a number")},
+        // Bit 7 of each alarm byte is the cash drop flag: "200:00" must not
+        // reach the host as hour 72 with the flag set.
+        {kAlarmTime, "23:59", ""},
+        {kAlarmTime, "23", ""},
+        {kAlarmTime, "0:0", ""},
+        {kAlarmTime, "24", time.arg("out of range")},
+        {kAlarmTime, "0:60", time.arg("out of range")},
+        {kAlarmTime, "12:128", time.arg("out of range")},
+    };
     EXPECT_TRUE(ValidateParameters(DefaultBoxes()).empty());
-
-    auto boxes = DefaultBoxes();
-    boxes[kMaxNode] = "256";
-    boxes[kCardPrefix] = "32768";
-    boxes[kAlarmTime] = "4:";
-    boxes[kRefill] = "327.5"; // rounds to 328 dollars: the cents no longer fit
-    boxes[kLimit] = "";
-    const auto errors = ValidateParameters(boxes);
-    ASSERT_EQ(errors.size(), 5u);
-    EXPECT_EQ(errors[0].box, kMaxNode);
-    EXPECT_EQ(errors[0].field, "Max Node (Tamber)");
-    EXPECT_EQ(errors[0].problem, "is out of range");
-    EXPECT_EQ(errors[0].accepted, "0 to 255");
-    EXPECT_EQ(errors[1].accepted, "0 to 32767");
-    EXPECT_EQ(errors[2].field, "Time (Cash Drop)");
-    EXPECT_EQ(errors[2].problem, "is not a number");
-    EXPECT_EQ(errors[3].accepted, "0 to 327 dollars");
-    EXPECT_EQ(errors[4].problem, "is empty");
-
-    boxes = DefaultBoxes();
-    boxes[kRefill] = "327.4";
-    boxes[kLimit] = "2147483647";
-    boxes[kAlarmTime] = "23:59";
-    EXPECT_TRUE(ValidateParameters(boxes).empty());
-    boxes[kLimit] = "2147483648";
-    boxes[kAlarmTime] = "4:00:00";
-    EXPECT_EQ(ValidateParameters(boxes).size(), 2u);
-
-    // The alarm is a time of day: bit 7 of each byte is the cash drop flag,
-    // so "200:00" must not reach the host as hour 72 with the flag set.
-    for (const char* time : {"0:00", "23", "23:59", "0:0"}) {
-        boxes = DefaultBoxes();
-        boxes[kAlarmTime] = time;
-        EXPECT_TRUE(ValidateParameters(boxes).empty()) << time;
-    }
-    for (const char* time : {"24:00", "24", "0:60", "200:00", "12:128"}) {
-        boxes = DefaultBoxes();
-        boxes[kAlarmTime] = time;
-        const auto refused = ValidateParameters(boxes);
-        ASSERT_EQ(refused.size(), 1u) << time;
-        EXPECT_EQ(refused[0].field, "Time (Cash Drop)");
-        EXPECT_EQ(refused[0].problem, "is out of range") << time;
-        EXPECT_EQ(refused[0].accepted, "a time of day, hours:minutes from 0:00 to 23:59");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        auto boxes = DefaultBoxes();
+        boxes[c.box] = c.text;
+        EXPECT_EQ(ParameterProblemLines(boxes), c.line.isEmpty() ? QStringList{} : QStringList{c.line});
+        if (!c.line.isEmpty()) {
+            ASSERT_EQ(ValidateParameters(boxes).size(), 1u);
+            EXPECT_EQ(ValidateParameters(boxes)[0].box, c.box);
+        }
     }
 }
 
 TEST(BuildSiteParams, RefusesRatherThanWrapsAndKeepsTheTransactionMasks) {
-    auto boxes = DefaultBoxes();
-    boxes[kPercentage] = "300";
     SiteEntries e;
-    e.parameters = boxes;
+    e.parameters = DefaultBoxes();
+    e.parameters[kPercentage] = "300";
     EXPECT_FALSE(BuildSiteParams(e, SiteParamRecord{}).has_value());
 
     SiteParamRecord previous;
@@ -111,12 +100,9 @@ TEST(BuildSiteParams, RefusesRatherThanWrapsAndKeepsTheTransactionMasks) {
     e.kioskNoteInValue = 6;
     const auto r = BuildSiteParams(e, previous);
     ASSERT_TRUE(r.has_value());
-    EXPECT_EQ(r->TransactionPrintMask, 0x1234u);
-    EXPECT_EQ(r->TransactionStoreMask, 0x5678u);
-    EXPECT_EQ(r->CardPrefix, 1234);
-    EXPECT_EQ(r->Odds, 5000);
-    EXPECT_EQ(r->PrinterType, 4);
-    EXPECT_EQ(r->KioskNoteInValue, 6);
+    EXPECT_EQ(std::tuple(r->TransactionPrintMask, r->TransactionStoreMask, r->CardPrefix, r->Odds,
+                         r->PrinterType, r->KioskNoteInValue),
+              std::tuple(0x1234u, 0x5678u, 1234, 5000, 4, 6));
 }
 
 TEST(SiteConfigPayload, CarriesTheCashDropFlagRefillCentsAndLimit) {
@@ -125,24 +111,18 @@ TEST(SiteConfigPayload, CarriesTheCashDropFlagRefillCentsAndLimit) {
     auto p = SiteConfigPayload(Build(boxes, kAutomaticCashDropBit));
     EXPECT_EQ(Bytes(p, 7, 3), (std::vector<int>{0x84, 0x80, 0x83}));
     EXPECT_EQ(p[3], kAutomaticCashDropBit);
-
     p = SiteConfigPayload(Build(boxes, 0));
     EXPECT_EQ(Bytes(p, 7, 3), (std::vector<int>{0x04, 0x00, 0x03}));
-
-    boxes[kCashDropWeekday] = "0";
-    p = SiteConfigPayload(Build(boxes, kAutomaticCashDropBit));
-    EXPECT_EQ(p[9], 0x00);
+    boxes[kCashDropWeekday] = "0"; // no weekday: no flag either
+    EXPECT_EQ(SiteConfigPayload(Build(boxes, kAutomaticCashDropBit))[9], 0x00);
 
     boxes[kAlarmTime] = "17";
-    boxes[kRefill] = "50.00";
+    boxes[kRefill] = "50.75";
     boxes[kLimit] = "70000";
     p = SiteConfigPayload(Build(boxes));
     EXPECT_EQ(Bytes(p, 7, 2), (std::vector<int>{17, 0}));
-    EXPECT_EQ(Bytes(p, 13, 2), (std::vector<int>{0x88, 0x13}));
+    EXPECT_EQ(Bytes(p, 13, 2), (std::vector<int>{0xEC, 0x13})); // 5100 cents
     EXPECT_EQ(Bytes(p, 18, 4), (std::vector<int>{0x70, 0x11, 0x01, 0x00}));
-
-    boxes[kRefill] = "50.75";
-    EXPECT_EQ(Build(boxes).Refill, 5100);
 
     // The whole layout once, every field distinct.
     SiteParamRecord r;
@@ -176,16 +156,12 @@ TEST(DateTimePayload, IsPackedBcd) {
 TEST(TicketText, DropsCarriageReturnsAndFillsEightBlocks) {
     const TicketText t = EncodeTicketText("AB\r\nC");
     EXPECT_EQ(t.length, 4);
-    EXPECT_TRUE(t.Fits());
     EXPECT_EQ(Bytes(t.buffer, 0, 5), (std::vector<int>{0x41, 0x42, 0x0A, 0x43, 0}));
-
-    const auto first = HeaderFooterBlock(1, 0, t.buffer);
-    EXPECT_EQ(Bytes(first, 0, 10),
+    EXPECT_EQ(Bytes(HeaderFooterBlock(1, 0, t.buffer), 0, 10),
               (std::vector<int>{0x00, 0x80, 0, 0, 0x40, 0, 0x41, 0x42, 0x0A, 0x43}));
-    const auto last = HeaderFooterBlock(1, 7, t.buffer);
-    EXPECT_EQ(Bytes(last, 0, 6), (std::vector<int>{0xC0, 0x81, 0, 0, 0x40, 0}));
-    const auto footer = HeaderFooterBlock(2, 3, t.buffer);
-    EXPECT_EQ(Bytes(footer, 0, 4), (std::vector<int>{0xC0, 0x84, 0, 0}));
+    EXPECT_EQ(Bytes(HeaderFooterBlock(1, 7, t.buffer), 0, 6),
+              (std::vector<int>{0xC0, 0x81, 0, 0, 0x40, 0}));
+    EXPECT_EQ(Bytes(HeaderFooterBlock(2, 3, t.buffer), 0, 4), (std::vector<int>{0xC0, 0x84, 0, 0}));
     // Block k carries buffer bytes 64k .. 64k+63.
     TicketText filled;
     for (std::size_t k = 0; k < filled.buffer.size(); ++k) {
@@ -195,20 +171,32 @@ TEST(TicketText, DropsCarriageReturnsAndFillsEightBlocks) {
     EXPECT_EQ(HeaderFooterBlock(1, 5, filled.buffer)[69], 5);
 }
 
-TEST(TicketText, CountsBytesAndReportsCharactersWithoutAnEightBitCode) {
-    EXPECT_TRUE(EncodeTicketText(QString(512, 'x')).Fits());
-    const TicketText tooLong = EncodeTicketText(QString(513, 'x') + "\r\n");
-    EXPECT_EQ(tooLong.length, 514);
-    EXPECT_FALSE(tooLong.Fits());
+TEST(TicketText, TakesFiveHundredTwelveBytesOfEightBitCodesAndSaysWhatIsWrong) {
+    const struct {
+        QString text;
+        int length;
+        const char* size;    // the line under the box
+        const char* problem; // why it cannot be sent; "" when it can
+    } cases[] = {
+        {QString(512, 'x'), 512, "512 of 512 bytes", ""},
+        {QString(511, 'x') + "\r\nx", 513, "513 of 512 bytes - too long, shorten the text",
+         "Location needs 513 bytes; the Tolvex keeps only 512."},
+        {QString::fromUtf8("Caf\u00e9"), 4, "4 of 512 bytes", ""},
+        {QString::fromUtf8("5\u20ac \u20ac \U0001F600!"), 4,
+         "4 of 512 bytes - contains characters that cannot be sent",
+         "Location contains characters the ticket printer cannot print: \u20ac\U0001F600"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const TicketText t = EncodeTicketText(c.text);
+        EXPECT_EQ(t.length, c.length);
+        EXPECT_EQ(t.Fits(), !*c.problem);
+        EXPECT_EQ(TicketSizeText(t), QString::fromUtf8(c.size));
+        EXPECT_EQ(TicketTextProblemLines("Location", t).join(""), QString::fromUtf8(c.problem));
+    }
+    EXPECT_EQ(EncodeTicketText(QString::fromUtf8("Caf\u00e9")).buffer[3], 0xE9);
+    EXPECT_EQ(Bytes(EncodeTicketText(QString::fromUtf8("5\u20ac \U0001F600!")).buffer, 0, 4),
+              (std::vector<int>{'5', ' ', '!', 0}));
     // Beyond the buffer the text is counted but never written past its end.
     EXPECT_EQ(EncodeTicketText(QString(5000, 'y')).length, 5000);
-
-    const TicketText latin = EncodeTicketText(QString::fromUtf8("Caf\u00e9"));
-    EXPECT_TRUE(latin.Fits());
-    EXPECT_EQ(latin.buffer[3], 0xE9);
-
-    const TicketText euro = EncodeTicketText(QString::fromUtf8("5\u20ac \u20ac \U0001F600!"));
-    EXPECT_FALSE(euro.Fits());
-    EXPECT_EQ(euro.unencodable, QString::fromUtf8("\u20ac\U0001F600"));
-    EXPECT_EQ(Bytes(euro.buffer, 0, 5), (std::vector<int>{'5', ' ', ' ', '!', 0}));
 }

@@ -10,23 +10,18 @@
 
 using namespace hostconfig;
 
-TEST(TicketTextFile, SaveWritesCrLfLinesAndOneFinalCrLf) {
+TEST(TicketTextFile, SaveWritesCrLfLinesAndLoadLosesNoLineOfFilesFromOtherEditors) {
     EXPECT_EQ(TicketTextFileContents(""), "\r\n");
     EXPECT_EQ(TicketTextFileContents("AB\nC"), "AB\r\nC\r\n");
     EXPECT_EQ(TicketTextFileContents("AB\r\nC\n"), "AB\r\nC\r\n\r\n");
     EXPECT_EQ(TicketTextFileContents(QString::fromUtf8("Caf\u00e9")), "Caf\xc3\xa9\r\n");
-}
-
-TEST(TicketTextFile, LoadLosesNoLineOfFilesFromOtherEditors) {
-    EXPECT_EQ(TicketTextFromFile("A\r\nB\r\n"), "A\nB");
-    EXPECT_EQ(TicketTextFromFile("A\nB\n"), "A\nB");
-    EXPECT_EQ(TicketTextFromFile("A\nB"), "A\nB");
-    EXPECT_EQ(TicketTextFromFile("A\rB\r"), "A\nB");
-    EXPECT_EQ(TicketTextFromFile("A\r\n\r\n\r\n"), "A\n\n");
-    EXPECT_EQ(TicketTextFromFile(""), "");
     // An 8-bit file from an old editor keeps its characters.
-    EXPECT_EQ(TicketTextFromFile("Caf\xe9\r\n"), QString::fromUtf8("Caf\u00e9"));
-    EXPECT_EQ(TicketTextFromFile("\xef\xbb\xbfHi\n"), "Hi");
+    for (const auto& [file, text] :
+         {std::pair{"A\r\nB\r\n", "A\nB"}, {"A\nB\n", "A\nB"}, {"A\nB", "A\nB"},
+          {"A\rB\r", "A\nB"}, {"A\r\n\r\n\r\n", "A\n\n"}, {"", ""},
+          {"Caf\xe9\r\n", "Caf\u00e9"}, {"\xef\xbb\xbfHi\n", "Hi"}}) {
+        EXPECT_EQ(TicketTextFromFile(file), QString::fromUtf8(text)) << file;
+    }
 }
 
 TEST(TicketTextFile, SavingAndLoadingAgainNeverGrows) {
