@@ -1,6 +1,7 @@
 // Orvane: set up and diagnose a Tolvex host controller.
 
 #include "app/CommandLine.h"
+#include "app/DeviceBackend.h"
 #include "app/ProgramFolder.h"
 #include "app/SignalRelay.h"
 
@@ -8,10 +9,7 @@
 #include "diagnostics/frmDiagnostic.h"
 #include "game_setup/frmGameSetup.h"
 #include "host_config/frmOrvane.h"
-#include "hostsim/SimFtdiDevice.h"
-#include "hostsim/SimulatedHost.h"
 #include "link/codeFTDIDirect.h"
-#include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
 #include "remote_viewer/frmViewRemote.h"
 #include "terminal/frmTerminal.h"
@@ -74,19 +72,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
         args.emplace_back(argv[i]);
     }
     return args;
-}
-
-std::shared_ptr<platform::FtdiDevice> MakeBackend(const std::string& device) {
-    std::string error;
-    const auto choice = platform::ParseDeviceChoice(device, error);
-    if (!choice) {
-        return nullptr;
-    }
-    if (choice->kind == platform::DeviceKind::Simulated) {
-        return std::make_shared<hostsim::SimFtdiDevice>(
-            std::make_shared<hostsim::SimulatedHost>(true));
-    }
-    return platform::MakeRealDevice(*choice);
 }
 
 } // namespace

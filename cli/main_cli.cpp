@@ -1,15 +1,13 @@
 // orvane-cli: the host jobs of orvane from a shell, with no display.
 
+#include "app/DeviceBackend.h"
 #include "app/ProgramFolder.h"
 #include "app/SignalRelay.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "common/ProgramState.h"
-#include "hostsim/SimFtdiDevice.h"
-#include "hostsim/SimulatedHost.h"
 #include "link/clsUSBInterface.h"
 #include "link/codeFTDIDirect.h"
-#include "platform/DeviceChoice.h"
 #include "platform/SafeFile.h"
 
 #include <QCoreApplication>
@@ -26,23 +24,6 @@
 #ifndef ORVANE_VERSION
 #define ORVANE_VERSION "0.0.0"
 #endif
-
-namespace {
-
-std::shared_ptr<platform::FtdiDevice> MakeBackend(const std::string& device) {
-    std::string error;
-    const auto choice = platform::ParseDeviceChoice(device, error);
-    if (!choice) {
-        return nullptr;
-    }
-    if (choice->kind == platform::DeviceKind::Simulated) {
-        return std::make_shared<hostsim::SimFtdiDevice>(
-            std::make_shared<hostsim::SimulatedHost>(true));
-    }
-    return platform::MakeRealDevice(*choice);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // From the very start, SIGINT and SIGTERM end a run at its next exchange
