@@ -124,4 +124,15 @@ protected:
     std::deque<QString> dialogAnswers; // then a cancel
 };
 
+// The node counts of the site parameter messages `host` received, in order.
+inline std::vector<int> SiteCounts(const hostsim::SimulatedHost& host) {
+    std::vector<int> counts;
+    for (const auto& f : host.Requests()) {
+        if (f.size() == 31 && f[0] == 12 && f[6] == 4 && f[7] == 6) {
+            counts.push_back(f[9]);
+        }
+    }
+    return counts;
+}
+
 } // namespace windowtest

@@ -100,16 +100,7 @@ protected:
     }
     QTimer rescue;
 
-    // The site parameter messages' node counts, in the order they came.
-    std::vector<int> SiteCounts() const {
-        std::vector<int> counts;
-        for (const auto& f : host->Requests()) {
-            if (f.size() == 31 && f[0] == 12 && f[6] == 4 && f[7] == 6) {
-                counts.push_back(f[9]);
-            }
-        }
-        return counts;
-    }
+    std::vector<int> SiteCounts() const { return windowtest::SiteCounts(*host); }
 };
 
 // A window whose box, dialog or menu is opened while a run goes on.

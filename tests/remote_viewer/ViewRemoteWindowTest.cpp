@@ -64,16 +64,7 @@ protected:
         ASSERT_EQ(window->RemoteNumber(), node);
     }
 
-    // The node counts of the site parameter messages the host received.
-    std::vector<int> SiteCounts() const {
-        std::vector<int> counts;
-        for (const auto& f : host->Requests()) {
-            if (f.size() == 31 && f[0] == 12 && f[6] == 4 && f[7] == 6) {
-                counts.push_back(f[9]);
-            }
-        }
-        return counts;
-    }
+    std::vector<int> SiteCounts() const { return windowtest::SiteCounts(*host); }
     std::vector<FieldCommand> FieldCommands() const {
         std::vector<FieldCommand> commands;
         for (const auto& f : host->Requests()) {
