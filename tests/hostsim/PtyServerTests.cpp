@@ -9,7 +9,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -122,39 +121,6 @@ TEST(PtyServer, NeverReplacesAFileWithItsLink) {
         EXPECT_NE(server.Error().find("not a symbolic link"), std::string::npos) << server.Error();
     }
     EXPECT_EQ(QFileInfo(path).size(), 11); // still the file, after the server ended
-}
-
-TEST(PtyServer, ExecutablePrintsPathServesAndStopsCleanly) {
-    QProcess process;
-    // At wire speed the reply comes byte by byte, but whole.
-    process.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
-                  {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("9600")});
-    ASSERT_TRUE(process.waitForStarted(10000));
-    ASSERT_TRUE(process.waitForReadyRead(10000));
-    const std::string path = process.readLine().trimmed().toStdString();
-    ASSERT_FALSE(path.empty());
-
-    ClientLine line(path);
-    ASSERT_TRUE(line.IsOpen()) << path;
-    ASSERT_TRUE(line.Send(Request(3, 1, 5)));
-    Bytes reply;
-    while (reply.size() < 11) {
-        const Bytes got = line.Receive(10000);
-        ASSERT_FALSE(got.empty()) << "no reply";
-        reply.insert(reply.end(), got.begin(), got.end());
-    }
-    EXPECT_EQ(Le(reply, 7, 2), 0x1234u);
-
-    process.terminate(); // SIGTERM
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
-
-    QProcess bad;
-    bad.start(QStringLiteral(ORVANE_HOSTSIM_EXE),
-              {QStringLiteral("--pty"), QStringLiteral("--baud"), QStringLiteral("299")});
-    ASSERT_TRUE(bad.waitForFinished(10000));
-    EXPECT_EQ(bad.exitCode(), 2);
 }
 
 TEST(ToolCommandLine, NumbersAreTakenWholeAndWithinTheirBounds) {
