@@ -19,7 +19,6 @@ struct libusb_context {
 };
 
 struct libusb_device {
-    int refs = 1;
     std::uint8_t address = 0;
 };
 
@@ -86,31 +85,19 @@ void PlugNewDevice() {
 }
 
 // FT232R (and BM) divisor: 14 bits of whole steps and 3 bits of eighths
-// coded out of order, the third in bit 0 of wIndex; 0 and 1 are 3 and 2 MBd.
+// coded out of order, the third in bit 0 of wIndex (the divisors of 3 and
+// 2 MBd, 0 and 1, do not occur here).
 int DecodeBaudRate(std::uint16_t value, std::uint16_t index) {
     const std::uint32_t encoded = value | (static_cast<std::uint32_t>(index & 1u) << 16);
-    if (encoded == 0) {
-        return 3000000;
-    }
-    if (encoded == 1) {
-        return 2000000;
-    }
     static constexpr std::array<int, 8> kEighths{0, 4, 2, 1, 3, 5, 6, 7};
     const int eighths = static_cast<int>(encoded & 0x3FFF) * 8 + kEighths[(encoded >> 14) & 7];
     return static_cast<int>((3000000LL * 8 + eighths / 2) / eighths);
 }
 
+// Manufacturer, product and serial number are string descriptors 1 to 3.
 std::string_view StringDescriptor(std::uint8_t index) {
-    switch (index) {
-    case 1:
-        return "FTDI";
-    case 2:
-        return "FT232R USB UART";
-    case 3:
-        return TheBus().serial;
-    default:
-        return {};
-    }
+    const std::string_view texts[] = {"", "FTDI", "FT232R USB UART", TheBus().serial};
+    return index < std::size(texts) ? texts[index] : std::string_view{};
 }
 
 int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
@@ -242,35 +229,22 @@ void libusb_exit(libusb_context* context) {
     delete context;
 }
 
+// Devices are never freed before Reset(): references need no count.
 ssize_t libusb_get_device_list(libusb_context*, libusb_device*** list) {
     libusb_device* present = fakeusb::Present();
-    if (present != nullptr) {
-        ++present->refs;
-    }
     *list = new libusb_device* [2] { present, nullptr };
     return present != nullptr ? 1 : 0;
 }
 
-void libusb_free_device_list(libusb_device** list, int unrefDevices) {
-    if (list == nullptr) {
-        return;
-    }
-    for (libusb_device** device = list; unrefDevices != 0 && *device != nullptr; ++device) {
-        --(*device)->refs;
-    }
+void libusb_free_device_list(libusb_device** list, int) {
     delete[] list;
 }
 
 libusb_device* libusb_ref_device(libusb_device* device) {
-    ++device->refs;
     return device;
 }
 
-void libusb_unref_device(libusb_device* device) {
-    if (device != nullptr) {
-        --device->refs;
-    }
-}
+void libusb_unref_device(libusb_device*) {}
 
 int libusb_get_device_descriptor(libusb_device*, libusb_device_descriptor* descriptor) {
     *descriptor = libusb_device_descriptor{};
