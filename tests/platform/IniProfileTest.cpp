@@ -74,20 +74,6 @@ TEST_F(IniProfileTest, OnlyTheLineConcernedChanges) {
               "[Settings]\r\nCOMPORT=5\r\nBaud=9600\r\n\r\n; node table\r\n[Nodes]\r\nCount=4\r\n");
 }
 
-TEST_F(IniProfileTest, ValuesCannotBreakTheFileApart) {
-    const std::string path = PathOf("Settings.ini");
-    ASSERT_TRUE(WriteProfileString("Terminal", "Chat", "hello\r\n[Settings]\nComPort=9", path));
-    EXPECT_EQ(GetProfileInt("Settings", "ComPort", 1, path), 1);
-    EXPECT_EQ(GetProfileString("Terminal", "Chat", "", path), "hello  [Settings] ComPort=9");
-
-    const std::string before = Load(path);
-    EXPECT_FALSE(WriteProfileString("Terminal", "Key=1", "x", path));
-    EXPECT_FALSE(WriteProfileString("Bad]Section", "Key", "x", path));
-    EXPECT_FALSE(WriteProfileString("Terminal", "", "x", path));
-    EXPECT_FALSE(WriteProfileString("Terminal", "Two\nLines", "x", path));
-    EXPECT_EQ(Load(path), before);
-}
-
 TEST_F(ProfileBatchTest, ManyWritesReplaceTheFileOnceAtCommit) {
     const std::string path = PathOf("NodeInfo.ini");
     Store(path, "[Node1]\r\nGame=3\r\n");
