@@ -1,5 +1,7 @@
-// The libusb-1.0 calls libftdi1 makes, answered by one software FT232R
-// (FakeFt232r.h). Everything runs on the caller's thread; the chip's latency
+// The libusb-1.0 calls libftdi1 makes on the program's path, answered by one
+// software FT232R (FakeFt232r.h); those it never makes there (streaming,
+// setting a configuration the chip already has, detaching a driver by hand)
+// stay libusb's. Everything runs on the caller's thread; the chip's latency
 // timer is the only wait, as on the real bus.
 #include "tests/fakeusb/FakeFt232r.h"
 
@@ -330,13 +332,6 @@ int libusb_get_configuration(libusb_device_handle* handle, int* config) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_set_configuration(libusb_device_handle* handle, int config) {
-    if (!Alive(handle)) {
-        return LIBUSB_ERROR_NO_DEVICE;
-    }
-    return config == 1 ? LIBUSB_SUCCESS : LIBUSB_ERROR_NOT_FOUND;
-}
-
 int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
     if (!Alive(handle)) {
         return LIBUSB_ERROR_NO_DEVICE;
@@ -359,11 +354,6 @@ int libusb_release_interface(libusb_device_handle* handle, int interfaceNumber) 
     }
     handle->claimed = false;
     return Alive(handle) ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
-}
-
-int libusb_detach_kernel_driver(libusb_device_handle* handle, int) {
-    // No kernel driver is bound to a chip nobody else can see.
-    return Alive(handle) ? LIBUSB_ERROR_NOT_FOUND : LIBUSB_ERROR_NO_DEVICE;
 }
 
 int libusb_set_auto_detach_kernel_driver(libusb_device_handle*, int) {
