@@ -10,7 +10,7 @@
 // The chip behaves as an FT232R does on the wire: it enumerates as 0403:6001
 // with a serial number, answers the vendor control requests libftdi1 sends
 // (reset and purges, baud rate, line properties, flow control, latency
-// timer, modem status, bit mode), passes bulk OUT bytes to the simulated
+// timer, bit mode), passes bulk OUT bytes to the simulated
 // host and starts every 64-byte bulk IN packet with the two modem-status
 // bytes. With nothing to send it answers a read after its latency timer
 // with the two status bytes alone. Pulled out, every transfer on a handle
@@ -48,15 +48,11 @@ struct ChipState {
     std::uint16_t flowControl = 0;
     int latencyMs = 16;
     std::uint16_t bitMode = 0; // 0: plain serial (bit bang and MPSSE off)
-    int resets = 0;
     int rxPurges = 0;
-    int txPurges = 0;
-    // Every control request, in order, and any the chip did not know.
-    std::vector<ControlRequest> controls;
+    // Control requests the chip did not know.
     std::vector<ControlRequest> unknownControls;
-    // Bytes carried each way, as the host saw them (IN without status bytes).
+    // Bytes the host was sent.
     std::vector<std::uint8_t> bytesOut;
-    std::vector<std::uint8_t> bytesIn;
     // Every bulk IN transfer as returned to libusb's caller.
     std::vector<std::vector<std::uint8_t>> inTransfers;
 };
@@ -67,7 +63,6 @@ void Plug(std::shared_ptr<hostsim::SimulatedHost> host, std::string serial = "TL
 void Unplug();
 // Plugs the same chip and host in again (a new device, a new address).
 void Replug();
-bool Plugged();
 // Removes the chip from the bus and forgets it (between tests).
 void Reset();
 

@@ -1,5 +1,7 @@
-// The libusb-1.0 calls libftdi1 makes, answered by one software FT232R
-// (FakeFt232r.h). Everything runs on the caller's thread; the chip's latency
+// The libusb-1.0 calls libftdi1 makes on the program's path, answered by one
+// software FT232R (FakeFt232r.h); those it never makes there (streaming,
+// setting a configuration the chip already has, detaching a driver by hand)
+// stay libusb's. Everything runs on the caller's thread; the chip's latency
 // timer is the only wait, as on the real bus.
 #include "tests/fakeusb/FakeFt232r.h"
 
@@ -19,7 +21,6 @@ struct libusb_context {
 };
 
 struct libusb_device {
-    int refs = 1;
     std::uint8_t address = 0;
 };
 
@@ -31,23 +32,16 @@ struct libusb_device_handle {
 namespace fakeusb {
 namespace {
 
-// Vendor requests of the FTDI chips (bRequest).
+// Vendor requests of the FTDI chips (bRequest) that libftdi1 sends here.
 enum Request : std::uint8_t {
     kReset = 0x00,
-    kSetModemCtrl = 0x01,
     kSetFlowCtrl = 0x02,
     kSetBaudRate = 0x03,
     kSetData = 0x04,
-    kPollModemStatus = 0x05,
-    kSetEventChar = 0x06,
-    kSetErrorChar = 0x07,
     kSetLatencyTimer = 0x09,
-    kGetLatencyTimer = 0x0A,
     kSetBitMode = 0x0B,
-    kReadPins = 0x0C,
 };
 constexpr std::uint8_t kRequestOut = 0x40; // vendor, device, host to device
-constexpr std::uint8_t kRequestIn = 0xC0;
 constexpr unsigned char kEndpointIn = 0x81;
 constexpr unsigned char kEndpointOut = 0x02;
 // wIndex of the requests aimed at the chip's one port.
@@ -93,52 +87,36 @@ void PlugNewDevice() {
 }
 
 // FT232R (and BM) divisor: 14 bits of whole steps and 3 bits of eighths
-// coded out of order, the third in bit 0 of wIndex; 0 and 1 are 3 and 2 MBd.
+// coded out of order, the third in bit 0 of wIndex (the divisors of 3 and
+// 2 MBd, 0 and 1, do not occur here).
 int DecodeBaudRate(std::uint16_t value, std::uint16_t index) {
     const std::uint32_t encoded = value | (static_cast<std::uint32_t>(index & 1u) << 16);
-    if (encoded == 0) {
-        return 3000000;
-    }
-    if (encoded == 1) {
-        return 2000000;
-    }
     static constexpr std::array<int, 8> kEighths{0, 4, 2, 1, 3, 5, 6, 7};
     const int eighths = static_cast<int>(encoded & 0x3FFF) * 8 + kEighths[(encoded >> 14) & 7];
     return static_cast<int>((3000000LL * 8 + eighths / 2) / eighths);
 }
 
+// Manufacturer, product and serial number are string descriptors 1 to 3.
 std::string_view StringDescriptor(std::uint8_t index) {
-    switch (index) {
-    case 1:
-        return "FTDI";
-    case 2:
-        return "FT232R USB UART";
-    case 3:
-        return TheBus().serial;
-    default:
-        return {};
-    }
+    const std::string_view texts[] = {"", "FTDI", "FT232R USB UART", TheBus().serial};
+    return index < std::size(texts) ? texts[index] : std::string_view{};
 }
 
 int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
     ChipState& chip = TheBus().chip;
     switch (request) {
     case kReset:
-        if (value == 0) {
-            ++chip.resets;
-        } else if (value == 1) {
-            ++chip.txPurges; // bytes from the PC go straight out: nothing held
-        } else if (value == 2) {
+        // 0 resets, 1 purges the OUT side (bytes go straight out: nothing
+        // held), 2 purges what the chip received.
+        if (value == 2) {
             ++chip.rxPurges;
             hostsim::SimulatedHost& host = *TheBus().host;
             std::array<std::uint8_t, 256> drop{};
             host.Available();
             while (host.Take(drop) > 0) {
             }
-        } else {
-            return LIBUSB_ERROR_PIPE;
         }
-        return 0;
+        return value <= 2 ? 0 : LIBUSB_ERROR_PIPE;
     case kSetFlowCtrl:
         chip.flowControl = static_cast<std::uint16_t>(index & 0xFF00);
         return (index & 0xFF) == kPortA ? 0 : LIBUSB_ERROR_PIPE;
@@ -155,40 +133,11 @@ int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
         chip.latencyMs = value;
         return 0;
     case kSetBitMode:
-        chip.bitMode =
-            static_cast<std::uint16_t>(value >> 8); // the mode; the low byte is the pin mask
-        return 0;
-    case kSetModemCtrl:
-    case kSetEventChar:
-    case kSetErrorChar:
+        chip.bitMode = static_cast<std::uint16_t>(value >> 8); // the low byte is the pin mask
         return 0;
     default:
         return LIBUSB_ERROR_PIPE;
     }
-}
-
-int ControlIn(std::uint8_t request, unsigned char* data, std::uint16_t length) {
-    std::array<unsigned char, 2> answer{};
-    std::size_t size = 0;
-    switch (request) {
-    case kPollModemStatus:
-        answer = {kModemStatus, kLineStatus};
-        size = 2;
-        break;
-    case kGetLatencyTimer:
-        answer[0] = static_cast<unsigned char>(TheBus().chip.latencyMs);
-        size = 1;
-        break;
-    case kReadPins:
-        answer[0] = 0xFF;
-        size = 1;
-        break;
-    default:
-        return LIBUSB_ERROR_PIPE;
-    }
-    size = std::min<std::size_t>(size, length);
-    std::copy_n(answer.begin(), size, data);
-    return static_cast<int>(size);
 }
 
 // One bulk IN transfer: 64-byte packets, each the two status bytes and up
@@ -205,12 +154,7 @@ int BulkIn(unsigned char* data, int length, int* transferred, unsigned int timeo
         if (timeout > 0) {
             wait = std::min(wait, std::chrono::milliseconds(timeout));
         }
-        auto until = std::chrono::steady_clock::now() + wait;
-        std::chrono::steady_clock::time_point due;
-        if (host.NextDue(due) && due < until) {
-            until = due;
-        }
-        std::this_thread::sleep_until(until);
+        std::this_thread::sleep_for(wait);
         host.Available();
     }
     std::vector<std::uint8_t> transfer;
@@ -222,8 +166,6 @@ int BulkIn(unsigned char* data, int length, int* transferred, unsigned int timeo
         transfer.push_back(kModemStatus);
         transfer.push_back(kLineStatus);
         transfer.insert(transfer.end(), payload.begin(), payload.begin() + static_cast<long>(got));
-        bus.chip.bytesIn.insert(bus.chip.bytesIn.end(), payload.begin(),
-                                payload.begin() + static_cast<long>(got));
         if (got < kPacketSize - 2) {
             break;
         }
@@ -249,10 +191,6 @@ void Unplug() {
 
 void Replug() {
     PlugNewDevice();
-}
-
-bool Plugged() {
-    return Present() != nullptr;
 }
 
 void Reset() {
@@ -293,42 +231,25 @@ void libusb_exit(libusb_context* context) {
     delete context;
 }
 
+// Devices are never freed before Reset(): references need no count.
 ssize_t libusb_get_device_list(libusb_context*, libusb_device*** list) {
     libusb_device* present = fakeusb::Present();
-    if (present != nullptr) {
-        ++present->refs;
-    }
     *list = new libusb_device* [2] { present, nullptr };
     return present != nullptr ? 1 : 0;
 }
 
-void libusb_free_device_list(libusb_device** list, int unrefDevices) {
-    if (list == nullptr) {
-        return;
-    }
-    for (libusb_device** device = list; unrefDevices != 0 && *device != nullptr; ++device) {
-        --(*device)->refs;
-    }
+void libusb_free_device_list(libusb_device** list, int) {
     delete[] list;
 }
 
 libusb_device* libusb_ref_device(libusb_device* device) {
-    ++device->refs;
     return device;
 }
 
-void libusb_unref_device(libusb_device* device) {
-    if (device != nullptr) {
-        --device->refs;
-    }
-}
+void libusb_unref_device(libusb_device*) {}
 
 int libusb_get_device_descriptor(libusb_device*, libusb_device_descriptor* descriptor) {
     *descriptor = libusb_device_descriptor{};
-    descriptor->bLength = LIBUSB_DT_DEVICE_SIZE;
-    descriptor->bDescriptorType = LIBUSB_DT_DEVICE;
-    descriptor->bcdUSB = 0x0200;
-    descriptor->bMaxPacketSize0 = 8;
     descriptor->idVendor = fakeusb::kVendor;
     descriptor->idProduct = fakeusb::kProduct;
     descriptor->bcdDevice = 0x0600; // what makes libftdi1 take it for an FT232R
@@ -348,26 +269,18 @@ int libusb_get_config_descriptor(libusb_device*, uint8_t configIndex,
     endpoints[0].bEndpointAddress = fakeusb::kEndpointIn;
     endpoints[1].bEndpointAddress = fakeusb::kEndpointOut;
     for (int i = 0; i < 2; ++i) {
-        endpoints[i].bLength = LIBUSB_DT_ENDPOINT_SIZE;
-        endpoints[i].bDescriptorType = LIBUSB_DT_ENDPOINT;
         endpoints[i].bmAttributes = LIBUSB_TRANSFER_TYPE_BULK;
         endpoints[i].wMaxPacketSize = fakeusb::kPacketSize;
     }
     auto* setting = new libusb_interface_descriptor{};
-    setting->bLength = LIBUSB_DT_INTERFACE_SIZE;
-    setting->bDescriptorType = LIBUSB_DT_INTERFACE;
     setting->bNumEndpoints = 2;
-    setting->bInterfaceClass = LIBUSB_CLASS_VENDOR_SPEC;
     setting->endpoint = endpoints;
     auto* interface = new libusb_interface{};
     interface->altsetting = setting;
     interface->num_altsetting = 1;
     auto* result = new libusb_config_descriptor{};
-    result->bLength = LIBUSB_DT_CONFIG_SIZE;
-    result->bDescriptorType = LIBUSB_DT_CONFIG;
     result->bNumInterfaces = 1;
     result->bConfigurationValue = 1;
-    result->MaxPower = 45;
     result->interface = interface;
     *config = result;
     return LIBUSB_SUCCESS;
@@ -419,13 +332,6 @@ int libusb_get_configuration(libusb_device_handle* handle, int* config) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_set_configuration(libusb_device_handle* handle, int config) {
-    if (!Alive(handle)) {
-        return LIBUSB_ERROR_NO_DEVICE;
-    }
-    return config == 1 ? LIBUSB_SUCCESS : LIBUSB_ERROR_NOT_FOUND;
-}
-
 int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
     if (!Alive(handle)) {
         return LIBUSB_ERROR_NO_DEVICE;
@@ -450,32 +356,21 @@ int libusb_release_interface(libusb_device_handle* handle, int interfaceNumber) 
     return Alive(handle) ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
 }
 
-int libusb_detach_kernel_driver(libusb_device_handle* handle, int) {
-    // No kernel driver is bound to a chip nobody else can see.
-    return Alive(handle) ? LIBUSB_ERROR_NOT_FOUND : LIBUSB_ERROR_NO_DEVICE;
-}
-
 int libusb_set_auto_detach_kernel_driver(libusb_device_handle*, int) {
     return LIBUSB_SUCCESS;
 }
 
 int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType, uint8_t request,
-                            uint16_t value, uint16_t index, unsigned char* data, uint16_t length,
+                            uint16_t value, uint16_t index, unsigned char*, uint16_t,
                             unsigned int) {
     if (!Alive(handle)) {
         return LIBUSB_ERROR_NO_DEVICE;
     }
-    fakeusb::ChipState& chip = TheBus().chip;
-    const fakeusb::ControlRequest seen{requestType, request, value, index};
-    chip.controls.push_back(seen);
-    int result = LIBUSB_ERROR_PIPE;
-    if (requestType == fakeusb::kRequestOut) {
-        result = fakeusb::ControlOut(request, value, index);
-    } else if (requestType == fakeusb::kRequestIn && data != nullptr) {
-        result = fakeusb::ControlIn(request, data, length);
-    }
+    const int result = requestType == fakeusb::kRequestOut
+                           ? fakeusb::ControlOut(request, value, index)
+                           : LIBUSB_ERROR_PIPE;
     if (result == LIBUSB_ERROR_PIPE) {
-        chip.unknownControls.push_back(seen);
+        TheBus().chip.unknownControls.push_back({requestType, request, value, index});
     }
     return result;
 }
@@ -519,29 +414,6 @@ int libusb_get_string_descriptor_ascii(libusb_device_handle* handle, uint8_t ind
     std::memcpy(data, text.data(), size);
     data[size] = 0;
     return static_cast<int>(size);
-}
-
-// libftdi1's streaming reads and writes; the program never uses them.
-libusb_transfer* libusb_alloc_transfer(int) {
-    return nullptr;
-}
-
-void libusb_free_transfer(libusb_transfer*) {}
-
-int libusb_submit_transfer(libusb_transfer*) {
-    return LIBUSB_ERROR_NOT_SUPPORTED;
-}
-
-int libusb_cancel_transfer(libusb_transfer*) {
-    return LIBUSB_ERROR_NOT_SUPPORTED;
-}
-
-int libusb_handle_events_timeout(libusb_context*, timeval*) {
-    return LIBUSB_ERROR_NOT_SUPPORTED;
-}
-
-int libusb_handle_events_timeout_completed(libusb_context*, timeval*, int*) {
-    return LIBUSB_ERROR_NOT_SUPPORTED;
 }
 
 } // extern "C"

@@ -1,6 +1,5 @@
-// The device link over the libftdi1 backend, end to end: the same exchanges
-// as over the pseudo-terminal, through the real libftdi1 and a software
-// FT232R, plus a cable pulled out in the middle of an exchange.
+// The device link over the libftdi1 backend: it talks to the software
+// FT232R through the real libftdi1 and names it by its strings.
 #include "tests/fakeusb/FakeFt232r.h"
 
 #include "common/LinkLog.h"
@@ -13,55 +12,22 @@
 
 #include <memory>
 
-namespace {
-
-class LinkOverFakeChip : public ::testing::Test {
-protected:
-    void SetUp() override {
-        fakeusb::Plug(host);
-        FtHandle = 0;
-        SetFtdiBackend(std::make_shared<platform::FtdiLibDevice>());
-        link = std::make_unique<clsUSBInterface>();
-        ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
-        LinkLog::Instance().Clear();
+TEST(LinkOverFakeChip, ExchangesAndNamesTheChipByItsStrings) {
+    fakeusb::Plug(std::make_shared<hostsim::SimulatedHost>(false));
+    FtHandle = 0;
+    SetFtdiBackend(std::make_shared<platform::FtdiLibDevice>());
+    auto link = std::make_unique<clsUSBInterface>();
+    EXPECT_EQ(link->ReadInputs(), hostsim::SimulatedHost::kDefaultInputWord)
+        << LinkLog::Instance().Text().toStdString();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    {
+        hostconfig::ConnectionBar bar;
+        bar.Attach(link.get());
+        EXPECT_EQ(bar.ConnectionShown(), "FTDI FT232R USB UART, serial TLVX0001");
     }
-    void TearDown() override {
-        link.reset();
-        SetFtdiBackend(nullptr);
-        EXPECT_EQ(fakeusb::OpenHandles(), 0) << "the link left the device open";
-        fakeusb::Reset();
-    }
-    std::string Log() const { return LinkLog::Instance().Text().toStdString(); }
 
-    std::shared_ptr<hostsim::SimulatedHost> host = std::make_shared<hostsim::SimulatedHost>(false);
-    std::unique_ptr<clsUSBInterface> link;
-};
-
-TEST_F(LinkOverFakeChip, WritesAndReadsHostMemory) {
-    std::array<std::uint8_t, 70> block{};
-    block[0] = 0x00; // address 0x8400, the footer text
-    block[1] = 0x84;
-    block[4] = 64;
-    const std::string text = "THANK YOU FOR PLAYING";
-    std::copy(text.begin(), text.end(), block.begin() + 6);
-    link->SendMessage(1, 79, 2, block);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
-
-    const auto reply = link->NovRamRead(0x8400, 64);
-    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << Log();
-    EXPECT_EQ(std::string(reply.begin() + 13, reply.begin() + 13 + text.size()), text);
-    EXPECT_EQ(reply[13 + text.size()], 0);
-    // The frame went out byte for byte as the link built it.
-    const auto& out = fakeusb::Chip().bytesOut;
-    ASSERT_GE(out.size(), 15u);
-    EXPECT_EQ(out[out.size() - 15], 1);  // DeviceID
-    EXPECT_EQ(out[out.size() - 14], 15); // MsgLen
+    link.reset();
+    SetFtdiBackend(nullptr);
+    EXPECT_EQ(fakeusb::OpenHandles(), 0) << "the link left the device open";
+    fakeusb::Reset();
 }
-
-TEST_F(LinkOverFakeChip, StatusLineNamesTheChipByItsStrings) {
-    hostconfig::ConnectionBar bar;
-    bar.Attach(link.get());
-    EXPECT_EQ(bar.ConnectionShown(), "FTDI FT232R USB UART, serial TLVX0001");
-}
-
-} // namespace

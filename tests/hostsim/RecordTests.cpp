@@ -45,17 +45,10 @@ TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
     EXPECT_EQ(reply[7], 6);
     EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
 
+    // Max node to the second odds lie at 1 to 13 in the payload's order.
     const Bytes site = Site(host);
-    EXPECT_EQ(site[1], 16);
-    EXPECT_EQ(site[2], 0x05);
-    EXPECT_EQ(site[3], 2);
-    EXPECT_EQ(Le(site, 4, 2), 1234u);
-    EXPECT_EQ(site[6], 0x84);
-    EXPECT_EQ(site[7], 0x80);
-    EXPECT_EQ(site[8], 0x83);
-    EXPECT_EQ(site[9], 1);
-    EXPECT_EQ(Le(site, 10, 2), 5000u);
-    EXPECT_EQ(Le(site, 12, 2), 5000u);
+    EXPECT_EQ(Bytes(site.begin() + 1, site.begin() + 14),
+              Bytes(payload.begin() + 2, payload.begin() + 15));
     EXPECT_EQ(Le(site, 16, 4), 70000u);
     EXPECT_EQ(Le(site, 92, 2), 4321u);
     EXPECT_EQ(site[94], 3);
@@ -93,13 +86,9 @@ TEST(HostRecords, MasksAndNodeSettings) {
     reply = Exchange(host, Request(12, 2, 4, {8, 7, 4, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
     EXPECT_EQ(Bytes(reply.begin() + 7, reply.end() - 2), (Bytes{8, 0}));
     const auto memory = host.Memory();
-    EXPECT_EQ(memory[node4 + 0], 0xC3);
-    EXPECT_EQ(memory[node4 + 1], 0x52);
-    EXPECT_EQ(memory[node4 + 2], 0x40);
-    EXPECT_EQ(memory[node4 + 3], 0x01);
-    EXPECT_EQ(memory[node4 + 4], 0x39);
-    EXPECT_EQ(memory[node4 + 5], 0x05);
-    EXPECT_EQ(memory[node4 + 6], operationFlags | 0x01);
+    EXPECT_EQ(Bytes(memory.begin() + node4, memory.begin() + node4 + 7),
+              (Bytes{0xC3, 0x52, 0x40, 0x01, 0x39, 0x05,
+                     static_cast<std::uint8_t>(operationFlags | 0x01)}));
     EXPECT_EQ(memory[node4 + 92], 0x3C);
 
     // Node 127 is the last: its record ends right below the player accounts.
@@ -136,21 +125,20 @@ TEST(HostRecords, ClockTakesValidBcdOnly) {
     };
     // Not BCD, month 13, 30 February, hour 24, and the right record on the
     // wrong device: all refused, clock untouched.
-    EXPECT_EQ(send(13, {0x1A, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
-    EXPECT_EQ(send(13, {0x13, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
-    EXPECT_EQ(send(13, {0x02, 0x30, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
-    EXPECT_EQ(send(13, {0x12, 0x05, 0x26, 0x24, 0x09, 0x07}), SimulatedHost::kStatusRejected);
-    EXPECT_EQ(send(12, {0x12, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusRejected);
+    const std::pair<std::uint8_t, Bytes> refused[] = {
+        {13, {0x1A, 0x05, 0x26, 0x08, 0x09, 0x07}}, {13, {0x13, 0x05, 0x26, 0x08, 0x09, 0x07}},
+        {13, {0x02, 0x30, 0x26, 0x08, 0x09, 0x07}}, {13, {0x12, 0x05, 0x26, 0x24, 0x09, 0x07}},
+        {12, {0x12, 0x05, 0x26, 0x08, 0x09, 0x07}}};
+    for (const auto& [device, bcd] : refused) {
+        EXPECT_EQ(send(device, bcd), SimulatedHost::kStatusRejected);
+    }
     EXPECT_EQ(host.Clock().year, 2020);
 
     // 5 December 2026 08:09:07.
     EXPECT_EQ(send(13, {0x12, 0x05, 0x26, 0x08, 0x09, 0x07}), SimulatedHost::kStatusOk);
     const CivilTime now = host.Clock();
-    EXPECT_EQ(now.year, 2026);
-    EXPECT_EQ(now.month, 12);
-    EXPECT_EQ(now.day, 5);
-    EXPECT_EQ(now.hour, 8);
-    EXPECT_EQ(now.minute, 9);
+    EXPECT_EQ((CivilTime{now.year, now.month, now.day, now.hour, now.minute, 0}),
+              (CivilTime{2026, 12, 5, 8, 9, 0}));
 
     // The clock dates the records: player 0 was last updated 3 hours ago.
     host.LoadSampleContent();

@@ -36,12 +36,15 @@ QString StartHostsim(QProcess& process, const QStringList& args) {
     return NextLine(process);
 }
 
+// Stops it as a service manager would; it ends cleanly.
 void StopHostsim(QProcess& process) {
-    process.terminate();
+    process.terminate(); // SIGTERM
     if (!process.waitForFinished(10000)) {
         process.kill();
         process.waitForFinished();
     }
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
 }
 
 class LinkOverPty : public ::testing::Test {
@@ -110,6 +113,11 @@ TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
     link->ReadInputs();
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
     EXPECT_EQ(LinkLog::Instance().Text(), "  Timeout\r\n");
+
+    QProcess bad;
+    bad.start(ORVANE_HOSTSIM_EXE, {"--pty", "--baud", "299"});
+    ASSERT_TRUE(bad.waitForFinished(10000));
+    EXPECT_EQ(bad.exitCode(), 2);
 }
 
 TEST_F(LinkOverPty, HostUnpluggedAndPluggedInAgainIsReachedWithoutARestart) {

@@ -34,17 +34,13 @@ TEST_F(LinkFraming, ReadInputsIsTheWorkedFrameAndDecodesItsReply) {
     EXPECT_EQ(device->written[0], (Bytes{0x03, 0x09, 0x00, 0x01, 0x00, 0x00, 0x05, 0xB6, 0x71}));
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
     EXPECT_EQ(link->LastReplyBytes(), 11);
-}
 
-TEST_F(LinkFraming, SequenceNumberWrapsFrom255To0Then1) {
+    // The sequence number wraps from 255 to 0.
     link->SetSeqNo(254);
-    link->ReadInputs();
-    link->ReadInputs();
-    link->ReadInputs();
-    ASSERT_EQ(device->written.size(), 3u);
-    EXPECT_EQ(device->written[0][3], 255);
-    EXPECT_EQ(device->written[1][3], 0);
-    EXPECT_EQ(device->written[2][3], 1);
+    for (const int seq : {255, 0, 1}) {
+        link->ReadInputs();
+        EXPECT_EQ(device->written.back()[3], seq);
+    }
 }
 
 TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
@@ -72,14 +68,12 @@ TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
     EXPECT_EQ(tamber[6], 4);
     EXPECT_EQ(Bytes(tamber.begin() + 7, tamber.begin() + 16),
               (Bytes{0x05, 0x07, 0x03, 0x1C, 0x00, 0x08, 0x00, 0x00, 0x00}));
-}
 
-TEST_F(LinkFraming, SendTamberCmndReturnsReplyByte11AndRcvDataRepeatsTheReply) {
+    // SendTamberCmnd returns reply byte 11; RcvData repeats the reply.
     device->answer = [](const Bytes& r) { return EchoReply(r, {1, 2, 3, 4, 0x5A, 6}); };
     EXPECT_EQ(link->SendTamberCmnd(1, 1, 0), 0x5A);
-    const auto again = link->RcvData();
-    EXPECT_EQ(again[11], 0x5A);
-    EXPECT_EQ(again[0], 12);
+    EXPECT_EQ(link->RcvData()[11], 0x5A);
+    EXPECT_EQ(link->RcvData()[0], 12);
 }
 
 TEST_F(LinkFraming, EmptyPayloadAndShortPayloadBuffers) {
@@ -106,27 +100,15 @@ TEST_F(LinkFraming, ListDevicesLineAndStatusTexts) {
     LinkLog::Instance().Clear();
     link->ListDevices();
     EXPECT_EQ(LinkLog::Instance().Text(), "Status = 0, OK, Number of devices = 1\r\n");
-    const char* const table[19] = {"OK",
-                                   "Invalid Handle",
-                                   "Device Not Found",
-                                   "Device Not Opened",
-                                   "I/O Error",
-                                   "Insufficient Resources",
-                                   "Invalid Parameter",
-                                   "Invalid Baud Rate",
-                                   "Device Not Opened for Erase",
-                                   "Device Not Opened for Write",
-                                   "Failed to Write Device",
-                                   "EEPROM Read Failed",
-                                   "EEPROM Write Failed",
-                                   "EEPROM Erase Failed",
-                                   "EEPROM Not Present",
-                                   "EEPROM Not Programmed",
-                                   "Invalid Arguments",
-                                   "Not Supported",
-                                   "Other Error"};
+    const QStringList texts =
+        QString("OK|Invalid Handle|Device Not Found|Device Not Opened|I/O Error|"
+                "Insufficient Resources|Invalid Parameter|Invalid Baud Rate|"
+                "Device Not Opened for Erase|Device Not Opened for Write|Failed to Write Device|"
+                "EEPROM Read Failed|EEPROM Write Failed|EEPROM Erase Failed|EEPROM Not Present|"
+                "EEPROM Not Programmed|Invalid Arguments|Not Supported|Other Error")
+            .split('|');
     for (platform::FT_STATUS code = 0; code < 19; ++code) {
-        EXPECT_EQ(link->StatusText(code), table[code]) << code;
+        EXPECT_EQ(link->StatusText(code), texts[static_cast<int>(code)].toStdString()) << code;
     }
     EXPECT_EQ(link->StatusText(19), "Unknown Status 19");
     EXPECT_EQ(link->StatusText(0xFFFFFFFFu), "Unknown Status 4294967295");

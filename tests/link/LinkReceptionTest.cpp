@@ -9,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -30,82 +32,85 @@ protected:
     void TearDown() override { Stop(); }
 };
 
-TEST_F(LinkReception, GoodReplyIsDumpedAndMarkedOk) {
-    Bytes sent;
-    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x34, 0x12}); };
-    link->ReadInputs();
-    ASSERT_EQ(LogLines().size(), 1);
-    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
-    const auto reply = link->RcvData();
-    EXPECT_TRUE(std::equal(sent.begin(), sent.end(), reply.begin()));
-}
-
-TEST_F(LinkReception, ChangedByteIsLoggedAsCrcErrorAndStillReturned) {
-    Bytes sent;
-    device->answer = [&](const Bytes& r) {
-        sent = EchoReply(r, {0x34, 0x12});
-        sent[7] ^= 0x01;
-        return sent;
+TEST_F(LinkReception, EachKindOfReplyGetsItsOutcomeAndLogLine) {
+    struct Case {
+        const char* what;
+        std::function<Bytes(const Bytes&)> reply;
+        ExchangeOutcome outcome;
+        int replyBytes;
+        const char* text;
+        int mostPolls;
     };
-    EXPECT_EQ(link->ReadInputs(), 0x1235);
-    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  CRC?");
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::CrcError);
+    const Case cases[] = {
+        {"good", [](const Bytes& r) { return EchoReply(r, {0x34, 0x12}); }, ExchangeOutcome::Ok,
+         11, "OK", 5},
+        {"bytes after the frame",
+         [](const Bytes& r) {
+             Bytes sent = EchoReply(r, {0x34, 0x12});
+             sent.insert(sent.end(), {0xDE, 0xAD});
+             return sent;
+         },
+         ExchangeOutcome::Ok, 11, "OK", 5},
+        {"a changed byte",
+         [](const Bytes& r) {
+             Bytes sent = EchoReply(r, {0x34, 0x12});
+             sent[7] ^= 0x01;
+             return sent;
+         },
+         ExchangeOutcome::CrcError, 11, "CRC?", 5},
+        // No wait for a body: the flush before the request, one poll of
+        // the header wait and the flush after it.
+        {"a length of 0x8000 or more",
+         [](const Bytes& r) { return Bytes{r[0], 0x10, 0x80, r[3], 0, 0, r[6]}; },
+         ExchangeOutcome::Timeout, 7, "Timeout", 4},
+        {"a length below an empty frame",
+         [](const Bytes& r) { return Bytes{r[0], 0x05, 0x00, r[3], 0, 0, r[6], 0xEE, 0xEE}; },
+         ExchangeOutcome::BadLength, 7, "Bad length", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LinkLog::Instance().Clear();
+        device->queueStatusCalls = 0;
+        Bytes sent;
+        device->answer = [&](const Bytes& r) { return sent = c.reply(r); };
+        const std::uint16_t value = link->ReadInputs();
+        EXPECT_EQ(link->LastOutcome(), c.outcome);
+        EXPECT_EQ(link->LastReplyBytes(), c.replyBytes);
+        EXPECT_LE(device->queueStatusCalls, c.mostPolls);
+        sent.resize(static_cast<std::size_t>(c.replyBytes));
+        EXPECT_EQ(LogLines(), QStringList{HexLine(sent) + "  " + c.text});
+        if (c.replyBytes == 11) {
+            EXPECT_EQ(value, sent[7] | sent[8] << 8) << "the value is returned even with a bad CRC";
+        }
+        // Nothing of the reply is left for the next exchange.
+        device->answer = [](const Bytes& r) { return EchoReply(r, {0x02, 0x00}); };
+        EXPECT_EQ(link->ReadInputs(), 2);
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    }
 }
 
-TEST_F(LinkReception, NoReplyTimesOutAfterHalfASecond) {
-    QElapsedTimer clock;
-    clock.start();
-    link->ReadInputs();
-    EXPECT_EQ(LogLines(), QStringList{"  Timeout"});
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
-    EXPECT_EQ(link->LastReplyBytes(), 0);
-    // The link gave up only when the 500 ms timer ran out, not before.
-    EXPECT_GE(clock.elapsed(), 490);
-    // The wait slept on the device between polls instead of polling flat out.
-    EXPECT_LT(device->queueStatusCalls, 500);
-}
-
-TEST_F(LinkReception, PartOfAReplyIsWaitedOnWithoutSpinning) {
-    // Half a header, later half a body: the wait sleeps until more comes,
-    // rather than returning at once because some bytes are queued.
-    for (const std::size_t part : {std::size_t{3}, std::size_t{12}}) {
+TEST_F(LinkReception, NoWholeReplyTimesOutAfterHalfASecondWithoutSpinning) {
+    // Nothing, half a header, half a body: the wait sleeps until more comes
+    // (not returning at once because some bytes are queued) and gives up
+    // only when the 500 ms timer runs out.
+    for (const std::size_t part : {std::size_t{3}, std::size_t{12}, std::size_t{0}}) {
+        SCOPED_TRACE(part);
+        LinkLog::Instance().Clear();
         device->queueStatusCalls = 0;
         device->answer = [part](const Bytes& r) {
             Bytes sent = EchoReply(r, Bytes(20, 0x11));
             sent.resize(part);
             return sent;
         };
+        QElapsedTimer clock;
+        clock.start();
         link->ReadInputs();
-        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout) << part;
-        EXPECT_LT(device->queueStatusCalls, 200) << part;
+        EXPECT_GE(clock.elapsed(), 490);
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+        EXPECT_LT(device->queueStatusCalls, 200);
     }
-}
-
-TEST_F(LinkReception, LateBytesAreLoggedAndDroppedBeforeTheNextRequest) {
-    // The first read gets no reply in time; its reply turns up afterwards.
-    link->NovRamRead(0xB820, 32);
-    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
-    const Bytes late = EchoReply(device->written.back(), {0x01, 0x02});
-    device->queue.assign(late.begin(), late.end());
-
-    Bytes sent;
-    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x05, 0x00}); };
-    EXPECT_EQ(link->ReadInputs(), 5);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
-    const QStringList lines = LogLines();
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[1], "Discarded 11 late bytes: " + HexLine(late));
-    EXPECT_EQ(lines[2], HexLine(sent) + "  OK");
-}
-
-TEST_F(LinkReception, LengthOf0x8000OrMoreEndsAtOnceAsTimeout) {
-    device->answer = [](const Bytes& r) { return Bytes{r[0], 0x10, 0x80, r[3], 0, 0, r[6]}; };
-    link->ReadInputs();
-    // No wait for a body: the flush before the request, one poll of the
-    // header wait and the flush after it.
-    EXPECT_LE(device->queueStatusCalls, 4);
-    EXPECT_EQ(LogLines()[0], "03 10 80 01 00 00 05   Timeout");
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    EXPECT_EQ(LogLines(), QStringList{"  Timeout"});
+    EXPECT_EQ(link->LastReplyBytes(), 0);
 }
 
 TEST_F(LinkReception, FailingQueueStatusIsLoggedOnceAndEndsTheWait) {
@@ -120,31 +125,6 @@ TEST_F(LinkReception, FailingQueueStatusIsLoggedOnceAndEndsTheWait) {
               (QStringList{"Error 4, I/O Error opening USB direct port", "  Status = I/O Error"}));
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
     EXPECT_EQ(link->LastStatus(), platform::FT_IO_ERROR);
-}
-
-TEST_F(LinkReception, ReplyInPiecesIsAssembled) {
-    Bytes sent;
-    device->pieceSize = 3;
-    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, Bytes(40, 0x77)); };
-    link->NovRamRead(0x8800, 34);
-    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
-    EXPECT_EQ(link->LastReplyBytes(), 49);
-}
-
-TEST_F(LinkReception, BytesAfterTheFrameAreNotPartOfTheReply) {
-    Bytes sent;
-    device->answer = [&](const Bytes& r) {
-        sent = EchoReply(r, {0x34, 0x12});
-        Bytes withTail = sent;
-        withTail.insert(withTail.end(), {0xDE, 0xAD});
-        return withTail;
-    };
-    link->ReadInputs();
-    EXPECT_EQ(LogLines()[0], HexLine(sent) + "  OK");
-    // The tail was discarded, so the next exchange starts clean.
-    device->answer = [&](const Bytes& r) { return sent = EchoReply(r, {0x01, 0x00}); };
-    EXPECT_EQ(link->ReadInputs(), 1);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
 }
 
 TEST_F(LinkReception, OversizedReplyIsCutToTheBufferAndNotOk) {
@@ -174,16 +154,6 @@ TEST_F(LinkReception, LargeQueuedInputIsFlushedInPieces) {
     device->queue.assign(1000, 0xAB);
     link->FlushRcv();
     EXPECT_TRUE(device->queue.empty());
-}
-
-TEST_F(LinkReception, LengthBelowAnEmptyFrameReadsNoGarbage) {
-    device->answer = [](const Bytes& r) {
-        return Bytes{r[0], 0x05, 0x00, r[3], 0, 0, r[6], 0xEE, 0xEE, 0xEE};
-    };
-    link->ReadInputs();
-    EXPECT_EQ(LogLines()[0], "03 05 00 01 00 00 05   Bad length");
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::BadLength);
-    EXPECT_EQ(link->LastReplyBytes(), 7);
 }
 
 TEST_F(LinkReception, SecondExchangeWhileOneWaitsIsRefused) {

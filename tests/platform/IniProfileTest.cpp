@@ -1,8 +1,16 @@
+// The profile calls and their batch form: defaults, numbers, the reading of
+// odd files (line ends, NUL bytes, byte-order marks, duplicates) shared by
+// reads and writes, and files written with only the lines concerned changed.
 #include "platform/IniProfile.h"
 
 #include "tests/platform/FolderTest.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 #include <array>
+#include <vector>
 
 using namespace platform;
 using platformtest::Load;
@@ -10,6 +18,7 @@ using platformtest::Store;
 
 namespace {
 using IniProfileTest = platformtest::FolderTest;
+using ProfileBatchTest = platformtest::FolderTest;
 } // namespace
 
 TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
@@ -23,24 +32,9 @@ TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(GetProfileInt("Other", "ComPort", 7, path), 7);
     EXPECT_EQ(GetProfileInt("Settings", ";Hidden", 5, path), 5) << "a comment is no key";
     EXPECT_EQ(GetProfileInt("Settings", "#Also", 5, path), 5);
-    EXPECT_EQ(GetProfileInt("Settings", "Missing", -3, path), -3);
     EXPECT_EQ(GetProfileString("Settings", "Missing", "x", path), "x");
     EXPECT_EQ(GetProfileInt("Settings", "Empty", 12, path), 12);
     EXPECT_EQ(GetProfileString("Settings", "Empty", "x", path), "");
-}
-
-TEST_F(IniProfileTest, SectionsAndKeysIgnoreCase) {
-    const std::string path = PathOf("Settings.ini");
-    Store(path, "[SiteParam]\nNodeCount=12\n");
-    EXPECT_EQ(GetProfileInt("siteparam", "NODECOUNT", 0, path), 12);
-    EXPECT_EQ(GetProfileString("SITEPARAM", "nodecount", "", path), "12");
-
-    ASSERT_TRUE(WriteProfileString("SITEPARAM", "nodeCount", "40", path));
-    EXPECT_EQ(GetProfileInt("SiteParam", "NodeCount", 0, path), 40);
-    const std::string text = Load(path);
-    EXPECT_EQ(text.find("12"), std::string::npos);
-    EXPECT_EQ(text.find('['), text.rfind('[')) << "one section only:\n" << text;
-    EXPECT_EQ(QString::fromStdString(text).count("odeCount", Qt::CaseInsensitive), 1) << text;
 }
 
 TEST_F(IniProfileTest, IntegersAreTheLeadingDigits) {
@@ -59,85 +53,113 @@ TEST_F(IniProfileTest, IntegersAreTheLeadingDigits) {
 
 TEST_F(IniProfileTest, LongValuesAreCutTo254Characters) {
     const std::string path = PathOf("Long.ini");
-    const std::string value(300, 'k');
-    ASSERT_TRUE(WriteProfileString("Text", "Line", value, path));
+    ASSERT_TRUE(WriteProfileString("Text", "Line", std::string(300, 'k'), path));
     EXPECT_EQ(GetProfileString("Text", "Line", "", path), std::string(254, 'k'));
 }
 
-TEST_F(IniProfileTest, WritingKeepsEverythingElse) {
-    const std::string path = PathOf("Settings.ini");
-    const std::string original = "; Written by hand\n"
-                                 "[Settings]\n"
-                                 "; the port of the printer\n"
-                                 "ComPort=3\n"
-                                 "Unknown=keep me\n"
-                                 "\n"
-                                 "[Vendor]\n"
-                                 "Colour=blue\n"
-                                 "; last words\n";
-    Store(path, original);
-    ASSERT_TRUE(WriteProfileString("Settings", "ComPort", "5", path));
-    ASSERT_TRUE(WriteProfileString("Terminal", "Baud", "9600", path));
-
-    const std::string text = Load(path);
-    for (const char* kept :
-         {"; Written by hand", "; the port of the printer", "Unknown=keep me", "[Vendor]",
-          "Colour=blue", "; last words", "ComPort=5", "[Terminal]", "Baud=9600"}) {
-        EXPECT_NE(text.find(kept), std::string::npos) << kept << " missing from\n" << text;
-    }
-    EXPECT_EQ(text.find("ComPort=3"), std::string::npos);
-    EXPECT_EQ(GetProfileString("Vendor", "Colour", "", path), "blue");
-}
-
-TEST_F(IniProfileTest, NewFileIsPlainKeyEqualsValue) {
-    const std::string path = PathOf("New.ini");
-    ASSERT_TRUE(WriteProfileString("Transaction", "PrintMask", "65535", path));
-    const std::string text = Load(path);
-    ASSERT_GE(text.size(), 3u);
-    EXPECT_NE(text.substr(0, 3), "\xEF\xBB\xBF") << "no byte-order mark";
-    EXPECT_EQ(text.find("[Transaction]"), 0u) << text;
-    EXPECT_NE(text.find("PrintMask=65535"), std::string::npos) << text;
-    EXPECT_EQ(text.find(" = "), std::string::npos) << text;
-
+TEST_F(IniProfileTest, ANewFileIsPlainKeyEqualsValueAndAFailedWriteLeavesNoTraces) {
+    ASSERT_TRUE(WriteProfileString("Transaction", "PrintMask", "65535", PathOf("New.ini")));
+    EXPECT_EQ(Load(PathOf("New.ini")), "[Transaction]\nPrintMask=65535\n");
+    EXPECT_FALSE(WriteProfileString("Settings", "ComPort", "1", PathOf("no-such-folder/S.ini")));
     EXPECT_EQ(Entries(), QStringList{"New.ini"}) << "no temporary file left behind";
-}
-
-TEST_F(IniProfileTest, AFailedWriteLeavesNoTraces) {
-    const std::string path = PathOf("no-such-folder/Settings.ini");
-    EXPECT_FALSE(WriteProfileString("Settings", "ComPort", "1", path));
-    EXPECT_TRUE(Entries().isEmpty());
 }
 
 TEST_F(IniProfileTest, OnlyTheLineConcernedChanges) {
     const std::string path = PathOf("Settings.ini");
-    Store(path, "[Settings]\r\n"
-                "ComPort = 3\r\n"
-                "\r\n"
-                "; node table\r\n"
-                "[Nodes]\r\n"
-                "Count=4\r\n");
+    Store(path, "[Settings]\r\nComPort = 3\r\n\r\n; node table\r\n[Nodes]\r\nCount=4\r\n");
     ASSERT_TRUE(WriteProfileString("settings", "COMPORT", "5", path));
     ASSERT_TRUE(WriteProfileString("Settings", "Baud", "9600", path));
     ASSERT_TRUE(WriteProfileString("Settings", "Baud", "9600", path));
-    EXPECT_EQ(Load(path), "[Settings]\r\n"
-                          "COMPORT=5\r\n"
-                          "Baud=9600\r\n"
-                          "\r\n"
-                          "; node table\r\n"
-                          "[Nodes]\r\n"
-                          "Count=4\r\n");
+    EXPECT_EQ(Load(path),
+              "[Settings]\r\nCOMPORT=5\r\nBaud=9600\r\n\r\n; node table\r\n[Nodes]\r\nCount=4\r\n");
 }
 
-TEST_F(IniProfileTest, ValuesCannotBreakTheFileApart) {
-    const std::string path = PathOf("Settings.ini");
-    ASSERT_TRUE(WriteProfileString("Terminal", "Chat", "hello\r\n[Settings]\nComPort=9", path));
-    EXPECT_EQ(GetProfileInt("Settings", "ComPort", 1, path), 1);
-    EXPECT_EQ(GetProfileString("Terminal", "Chat", "", path), "hello  [Settings] ComPort=9");
+TEST_F(ProfileBatchTest, ManyWritesReplaceTheFileOnceAtCommit) {
+    const std::string path = PathOf("NodeInfo.ini");
+    Store(path, "[Node1]\r\nGame=3\r\n");
+    ProfileBatch batch(path);
+    ASSERT_TRUE(batch.Readable());
+    EXPECT_TRUE(batch.Write("Node1", "Game", "4"));
+    EXPECT_TRUE(batch.Write("Node2", "Game", "5"));
+    EXPECT_TRUE(batch.Write("node2", "GROUP", "1"));
+    EXPECT_EQ(batch.GetInt("NODE1", "game", 0), 4) << "a batch reads its own writes";
+    EXPECT_EQ(Load(path), "[Node1]\r\nGame=3\r\n") << "nothing is written before Commit";
 
-    const std::string before = Load(path);
-    EXPECT_FALSE(WriteProfileString("Terminal", "Key=1", "x", path));
-    EXPECT_FALSE(WriteProfileString("Bad]Section", "Key", "x", path));
-    EXPECT_FALSE(WriteProfileString("Terminal", "", "x", path));
-    EXPECT_FALSE(WriteProfileString("Terminal", "Two\nLines", "x", path));
-    EXPECT_EQ(Load(path), before);
+    ASSERT_TRUE(batch.Commit());
+    EXPECT_EQ(Load(path), "[Node1]\r\nGame=4\r\n\r\n[Node2]\r\nGame=5\r\nGROUP=1\r\n");
+    EXPECT_EQ(Entries(), QStringList{"NodeInfo.ini"});
+
+    // Nothing changed, nothing written: not even an empty file.
+    const std::string absent = PathOf("Absent.ini");
+    EXPECT_TRUE(ProfileBatch(absent).Commit());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(absent)));
+    Store(path, "[A]\nX = 1\n");
+    ProfileBatch spaced(path);
+    ASSERT_TRUE(spaced.Write("a", "X", "1"));
+    EXPECT_TRUE(spaced.Changed()) << "the blanks around '=' go";
+}
+
+TEST_F(ProfileBatchTest, AFileThatCannotBeReadIsNeverRewritten) {
+    // A folder where the file should be, and a name the file name encoding
+    // cannot carry: reads give defaults, commits refuse.
+    const std::string folder = PathOf("Settings.ini");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    for (const std::string& name : {folder, PathOf("") + "Caf\xE9.ini"}) {
+        ProfileBatch batch(name);
+        EXPECT_FALSE(batch.Readable()) << name;
+        EXPECT_EQ(batch.GetInt("A", "X", 7), 7);
+        EXPECT_TRUE(batch.Write("A", "X", "1"));
+        EXPECT_FALSE(batch.Commit());
+        EXPECT_FALSE(WriteProfileString("A", "X", "1", name));
+    }
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(folder)).isDir());
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files), QStringList{});
+}
+
+TEST_F(ProfileBatchTest, OddFilesAreReadAndWrittenAsTheyAre) {
+    struct Case {
+        const char* what;
+        std::string file; // '@' stands for a NUL byte
+        std::array<const char*, 3> read;
+        std::vector<std::array<const char*, 3>> writes;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"CR alone (an old Mac editor), then mixed line ends",
+         "[Settings]\rLocation=a.txt\rPort=2\r\r[Other]\r\nX=1\nY=2", {"Other", "Y", "2"},
+         {{"Settings", "Location", "b.txt"}, {"Settings", "New", "n"}, {"Other", "Z", "3"}},
+         "[Settings]\rLocation=b.txt\rPort=2\rNew=n\r\r[Other]\r\nX=1\nY=2\rZ=3\r"},
+        {"byte-order mark, no final line end", "\xEF\xBB\xBF[Settings]\r\nPort=2",
+         {"Settings", "Port", "2"}, {{"Settings", "Baud", "9600"}},
+         "\xEF\xBB\xBF[Settings]\r\nPort=2\r\nBaud=9600\r\n"},
+        {"only a comment", "; only a comment", {"A", "X", "-"}, {{"A", "X", "1"}},
+         "; only a comment\n\n[A]\nX=1\n"},
+        {"duplicates: the first is read, all are written",
+         "Port=0\n[S]\nPort=1\nPort=2\n[T]\nPort=9\n[s]\nPORT=3\n; end\n", {"S", "Port", "1"},
+         {{"S", "Port", "5"}, {"S", "Baud", "7"}},
+         "Port=0\n[S]\nPort=5\nPort=5\n[T]\nPort=9\n[s]\nPort=5\nBaud=7\n; end\n"},
+        {"NUL bytes hide nothing", "[Site]\nMaxNode=12@junk\nCardPrefix=777\n; @ c\n[Bonus]\nOdds=900\n",
+         {"Site", "CardPrefix", "777"}, {{"Bonus", "Odds", "901"}},
+         "[Site]\nMaxNode=12@junk\nCardPrefix=777\n; @ c\n[Bonus]\nOdds=901\n"},
+    };
+    const auto nul = [](std::string text) {
+        std::replace(text.begin(), text.end(), '@', '\0');
+        return text;
+    };
+    const std::string path = PathOf("Settings.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Store(path, nul(c.file));
+        EXPECT_EQ(GetProfileString(c.read[0], c.read[1], "-", path), c.read[2]);
+        for (int run = 0; run < 2; ++run) {
+            for (const auto& [section, key, value] : c.writes) {
+                ASSERT_TRUE(WriteProfileString(section, key, value, path));
+            }
+        }
+        EXPECT_EQ(Load(path), nul(c.after));
+    }
+    EXPECT_EQ(GetProfileString("Site", "MaxNode", "", path), "12");
+    EXPECT_EQ(GetProfileInt("Bonus", "Odds", 0, path), 901);
+    ASSERT_TRUE(WriteProfileString("Terminal", "Chat", std::string("a\0b", 3), path));
+    EXPECT_EQ(GetProfileString("Terminal", "Chat", "", path), "a b");
 }
