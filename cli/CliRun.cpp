@@ -205,17 +205,17 @@ QJsonObject FieldsJson(std::span<const records::FieldSpec> layout,
                        std::span<const records::RowValues> rows) {
     QJsonObject fields;
     for (std::size_t i = 0; i < layout.size() && i < rows.size(); ++i) {
-        const records::FieldSpec& spec = layout[i];
-        if (spec.form == records::DisplayForm::Hidden || spec.label.empty()) {
+        const records::FieldSpec& field = layout[i];
+        if (field.form == records::DisplayForm::Hidden || field.label.empty()) {
             continue;
         }
         const QString label =
-            QString::fromLatin1(spec.label.data(), static_cast<qsizetype>(spec.label.size()));
-        if (spec.count == 1) {
+            QString::fromLatin1(field.label.data(), static_cast<qsizetype>(field.label.size()));
+        if (field.count == 1) {
             fields.insert(label, rows[i][0]);
         } else {
             QJsonArray values;
-            for (int k = 0; k < spec.count; ++k) {
+            for (int k = 0; k < field.count; ++k) {
                 values.append(rows[i][static_cast<std::size_t>(k)]);
             }
             fields.insert(label, values);

@@ -1,5 +1,6 @@
 #include "diagnostics/frmDiagnostic.h"
 
+#include "common/FixedPitchFont.h"
 #include "common/LinkLog.h"
 #include "common/ProgramState.h"
 #include "common/codeCommon.h"
@@ -13,8 +14,6 @@
 #include <QButtonGroup>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -31,18 +30,6 @@ namespace {
 // Value text of the longest record line: four 9-digit counters and their
 // separators.
 constexpr int kWidestValueChars = 4 * 9 + 3 * 2;
-
-QFont FixedPitchFont() {
-    QFont font(diagtext::kFixedFontFamily);
-    font.setPointSizeF(diagtext::kFixedFontPoints);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(diagtext::kFixedFontPoints);
-    }
-    return font;
-}
 
 // The log keeps the CR LF of its lines; the box shows each as one break.
 QString ForDisplay(QString text) {
@@ -111,7 +98,7 @@ void frmDiagnostic::SetUpControls() {
     cmdClose = ui.cmdClose;
     txtStatus = ui.txtStatus;
 
-    const QFont fixed = FixedPitchFont();
+    const QFont fixed = FixedPitchFont(diagtext::kFixedFontFamily, diagtext::kFixedFontPoints);
     for (QWidget* shown : {static_cast<QWidget*>(lstDiagIndex), static_cast<QWidget*>(lstOutput),
                            static_cast<QWidget*>(txtStatus)}) {
         shown->setFont(fixed);

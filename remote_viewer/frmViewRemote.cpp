@@ -1,5 +1,6 @@
 #include "remote_viewer/frmViewRemote.h"
 
+#include "common/FixedPitchFont.h"
 #include "common/ProgramState.h"
 #include "common/codeCommon.h"
 #include "host_config/SiteConfig.h"
@@ -11,8 +12,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScrollBar>
@@ -26,18 +25,6 @@ namespace {
 constexpr int kMargin = 8;
 // The output box is wide enough for the longest error count line.
 constexpr int kOutputColumns = 64;
-
-QFont FixedPitchFont() {
-    QFont font(t::kFixedFontFamily);
-    font.setPointSizeF(t::kFixedFontPoints);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(t::kFixedFontPoints);
-    }
-    return font;
-}
 
 QString Arg(const char* text, const QString& a) {
     return QString(text).arg(a);
@@ -70,7 +57,7 @@ frmViewRemote::~frmViewRemote() {
 }
 
 void frmViewRemote::FitControlsToFont() {
-    const QFont fixed = FixedPitchFont();
+    const QFont fixed = FixedPitchFont(t::kFixedFontFamily, t::kFixedFontPoints);
     lstRemote->setFont(fixed);
     txtStatus->setFont(fixed);
     lstRemote->setFixedWidth(lblRemoteNumber->sizeHint().width() + kMargin);

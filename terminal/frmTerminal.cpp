@@ -1,5 +1,6 @@
 #include "terminal/frmTerminal.h"
 
+#include "common/FixedPitchFont.h"
 #include "common/ProgramState.h"
 #include "common/StatusLine.h"
 #include "platform/FileDialog.h"
@@ -12,8 +13,6 @@
 
 #include <QCloseEvent>
 #include <QFile>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -28,18 +27,6 @@ namespace {
 constexpr int kViewIntervalMs = 50;
 // Room left for the window frame when a saved size is fitted to the screen.
 constexpr int kFrameAllowance = 48;
-
-QFont FixedPitchFont() {
-    QFont font(tt::kFixedFontFamily);
-    font.setPointSizeF(tt::kFixedFontPoints);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(tt::kFixedFontPoints);
-    }
-    return font;
-}
 
 QString FromLocal(const std::string& name) {
     return QFile::decodeName(QByteArray::fromStdString(name));
@@ -74,7 +61,7 @@ frmTerminal::~frmTerminal() {
 // with its fallback, the speeds from their table, the status line.
 void frmTerminal::SetUpControls() {
     ui->setupUi(this);
-    ui->txtTerminal->setFont(FixedPitchFont());
+    ui->txtTerminal->setFont(FixedPitchFont(tt::kFixedFontFamily, tt::kFixedFontPoints));
     ui->txtTerminal->setMinimumHeight(ui->txtTerminal->fontMetrics().lineSpacing() * 4);
     for (const int rate : kBaudRates) {
         ui->cboBaudRate->addItem(QString::number(rate), rate);

@@ -1,5 +1,6 @@
 #include "transactions/frmTransactions.h"
 
+#include "common/FixedPitchFont.h"
 #include "common/ProgramState.h"
 #include "common/StatusLine.h"
 #include "common/TransactionEntry.h"
@@ -14,8 +15,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QPointer>
 #include <QScrollBar>
 #include <QShortcut>
@@ -34,18 +33,6 @@ static_assert(transactions::kBlockReplyBytes ==
 constexpr int kMargin = 8;
 // The widest listing line: a 10-digit amount and a year past 2099.
 constexpr int kWidestLineChars = 58;
-
-QFont FixedPitchFont() {
-    QFont font(txtext::kFixedFontFamily);
-    font.setPointSizeF(txtext::kFixedFontPoints);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        font.setPointSizeF(txtext::kFixedFontPoints);
-    }
-    return font;
-}
 
 QString FromAscii(std::string_view text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -130,7 +117,7 @@ void frmTransactions::PlaceBoxes() {
 }
 
 void frmTransactions::FitListToFont() {
-    lstOutput->setFont(FixedPitchFont());
+    lstOutput->setFont(FixedPitchFont(txtext::kFixedFontFamily, txtext::kFixedFontPoints));
     lstOutput->setMinimumWidth(
         lstOutput->fontMetrics().horizontalAdvance(QString(kWidestLineChars, QChar('0'))) +
         lstOutput->verticalScrollBar()->sizeHint().width() + 2 * lstOutput->frameWidth() + 4);
