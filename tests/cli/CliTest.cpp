@@ -16,7 +16,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <fstream>
 
 namespace {
 
@@ -51,7 +50,7 @@ protected:
         Write("MyDisclaimer.txt", "Void where prohibited\r\n");
     }
     void Write(const char* name, const std::string& text) {
-        std::ofstream(dir.filePath(name).toStdString(), std::ios::binary) << text;
+        windowtest::WriteFile(dir.filePath(name), text);
     }
 
     Result Run(const std::vector<std::string>& args) {

@@ -5,13 +5,8 @@
 #include "game_setup/FileCommands.h"
 
 #include "platform/IniProfile.h"
+#include "tests/platform/FolderTest.h"
 
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
-
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace gamesetup {
@@ -19,17 +14,6 @@ namespace {
 
 // Denomination 3, key-down 8, note-in 4, kiosk, game 12 B.
 constexpr NodeRecord kNode7{3, 8, 0, 4, 1, 12, 1};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Spit(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 // A table whose nodes all differ, every field used.
 NodeTable Varied(int maxNode) {
@@ -46,10 +30,9 @@ NodeTable Varied(int maxNode) {
     return table;
 }
 
-class NodeFiles : public ::testing::Test {
+class NodeFiles : public platformtest::FolderTest {
 protected:
-    std::string Path(const char* name) const { return dir.path().toStdString() + "/" + name; }
-    QTemporaryDir dir;
+    std::string Path(const char* name) const { return PathOf(name); }
 };
 
 TEST(NodeText, AWholeFileIsTheHeaderAndOneCrLfLinePerNode) {
@@ -204,7 +187,7 @@ TEST(SiteBackup, HoldsTheSiteParametersAtTheirOffsets) {
 
 TEST_F(NodeFiles, IniRoundTripKeepsOtherSitesAndSections) {
     const std::string ini = Path("NodeInfo.ini");
-    Spit(ini, "; node table\r\n[Other]\r\nKeep=yes\r\n[4321-001]\r\nGameNumber=99\r\n");
+    platformtest::Store(ini, "; node table\r\n[Other]\r\nKeep=yes\r\n[4321-001]\r\nGameNumber=99\r\n");
     const NodeTable table = Varied(5);
     ASSERT_TRUE(SaveNodeIni(ini, table, 1234, 5));
 
@@ -214,7 +197,7 @@ TEST_F(NodeFiles, IniRoundTripKeepsOtherSitesAndSections) {
     EXPECT_EQ(load.table, table);
     EXPECT_EQ(platform::GetProfileString("Other", "Keep", "", ini), "yes");
     EXPECT_EQ(LoadNodeIni(ini, 4321, 1).table[1].GameNumber, 99);
-    const std::string text = Slurp(ini);
+    const std::string text = platformtest::Load(ini);
     EXPECT_NE(text.find("; node table"), std::string::npos);
     // Keys in their order, as decimal text.
     EXPECT_NE(text.find("[1234-005]\r\nGameNumber=32767\r\nGameGroup=1\r\nNoteInValue=5\r\n"
@@ -226,7 +209,7 @@ TEST_F(NodeFiles, IniMissingGivesZerosAndUnfitValuesAreNamed) {
     EXPECT_EQ(LoadNodeIni(Path("none.ini"), 1234, 255).table, NodeTable{});
 
     const std::string ini = Path("NodeInfo.ini");
-    Spit(ini, "[1234-002]\nDenom=9\nKeyDown=300\nGameNumber=40000\nConfig=-1\nGameGroup=255\n"
+    platformtest::Store(ini, "[1234-002]\nDenom=9\nKeyDown=300\nGameNumber=40000\nConfig=-1\nGameGroup=255\n"
               "[1234-003]\nGameNumber=-5\nNoteInValue=6\n");
     const IniLoad load = LoadNodeIni(ini, 1234, 3);
     ASSERT_EQ(load.unfit.size(), 3u); // values that fit no field at all
@@ -253,9 +236,9 @@ TEST_F(NodeFiles, IniMissingGivesZerosAndUnfitValuesAreNamed) {
 }
 
 TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
-    const std::string folder = dir.path().toStdString();
-    Spit(Path("NodeBackup99.bin"), std::string(5000, 'x'));
-    Spit(Path("SiteBackup99.bin"), std::string(600, 'x'));
+    const std::string folder = dir_.path().toStdString();
+    platformtest::Store(Path("NodeBackup99.bin"), std::string(5000, 'x'));
+    platformtest::Store(Path("SiteBackup99.bin"), std::string(600, 'x'));
     SiteParamRecord site;
     site.MaxNode = 7;
     site.CardPrefix = 1234;
@@ -263,9 +246,9 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
     table[7] = kNode7;
     EXPECT_TRUE(WriteNodeFiles(folder, table, site).empty());
 
-    EXPECT_EQ(Slurp(Path("NodeInfo.txt")), NodeTextFile(table, 1234, 7));
-    EXPECT_EQ(Slurp(Path("NodeBackup99.bin")), NodeBackupImage(table, 7));
-    EXPECT_EQ(Slurp(Path("SiteBackup99.bin")), SiteBackupImage(site));
+    EXPECT_EQ(platformtest::Load(Path("NodeInfo.txt")), NodeTextFile(table, 1234, 7));
+    EXPECT_EQ(platformtest::Load(Path("NodeBackup99.bin")), NodeBackupImage(table, 7));
+    EXPECT_EQ(platformtest::Load(Path("SiteBackup99.bin")), SiteBackupImage(site));
     std::string contents;
     EXPECT_EQ(ReadWholeFile(Path("absent.txt"), contents), TextRead::Missing);
     ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0600), 0);
@@ -274,7 +257,7 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
 }
 
 TEST_F(NodeFiles, WriteFileNamesEveryFileItCouldNotWrite) {
-    const std::string folder = dir.path().toStdString() + "/no-such-folder";
+    const std::string folder = dir_.path().toStdString() + "/no-such-folder";
     SiteParamRecord site;
     site.MaxNode = 1;
     const auto failed = WriteNodeFiles(folder, NodeTable{}, site);

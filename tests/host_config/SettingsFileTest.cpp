@@ -4,19 +4,20 @@
 
 #include "common/codeWindows.h"
 
-#include <QDir>
+#include "tests/platform/FolderTest.h"
+
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <fstream>
 
 using namespace hostconfig;
 
-TEST(SettingsFile, ValuesOutsideTheirControlsFallBackToTheDefault) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("Settings.ini").toStdString();
+namespace {
+class SettingsFile : public platformtest::FolderTest {
+protected:
+    const std::string path = PathOf("Settings.ini");
+};
+} // namespace
+
+TEST_F(SettingsFile, ValuesOutsideTheirControlsFallBackToTheDefault) {
     // Printer type, note-in value, options; the last row is the largest kept.
     for (const auto& [printer, kiosk, options, kept] :
          {std::tuple{"6", "7", "256", false}, std::tuple{"-1", "-1", "-3", false},
@@ -32,9 +33,7 @@ TEST(SettingsFile, ValuesOutsideTheirControlsFallBackToTheDefault) {
     }
 }
 
-TEST(SettingsFile, WritesBoxesAsTypedAndNamesAsStoredAndKeepsOtherSections) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("Settings.ini").toStdString();
+TEST_F(SettingsFile, WritesBoxesAsTypedAndNamesAsStoredAndKeepsOtherSections) {
     WriteIniString("Terminal", "Port", "3", path);
     MainSettings s = ReadMainSettings(path, "/prog");
     s.Parameters[5] = "1.50";
@@ -48,14 +47,12 @@ TEST(SettingsFile, WritesBoxesAsTypedAndNamesAsStoredAndKeepsOtherSections) {
     EXPECT_EQ(back.Parameters[3], "17");
     EXPECT_EQ(back.LocationFileName, s.LocationFileName);
 
-    EXPECT_FALSE(WriteMainSettings(s, dir.filePath("no/such/dir/Settings.ini").toStdString()));
+    EXPECT_FALSE(WriteMainSettings(s, PathOf("no/such/dir/Settings.ini")));
 }
 
-TEST(SettingsFile, StoredValuesOutOfRangeAreReportedWithFieldAndValue) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("Settings.ini").toStdString();
-    std::ofstream(path) << "[SiteParam]\nMaxNode=256\nCardPrefix=32767\nKioskNoteInValue=7\n"
-                           "[SiteParamBonus]\nRefill=328\nLimit=2147483647\n";
+TEST_F(SettingsFile, StoredValuesOutOfRangeAreReportedWithFieldAndValue) {
+    platformtest::Store(path, "[SiteParam]\nMaxNode=256\nCardPrefix=32767\nKioskNoteInValue=7\n"
+                           "[SiteParamBonus]\nRefill=328\nLimit=2147483647\n");
     QStringList problems;
     const MainSettings s = ReadMainSettings(path, "/prog", &problems);
     ASSERT_EQ(problems.size(), 3) << problems.join('\n').toStdString();
@@ -68,9 +65,7 @@ TEST(SettingsFile, StoredValuesOutOfRangeAreReportedWithFieldAndValue) {
                                                         "5000", "50", "2147483647"}));
 }
 
-TEST(SettingsFile, AFileThatCannotBeReadIsReportedAndKept) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("Settings.ini").toStdString();
+TEST_F(SettingsFile, AFileThatCannotBeReadIsReportedAndKept) {
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(path)));
     QStringList problems;
     const MainSettings s = ReadMainSettings(path, "/prog", &problems);

@@ -3,10 +3,9 @@
 
 #include "host_config/TicketTextFile.h"
 
-#include <QFile>
-#include <QTemporaryDir>
+#include "tests/platform/FolderTest.h"
 
-#include <gtest/gtest.h>
+#include <QFile>
 
 using namespace hostconfig;
 
@@ -28,10 +27,7 @@ TEST(TicketTextFile, SavingAndLoadingAgainNeverGrows) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("t.txt").toStdString();
     for (const std::string start : {"A\nB", "A\nB\n", "A\r\nB\r\n", "\n\nX\n\n", "", "\r\n"}) {
-        QFile f(QString::fromStdString(path));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(start.data(), static_cast<qint64>(start.size()));
-        f.close();
+        platformtest::Store(path, start);
         const QString first = LoadTicketText(path).text;
         for (int round = 0; round < 4; ++round) {
             ASSERT_TRUE(SaveTicketText(path, LoadTicketText(path).text));

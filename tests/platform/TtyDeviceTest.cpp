@@ -1,4 +1,5 @@
 #include "platform/TtyDevice.h"
+#include "tests/terminal/PtyPair.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -6,10 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <fcntl.h>
-#include <poll.h>
-#include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -20,48 +18,6 @@ using namespace platform;
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// The far end of a pseudo-terminal stands in for the host: the device under
-// test opens the slave path, the test reads and writes the master.
-class PtyPair {
-public:
-    PtyPair() : master_(posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-        if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0 &&
-            ptsname(master_) != nullptr) {
-            slavePath_ = ptsname(master_);
-        }
-    }
-    ~PtyPair() { CloseMaster(); }
-
-    const std::string& SlavePath() const { return slavePath_; }
-    void Send(const Bytes& bytes) {
-        ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-    }
-    // What the device writes, until `count` bytes came or the line stays quiet.
-    Bytes Receive(std::size_t count) {
-        Bytes bytes;
-        std::array<std::uint8_t, 256> chunk{};
-        pollfd wait{master_, POLLIN, 0};
-        while (bytes.size() < count && ::poll(&wait, 1, 5000) > 0) {
-            const ssize_t got = ::read(master_, chunk.data(), chunk.size());
-            if (got <= 0) {
-                break;
-            }
-            bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + got);
-        }
-        return bytes;
-    }
-    void CloseMaster() {
-        if (master_ >= 0) {
-            ::close(master_);
-            master_ = -1;
-        }
-    }
-
-private:
-    int master_;
-    std::string slavePath_;
-};
 
 // Waits on the device until `count` bytes are queued (or it stops
 // delivering); the queued count it last saw.
@@ -79,7 +35,7 @@ std::uint32_t WaitUntilQueued(TtyDevice& device, FT_HANDLE handle, std::uint32_t
 class TtyDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (pty_.SlavePath().empty()) {
+        if (!pty_.Ready()) {
             GTEST_SKIP() << "no pseudo-terminal available";
         }
         ASSERT_EQ(device_.Open(0, handle_), FT_OK);
@@ -92,7 +48,7 @@ protected:
         return bytes;
     }
 
-    PtyPair pty_;
+    PtyPair pty_{false};
     TtyDevice device_{pty_.SlavePath()};
     FT_HANDLE handle_ = 0;
 };
@@ -103,7 +59,7 @@ TEST_F(TtyDeviceTest, CarriesEveryByteValueUnchangedBothWays) {
     // Bytes a cooked terminal would eat or change: CR, LF, XON, XOFF, ^C,
     // ^D, DEL, 0, 0xFF and ^Z.
     const Bytes reply = {0x03, 0x0D, 0x0A, 0x11, 0x13, 0x04, 0x7F, 0x00, 0xFF, 0x1A, 0x5C, 0x0D};
-    pty_.Send(reply);
+    ASSERT_TRUE(pty_.Send(std::string(reply.begin(), reply.end())));
     ASSERT_EQ(WaitUntilQueued(device_, handle_, 12), 12u);
     // A read takes at most what is asked and leaves the rest queued.
     EXPECT_EQ(ReadBytes(5), Bytes(reply.begin(), reply.begin() + 5));
@@ -121,7 +77,7 @@ TEST_F(TtyDeviceTest, CarriesEveryByteValueUnchangedBothWays) {
     std::uint32_t written = 0;
     ASSERT_EQ(device_.Write(handle_, large, written), FT_OK);
     EXPECT_EQ(written, large.size());
-    EXPECT_EQ(pty_.Receive(large.size()), large);
+    EXPECT_EQ(pty_.Receive(large.size()), std::string(large.begin(), large.end()));
 }
 
 TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
@@ -152,7 +108,7 @@ TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
 }
 
 TEST_F(TtyDeviceTest, WaitSleepsUntilMoreThanIsQueuedArrives) {
-    pty_.Send({1, 2, 3});
+    ASSERT_TRUE(pty_.Send("\x01\x02\x03"));
     ASSERT_EQ(WaitUntilQueued(device_, handle_, 3), 3u);
     // Three bytes wait, four are wanted: the bytes already there must not
     // end the sleep (a spinning wait returns at once).
@@ -162,7 +118,7 @@ TEST_F(TtyDeviceTest, WaitSleepsUntilMoreThanIsQueuedArrives) {
     EXPECT_GE(clock.elapsed(), 55);
 
     // The fourth byte ends it, and the bytes come out in their order.
-    std::thread late([this] { pty_.Send({4}); });
+    std::thread late([this] { pty_.Send("\x04"); });
     EXPECT_EQ(device_.WaitForData(handle_, 4, 60000), FT_OK);
     late.join();
     std::uint32_t queued = 0;
@@ -216,7 +172,7 @@ TEST(TtyDeviceOpenTest, RefusesWhatIsNotAUsableSerialDevice) {
     ::chmod(plain.c_str(), 0);
     EXPECT_EQ(notATerminal.Open(0, handle), FT_DEVICE_NOT_OPENED);
 
-    PtyPair pty;
+    PtyPair pty(false);
     for (const int baud : {12345, 1200, 230400}) {
         TtyDevice device(pty.SlavePath(), baud);
         EXPECT_EQ(device.Open(0, handle), baud == 12345 ? FT_INVALID_BAUD_RATE : FT_OK) << baud;

@@ -74,26 +74,6 @@ TEST(RemoteViewerLines, BufferLineIsUpperCaseHexWithBlanksAndStaysInsideTheBuffe
               "No answer: the host did not reply within 500 ms\r\n");
 }
 
-TEST(RemoteViewerLines, CountersAreTwoRowsOfFourTenDigitValues) {
-    std::array<std::optional<std::int32_t>, 8> counters{1, 2, 3, 4, 5, 6, 1234567890, 2147483647};
-    EXPECT_EQ(CountersText(counters), "\r\n"
-                                      "0000000001 0000000002 0000000003 0000000004 \r\n"
-                                      "0000000005 0000000006 1234567890 2147483647 \r\n");
-    counters[2].reset();
-    EXPECT_EQ(CountersText(counters).substr(2, 44), "0000000001 0000000002 ---------- 0000000004 ");
-}
-
-TEST(RemoteViewerLines, MemoryDumpIsEightLinesOfSixteen) {
-    std::array<std::uint8_t, 128> memory{};
-    for (std::size_t i = 0; i < memory.size(); ++i) {
-        memory[i] = static_cast<std::uint8_t>(i);
-    }
-    const std::string text = MemoryDumpText(memory);
-    EXPECT_EQ(text.substr(0, 50), "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F \r\n");
-    EXPECT_EQ(text.substr(7 * 50), "70 71 72 73 74 75 76 77 78 79 7A 7B 7C 7D 7E 7F \r\n");
-    EXPECT_EQ(text.size(), 8u * 50);
-}
-
 TEST(RemoteViewerLines, ErrorCountsListOnlyNonZeroCountersWithTheirTexts) {
     std::array<std::int32_t, 22> counts{};
     EXPECT_EQ(ErrorCountsText(counts), "No Errors\r\n");

@@ -78,17 +78,6 @@ TEST(OtherPrinterTypes, ShowNothing) {
     }
 }
 
-TEST(FilterState, SequencesContinueAcrossChunks) {
-    PrinterFilterState state;
-    EXPECT_EQ(Filter(kPrinterEpsonTM267, {'x', 0x1B}, state), "x");
-    EXPECT_EQ(Filter(kPrinterEpsonTM267, {0x69}, state), kCut);
-    EXPECT_EQ(Filter(kPrinterEpsonTM267, {0x1B, 0x63}, state), "");
-    EXPECT_EQ(Filter(kPrinterEpsonTM267, {0x31}, state), "");
-    EXPECT_EQ(Filter(kPrinterEpsonTM267, {0x32, 'y'}, state), "y");
-    EXPECT_EQ(Filter(kPrinterCitizenIDP3541, {0x1B, 0x50}, state), "");
-    EXPECT_EQ(Filter(kPrinterCitizenIDP3541, {0x00, 'z'}, state), kCut + "z");
-}
-
 TEST(FilterState, SurvivesAChangeOfModel) {
     // A Citizen sequence begun is finished by the Epson rules, as one
     // sequence state serves every model.

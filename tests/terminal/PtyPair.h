@@ -14,7 +14,9 @@
 
 class PtyPair {
 public:
-    PtyPair() {
+    // `raw` false leaves the line as the pseudo-terminal starts it (cooked),
+    // for a test of code that must set the line up itself.
+    explicit PtyPair(bool raw = true) {
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master_ >= 0 && grantpt(master_) == 0 && unlockpt(master_) == 0) {
             if (const char* name = ptsname(master_)) {
@@ -23,7 +25,7 @@ public:
         }
         // Raw from the start, so nothing written before the port is opened
         // is echoed or translated.
-        const int slave = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        const int slave = raw ? ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
         if (slave >= 0) {
             termios raw{};
             tcgetattr(slave, &raw);

@@ -22,21 +22,6 @@ std::string Receive(std::string_view bytes, const ReceiveOptions& options, Recei
     return out;
 }
 
-TEST(HexDump, TwentyBytesShowOneLineAndAPendingOne) {
-    ReceiveState state;
-    const ReceiveOptions hex{.DisplayHex = true};
-    EXPECT_EQ(Receive("0123456789ABCDEFGHIJ", hex, state),
-              "30 31 32 33 34 35 36 37 38 39 41 42 43 44 45 46   0123456789ABCDEF\r\n"
-              "47 48 49 4A ");
-    EXPECT_EQ(state.Hex.HexCount, 4);
-    EXPECT_EQ(state.Hex.HexAscii, "GHIJ");
-    // The character column follows with the line's sixteenth byte.
-    EXPECT_EQ(Receive(std::string("\x00\x1F\x7F\xFF~ klmnop", 12), hex, state),
-              "00 1F 7F FF 7E 20 6B 6C 6D 6E 6F 70   GHIJ....~ klmnop\r\n");
-    EXPECT_EQ(state.Hex.HexCount, 0);
-    EXPECT_EQ(state.Hex.HexAscii, "");
-}
-
 TEST(HexDump, ComesBeforeThePrinterFilterAndCrOption) {
     ReceiveState state;
     const ReceiveOptions all{.DisplayHex = true, .PrinterType = kPrinterGeneric, .CRToCRLF = true};

@@ -3,29 +3,17 @@
 #include "terminal/TerminalSettings.h"
 
 #include "platform/IniProfile.h"
+#include "tests/platform/FolderTest.h"
 
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
+#include <sys/stat.h>
 #include <tuple>
 
 using namespace terminal;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using platformtest::Load;
+using platformtest::Store;
 
 auto Fields(const TerminalSettings& s) {
     return std::tie(s.CommPort, s.CommPortDevice, s.BaudRate, s.Handshaking, s.PrinterType,
@@ -44,11 +32,11 @@ TEST_F(TerminalSettingsFile, MissingFileAndValuesOutsideTheirListsGiveTheDefault
         std::make_tuple(1, std::string(), 3, 0, 0, false, 9045, 8565, folder + "/Capture.txt");
     TerminalSettings s = ReadTerminalSettings(path, folder);
     EXPECT_EQ(Fields(s), defaults);
-    WriteFile(path, "[terminal]\r\ncommport=16\r\nBaudRate=9\r\nHandshaking=-1\r\n"
+    Store(path, "[terminal]\r\ncommport=16\r\nBaudRate=9\r\nHandshaking=-1\r\n"
                     "PrinterType=7\r\nCRToCRLF=2\r\nTerminalWidth=0\r\nTerminalHeight=x\r\n");
     s = ReadTerminalSettings(path, folder);
     EXPECT_EQ(Fields(s), defaults);
-    WriteFile(path,
+    Store(path,
               "[Terminal]\r\nCommPort=15\r\nBaudRate=8\r\nHandshaking=3\r\nPrinterType=6\r\n");
     s = ReadTerminalSettings(path, folder);
     EXPECT_EQ(Fields(s), std::make_tuple(15, std::string(), 8, 3, 6, false, 9045, 8565,
@@ -56,7 +44,7 @@ TEST_F(TerminalSettingsFile, MissingFileAndValuesOutsideTheirListsGiveTheDefault
 }
 
 TEST_F(TerminalSettingsFile, RoundTripKeepsOtherSectionsInOneWrite) {
-    WriteFile(path, "[Settings]\r\nLocationFileName=/x/MyLocation.txt\r\n[Terminal]\r\nOld=1\r\n");
+    Store(path, "[Settings]\r\nLocationFileName=/x/MyLocation.txt\r\n[Terminal]\r\nOld=1\r\n");
     const TerminalSettings s{15,
                              "/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
                              8,
@@ -69,19 +57,19 @@ TEST_F(TerminalSettingsFile, RoundTripKeepsOtherSectionsInOneWrite) {
     ASSERT_TRUE(WriteTerminalSettings(s, path));
     const TerminalSettings back = ReadTerminalSettings(path, folder);
     EXPECT_EQ(Fields(back), Fields(s));
-    const std::string text = ReadFile(path);
+    const std::string text = Load(path);
     EXPECT_NE(text.find("LocationFileName=/x/MyLocation.txt"), std::string::npos);
     EXPECT_NE(text.find("Old=1"), std::string::npos);
     EXPECT_NE(text.find("CRToCRLF=1"), std::string::npos);
 }
 
 TEST_F(TerminalSettingsFile, AnUnreadableFileIsNeverRewritten) {
-    WriteFile(path, "[Terminal]\r\nCommPort=4\r\n");
+    Store(path, "[Terminal]\r\nCommPort=4\r\n");
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    if (ReadFile(path).empty()) { // not running as root
+    if (Load(path).empty()) { // not running as root
         EXPECT_FALSE(WriteTerminalSettings(TerminalSettings{}, path));
         chmod(path.c_str(), 0644);
-        EXPECT_EQ(ReadFile(path), "[Terminal]\r\nCommPort=4\r\n");
+        EXPECT_EQ(Load(path), "[Terminal]\r\nCommPort=4\r\n");
     }
     chmod(path.c_str(), 0644);
 }
@@ -131,7 +119,7 @@ TEST(PortNames, TypedEntriesTitlesAndPresence) {
 
     QTemporaryDir dir;
     const std::string node = dir.path().toStdString() + "/ttyUSB0";
-    WriteFile(node, "");
+    Store(node, "");
     const std::vector<PresentPort> present = {{"/dev/ttyUSB3", "FT232R"}, {"/dev/ttyS1", ""}};
     EXPECT_TRUE(PortPresent("/dev/ttyS1", present));
     EXPECT_FALSE(PortPresent("/dev/ttyS0", present)); // a node without hardware

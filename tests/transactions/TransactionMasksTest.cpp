@@ -1,11 +1,7 @@
 // The print/store mask rules, the mask message and the settings keys.
 #include "transactions/TransactionMasks.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "tests/platform/FolderTest.h"
 
 #include <array>
 
@@ -70,20 +66,11 @@ TEST(TransactionMasks, PayloadCarriesStoreThenPrintLowByteFirst) {
     EXPECT_EQ(TransactionMaskPayload(-1, static_cast<std::int32_t>(0x80000000u)), negative);
 }
 
-class TransactionSettingsTest : public ::testing::Test {
+class TransactionSettingsTest : public platformtest::FolderTest {
 protected:
-    std::string Path() const { return dir.filePath("Settings.ini").toStdString(); }
-    std::string Contents() const {
-        QFile file(dir.filePath("Settings.ini"));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll().toStdString();
-    }
-    void Store(const char* text) const {
-        QFile file(dir.filePath("Settings.ini"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
-    QTemporaryDir dir;
+    std::string Path() const { return PathOf("Settings.ini"); }
+    std::string Contents() const { return platformtest::Load(Path()); }
+    void Store(const std::string& text) const { platformtest::Store(Path(), text); }
 };
 
 TEST_F(TransactionSettingsTest, MissingFileOrKeysReadAsZero) {
@@ -114,7 +101,7 @@ TEST_F(TransactionSettingsTest, AStoredValueBeyond32BitsIsNamedAndReadsAsZero) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        Store((std::string("[Transaction]\r\nPrint=6\r\nStore=") + c.stored + "\r\n").c_str());
+        Store(std::string("[Transaction]\r\nPrint=6\r\nStore=") + c.stored + "\r\n");
         std::vector<std::string> unreadable;
         const TransactionSettings settings =
             transactions::ReadTransactionSettings(Path(), &unreadable);
@@ -132,6 +119,6 @@ TEST_F(TransactionSettingsTest, AStoredValueBeyond32BitsIsNamedAndReadsAsZero) {
 }
 
 TEST_F(TransactionSettingsTest, AFileThatCannotBeWrittenIsReported) {
-    const std::string inMissingFolder = dir.filePath("gone/Settings.ini").toStdString();
+    const std::string inMissingFolder = PathOf("gone/Settings.ini");
     EXPECT_FALSE(transactions::WriteTransactionSettings({1, 2}, inMissingFolder));
 }
