@@ -72,7 +72,7 @@ protected:
     std::unique_ptr<frmDiagnostic> window;
 };
 
-TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
+TEST_F(DiagnosticWindow, FirstOpenReadsNothingAndCloseOnlyHides) {
     AppendStatusText("line before the window\r\n");
     host->ClearRequests();
     Open();
@@ -87,6 +87,24 @@ TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
                                "cmdClearText",  "lstOutput",    "lstDiagIndex", "optDiagType_0",
                                "optDiagType_1", "optDiagType_2"};
     EXPECT_EQ(windowtest::FocusOrder(Find<QPushButton>(window.get(), "cmdClose"), order), order);
+
+    Index()->setCurrentRow(5);
+    QTest::mouseClick(Type(1), Qt::LeftButton);
+    const QStringList lines = OutputLines();
+    ASSERT_EQ(lines.size(), 30);
+    const QString log = Status()->toPlainText();
+    Click("cmdClose");
+    EXPECT_TRUE(window->isHidden());
+    window->show();
+    EXPECT_FALSE(window->close()); // the close box
+    EXPECT_TRUE(window->isHidden());
+    host->ClearRequests();
+    window->show();
+    EXPECT_TRUE(Type(1)->isChecked());
+    EXPECT_EQ(Index()->currentRow(), 5);
+    EXPECT_EQ(OutputLines(), lines);
+    EXPECT_EQ(Status()->toPlainText(), log);
+    EXPECT_TRUE(host->Requests().empty());
 }
 
 TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
@@ -200,29 +218,6 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     AppendStatusText("next\r\n");
     EXPECT_EQ(Status()->toPlainText(), text.right(LinkLog::kKeep) + "next\n");
     EXPECT_EQ(Status()->verticalScrollBar()->value(), Status()->verticalScrollBar()->maximum());
-}
-
-TEST_F(DiagnosticWindow, CloseAndCloseBoxOnlyHide) {
-    Open();
-    Index()->setCurrentRow(5);
-    QTest::mouseClick(Type(1), Qt::LeftButton);
-    const QStringList lines = OutputLines();
-    ASSERT_EQ(lines.size(), 30);
-    const QString log = Status()->toPlainText();
-
-    Click("cmdClose");
-    EXPECT_TRUE(window->isHidden());
-    window->show();
-    EXPECT_FALSE(window->close()); // the close box
-    EXPECT_TRUE(window->isHidden());
-
-    host->ClearRequests();
-    window->show();
-    EXPECT_TRUE(Type(1)->isChecked());
-    EXPECT_EQ(Index()->currentRow(), 5);
-    EXPECT_EQ(OutputLines(), lines);
-    EXPECT_EQ(Status()->toPlainText(), log);
-    EXPECT_TRUE(host->Requests().empty());
 }
 
 } // namespace

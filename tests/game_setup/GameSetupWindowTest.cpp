@@ -1,7 +1,6 @@
 #include "game_setup/NodeFiles.h"
 #include "game_setup/frmGameSetup.h"
 #include "link/LinkSequence.h"
-#include "platform/IniProfile.h"
 #include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
@@ -127,17 +126,25 @@ TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancel
     EXPECT_EQ(Node(2), NodeRecord{});
 }
 
-TEST_F(GameSetupWindow, OkWritesTheTableToNodeInfoIni) {
-    WriteIni("[Other]\r\nKeep=1\r\n");
+TEST_F(GameSetupWindow, WriteAndOkSaveTheTableOrNameTheFileAndKeepTheWindow) {
+    QDir(dir.path()).mkdir("NodeInfo.txt"); // cannot be replaced by a file
+    QDir(dir.path()).mkdir("NodeInfo.ini");
     Open();
+    messages.clear();
     ClickRow("lstKeyDown", 15);
-    TypeGame("300");
+    Click("cmdFileWrite");
+    EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.txt")));
+    EXPECT_EQ(Node(1).KeyDown, 15);
+    Click("cmdOK");
+    Settle();
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.ini")));
+
+    QDir(dir.path()).rmdir("NodeInfo.ini");
     Click("cmdOK");
     Settle();
     EXPECT_TRUE(window.isNull());
-    const auto load = gamesetup::LoadNodeIni(Path("NodeInfo.ini"), 1234, 6);
-    EXPECT_EQ(load.table[1].KeyDown, 15);
-    EXPECT_EQ(platform::GetProfileInt("Other", "Keep", 0, Path("NodeInfo.ini")), 1);
+    EXPECT_EQ(gamesetup::LoadNodeIni(Path("NodeInfo.ini"), 1234, 6).table[1].KeyDown, 15);
 }
 
 TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
@@ -264,22 +271,6 @@ TEST_F(GameSetupWindow, ReadFileTakesTheFileAndSaysWhatItSkipped) {
     Click("cmdFileRead");
     EXPECT_EQ(Game()->text(), "42");
     EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
-}
-
-TEST_F(GameSetupWindow, AFailedWriteNamesTheFileAndKeepsTheWindow) {
-    QDir(dir.path()).mkdir("NodeInfo.txt"); // cannot be replaced by a file
-    Open();
-    ClickRow("lstDenomination", 4);
-    Click("cmdFileWrite");
-    EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.txt")));
-    EXPECT_FALSE(window.isNull());
-    EXPECT_EQ(Node(1).Denom, 4);
-
-    QDir(dir.path()).mkdir("NodeInfo.ini");
-    Click("cmdOK");
-    Settle();
-    ASSERT_FALSE(window.isNull());
-    EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.ini")));
 }
 
 TEST_F(GameSetupWindow, ABusyLinkRefusesProgrammingBeforeAnythingChanges) {

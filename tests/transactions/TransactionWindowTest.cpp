@@ -136,13 +136,23 @@ TEST_F(TransactionWindow, ProgramSendsBothMasksAndTheHostStoresThem) {
     EXPECT_FALSE(Button("cmdSave")->isEnabled()) << "nothing dumped to save";
 }
 
-TEST_F(TransactionWindow, ProgramThatDidNotReachTheHostSaysSo) {
+TEST_F(TransactionWindow, ProgramOrDumpThatCannotTalkToTheHostSaysWhy) {
     Connect();
     Open();
-    ClickBox(StoreBox(2));
     host->DropNextReply();
     Click("cmdProgram");
     EXPECT_EQ(Result(), "The masks did not reach the host: Timeout");
+    host->ClearRequests();
+    {
+        LinkSequence other(link.get());
+        ASSERT_TRUE(other.Claimed());
+        Click("cmdDump");
+        Click("cmdProgram");
+    }
+    EXPECT_EQ(Result(), LinkSequence::kRefusedText);
+    EXPECT_TRUE(Listing().empty());
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_FALSE(Button("cmdSave")->isEnabled());
     ProgramState::Instance().Link = nullptr;
     Click("cmdProgram");
     EXPECT_EQ(Result(), LinkSequence::kNoLinkText);
@@ -225,21 +235,6 @@ TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
         EXPECT_TRUE(LinkLog::Instance().Text().contains("Dump stopped; not read: entries 32-255"));
         EXPECT_EQ(Settings().find("[Transaction]") != std::string::npos, c.masksSaved);
     }
-}
-
-TEST_F(TransactionWindow, ADumpIsRefusedWhileAnotherCommandHoldsTheLink) {
-    Connect();
-    Open();
-    {
-        LinkSequence other(link.get());
-        ASSERT_TRUE(other.Claimed());
-        Click("cmdDump");
-        Click("cmdProgram");
-    }
-    EXPECT_EQ(Result(), LinkSequence::kRefusedText);
-    EXPECT_TRUE(Listing().empty());
-    EXPECT_TRUE(host->Requests().empty());
-    EXPECT_FALSE(Button("cmdSave")->isEnabled());
 }
 
 TEST_F(TransactionWindow, SaveWritesTheListingOrCsvAndReportsAFailure) {
