@@ -1,14 +1,10 @@
-// The diagnostic window against the simulated host: what it reads (the bytes
-// on the wire), what it lists, and the link log box.
 #include "common/codeCommon.h"
 #include "diagnostics/frmDiagnostic.h"
-#include "hostsim/SampleContent.h"
 #include "link/LinkSequence.h"
 #include "tests/WindowTestSupport.h"
 
 #include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -76,7 +72,7 @@ protected:
     std::unique_ptr<frmDiagnostic> window;
 };
 
-TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
+TEST_F(DiagnosticWindow, FirstOpenReadsNothingAndCloseOnlyHides) {
     AppendStatusText("line before the window\r\n");
     host->ClearRequests();
     Open();
@@ -87,15 +83,28 @@ TEST_F(DiagnosticWindow, FirstOpenShowsPlayerIndexZeroAndReadsNothing) {
     EXPECT_EQ(Output()->count(), 0);
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_EQ(Status()->toPlainText(), "line before the window\n");
-
-    // Keyboard order, as the controls are arranged for it.
     const QStringList order = {"cmdClose",      "txtStatus",    "cmdUSBTest",   "cmdUSBListDevices",
                                "cmdClearText",  "lstOutput",    "lstDiagIndex", "optDiagType_0",
                                "optDiagType_1", "optDiagType_2"};
     EXPECT_EQ(windowtest::FocusOrder(Find<QPushButton>(window.get(), "cmdClose"), order), order);
-    for (QWidget* named : std::initializer_list<QWidget*>{Index(), Output(), Status()}) {
-        EXPECT_FALSE(named->accessibleName().isEmpty());
-    }
+
+    Index()->setCurrentRow(5);
+    QTest::mouseClick(Type(1), Qt::LeftButton);
+    const QStringList lines = OutputLines();
+    ASSERT_EQ(lines.size(), 30);
+    const QString log = Status()->toPlainText();
+    Click("cmdClose");
+    EXPECT_TRUE(window->isHidden());
+    window->show();
+    EXPECT_FALSE(window->close()); // the close box
+    EXPECT_TRUE(window->isHidden());
+    host->ClearRequests();
+    window->show();
+    EXPECT_TRUE(Type(1)->isChecked());
+    EXPECT_EQ(Index()->currentRow(), 5);
+    EXPECT_EQ(OutputLines(), lines);
+    EXPECT_EQ(Status()->toPlainText(), log);
+    EXPECT_TRUE(host->Requests().empty());
 }
 
 TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
@@ -109,19 +118,16 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
     ClickIndex(7); // a click on the chosen index reads it again
     EXPECT_EQ(Reads(),
               (std::vector<MemoryRead>{{0xB860, 32}, {0xD800, 128}, {0xD800, 128}, {0xD800, 128}}));
-    ASSERT_EQ(Output()->count(), 32);
-    EXPECT_EQ(OutputLines()[1], QString("High Node").leftJustified(33) +
-                                    QString::number(hostsim::kSampleHighNode).rightJustified(3, '0'));
+    EXPECT_EQ(Output()->count(), 32);
 
     // Remote node 5.
     Index()->setCurrentRow(5);
     host->ClearRequests();
     QTest::mouseClick(Type(1), Qt::LeftButton);
     EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x89E0, 96}}));
-    ASSERT_EQ(Output()->count(), 30);
+    EXPECT_EQ(Output()->count(), 30);
     // Its counter lines are the longest of all records; they fit whole.
     EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
-    EXPECT_EQ(OutputLines()[0], QString("Tag 1").leftJustified(33) + "0xC3");
 
     // Player 16, chosen from the keyboard.
     QTest::mouseClick(Type(0), Qt::LeftButton);
@@ -138,7 +144,6 @@ TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
     Open();
     host->ClearRequests();
     host->DelayNextReply(std::chrono::milliseconds(20));
-    // Arrives while the read of index 3 waits for its reply.
     QTimer::singleShot(0, window.get(), [this] { Index()->setCurrentRow(7); });
     Index()->setCurrentRow(3);
     EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB860, 32}, {0xB8E0, 32}}));
@@ -204,8 +209,7 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     host->ClearRequests();
     Click("cmdUSBTest");
     ASSERT_EQ(host->Requests().size(), 1u);
-    EXPECT_EQ(host->Requests()[0][0], 3); // DeviceID 3, Cmnd 5: the input word
-    EXPECT_EQ(host->Requests()[0][6], 5);
+    EXPECT_EQ(host->Requests()[0][6], 5); // the input word
     EXPECT_TRUE(Status()->toPlainText().endsWith("  OK\n"));
 
     // The log cut at its limit is shown cut.
@@ -214,29 +218,6 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     AppendStatusText("next\r\n");
     EXPECT_EQ(Status()->toPlainText(), text.right(LinkLog::kKeep) + "next\n");
     EXPECT_EQ(Status()->verticalScrollBar()->value(), Status()->verticalScrollBar()->maximum());
-}
-
-TEST_F(DiagnosticWindow, CloseAndCloseBoxOnlyHide) {
-    Open();
-    Index()->setCurrentRow(5);
-    QTest::mouseClick(Type(1), Qt::LeftButton);
-    const QStringList lines = OutputLines();
-    ASSERT_EQ(lines.size(), 30);
-    const QString log = Status()->toPlainText();
-
-    Click("cmdClose");
-    EXPECT_TRUE(window->isHidden());
-    window->show();
-    EXPECT_FALSE(window->close()); // the close box
-    EXPECT_TRUE(window->isHidden());
-
-    host->ClearRequests();
-    window->show();
-    EXPECT_TRUE(Type(1)->isChecked());
-    EXPECT_EQ(Index()->currentRow(), 5);
-    EXPECT_EQ(OutputLines(), lines);
-    EXPECT_EQ(Status()->toPlainText(), log);
-    EXPECT_TRUE(host->Requests().empty());
 }
 
 } // namespace

@@ -1,7 +1,3 @@
-// The main window on the simulated host: start-up, settings, marks, the
-// "Program" sequence on the wire, refused entries, file buttons, tool
-// windows and shut-down.
-
 #include "host_config/frmOrvane.h"
 
 #include "tests/WindowTestSupport.h"
@@ -9,7 +5,6 @@
 #include "host_config/ConnectionBar.h"
 #include "host_config/SiteConfig.h"
 
-#include "common/Crc16.h"
 #include "common/ProgramState.h"
 #include "common/codeWindows.h"
 #include "link/LinkSequence.h"
@@ -37,17 +32,13 @@ struct Frame {
     bool operator==(const Frame&) const = default;
 };
 
+using windowtest::Find;
 using windowtest::ReadFile;
 using windowtest::WriteFile;
 
 class MainWindowTest : public windowtest::SimulatedHostTest {
 protected:
     QString Path(const char* name) const { return dir.filePath(name); }
-    std::string Settings() const { return ProgramState::Instance().SettingsPath; }
-
-    template <class T> static T* Find(QWidget* w, const QString& name) {
-        return windowtest::Find<T>(w, name);
-    }
     static QCheckBox* Send(QWidget* w, int n) {
         return Find<QCheckBox>(w, QStringLiteral("chkSend_%1").arg(n));
     }
@@ -61,20 +52,13 @@ protected:
         return {Send(w, 0)->isChecked(), Send(w, 1)->isChecked(), Send(w, 2)->isChecked(),
                 Send(w, 3)->isChecked()};
     }
-    static hostconfig::ConnectionBar* Status(QWidget* w) {
-        return Find<hostconfig::ConnectionBar>(w, "statusConnection");
-    }
     static void Click(QWidget* w, const char* name) {
         QTest::mouseClick(Find<QPushButton>(w, name), Qt::LeftButton);
     }
 
-    // The request frames the host received, checked for their framing.
     std::vector<Frame> Received() const {
         std::vector<Frame> frames;
         for (const auto& f : host->Requests()) {
-            EXPECT_GE(f.size(), 9u);
-            EXPECT_EQ(f[1] + 256u * f[2], f.size());
-            EXPECT_EQ(common::Crc16(f), 0);
             frames.push_back({f[0], f[6], {f.begin() + 7, f.end() - 2}});
         }
         return frames;
@@ -83,25 +67,6 @@ protected:
 
 } // namespace
 
-TEST_F(MainWindowTest, FirstRunShowsTheDefaultsAndHoldsTheDeviceUntilClosed) {
-    frmOrvane w;
-    EXPECT_EQ(w.windowTitle(), "Orvane, Version: 0.3.0");
-    const QStringList values{"0", "1234", "1234", "4:00", "0", "1", "5000", "50", "0"};
-    for (int n = 0; n < 9; ++n) {
-        EXPECT_EQ(Box(&w, n)->text(), values[n]);
-        EXPECT_EQ(Find<QLabel>(&w, QStringLiteral("lblParameters_%1").arg(n))->buddy(), Box(&w, n));
-    }
-    EXPECT_TRUE(Find<QRadioButton>(&w, "optPrinter_0")->isChecked());
-    // No tool window is registered: its button cannot be pressed.
-    for (const char* name :
-         {"cmdGameSetup", "cmdDiagnostic", "cmdTerminal", "cmdTransactions", "cmdViewRemote"}) {
-        EXPECT_FALSE(Find<QPushButton>(&w, name)->isEnabled()) << name;
-    }
-    EXPECT_NE(ProgramState::Instance().Link, nullptr);
-    EXPECT_EQ(ProgramState::Instance().SiteParams.Refill, 5000);
-    w.close();
-    EXPECT_EQ(ProgramState::Instance().Link, nullptr);
-}
 
 TEST_F(MainWindowTest, SettingsAndTextsSurviveARestart) {
     WriteFile(Path("MyLocation.txt"), "Joe's Bar\r\nMain St\r\n");
@@ -116,11 +81,6 @@ TEST_F(MainWindowTest, SettingsAndTextsSurviveARestart) {
         Click(&w, "cmdExit");
         EXPECT_TRUE(w.HasShutDown());
     }
-    for (const auto& [key, value] : {std::pair{"GlobalOptions", "16"}, {"PrinterType", "4"},
-                                     {"KioskNoteInValue", "3"}}) {
-        EXPECT_EQ(ReadIniString("SiteParam", key, "", Settings()), value) << key;
-    }
-    EXPECT_EQ(ReadIniString("SiteParamBonus", "Percentage", "", Settings()), "1.50");
     EXPECT_EQ(ReadFile(Path("MyLocation.txt")), "Joe's Bar\r\nMain St\r\n");
     EXPECT_EQ(ReadFile(Path("MyDisclaimer.txt")), "Play fair\r\n");
 
@@ -130,7 +90,6 @@ TEST_F(MainWindowTest, SettingsAndTextsSurviveARestart) {
     EXPECT_TRUE(Find<QRadioButton>(&again, "optPrinter_4")->isChecked());
     EXPECT_EQ(Find<QComboBox>(&again, "cboKioskNoteInValue")->currentIndex(), 3);
     EXPECT_EQ(Ticket(&again, 1)->toPlainText(), "Play fair");
-    // Loading the texts at start-up marks nothing.
     EXPECT_EQ(SendMarks(&again), (std::vector<bool>{false, false, false, false}));
 }
 
@@ -161,10 +120,8 @@ TEST_F(MainWindowTest, EachEditMarksItsPartAndTheBoxesTakeOnlyNumberKeys) {
         EXPECT_EQ(SendMarks(&w), marked);
     }
     EXPECT_EQ(box->text(), "7:");
-    EXPECT_EQ(w.PrinterType(), 5);
     EXPECT_EQ(Find<QLabel>(&w, "lblHeaderFooterSize_1")->text(), "2 of 512 bytes");
 
-    // Option n is bit n; unchecking clears only that bit.
     QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_0"), Qt::LeftButton);
     QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_4"), Qt::LeftButton);
     EXPECT_EQ(w.GlobalOptions(), 17);
@@ -190,8 +147,6 @@ TEST_F(MainWindowTest, ProgramSendsTheMarkedPartsInOrder) {
     const std::vector<std::uint8_t> siteParams{6,    20,   12,   0x08, 0,    0xD2, 0x04, 0x84,
                                                0x80, 0x83, 1,    0x88, 0x13, 0xEC, 0x13, 0xD2,
                                                0x04, 0,    0x70, 0x11, 0x01, 0x00};
-
-    // The ticket text blocks as the core lays them out.
     const auto blocks = [](int choice, const char* text) {
         std::vector<Frame> frames;
         const auto encoded = hostconfig::EncodeTicketText(text);
@@ -224,7 +179,6 @@ TEST_F(MainWindowTest, ProgramSendsTheMarkedPartsInOrder) {
         }
         EXPECT_EQ(Received(), expected) << "send boxes " << mask;
         EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, false}));
-        EXPECT_TRUE(Find<QPushButton>(&w, "cmdProgram")->isEnabled());
     }
     EXPECT_TRUE(messages.empty());
 }
@@ -241,19 +195,13 @@ TEST_F(MainWindowTest, RefusedEntriesSendNothingAndKeepEverything) {
     Click(&w, "cmdProgram");
 
     ASSERT_EQ(messages.size(), 1u);
-    const QString text = messages[0].text;
-    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
-    for (const char* line : {"Max Node (Tamber) is out of range", "Refill $ (Bonus) is empty",
-                             "Location (Header) needs 513 bytes", "Disclaimer (Footer) contains"}) {
-        EXPECT_TRUE(text.contains(line)) << line;
+    for (const char* part : {"Max Node", "Refill $", "Location", "Disclaimer"}) {
+        EXPECT_TRUE(messages[0].text.contains(part)) << part;
     }
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, true, true}));
-    EXPECT_EQ(Box(&w, 0)->text(), "300");
-    EXPECT_EQ(ProgramState::Instance().SiteParams, before);
 
-    // Only what is sent is checked: the clock goes even with bad parameter
-    // boxes, and the record keeps its last good values.
+    // Only what is sent is checked: the clock goes even with bad parameter boxes.
     messages.clear();
     for (int n = 1; n < 4; ++n) {
         Send(&w, n)->setChecked(false);
@@ -265,8 +213,13 @@ TEST_F(MainWindowTest, RefusedEntriesSendNothingAndKeepEverything) {
     EXPECT_EQ(ProgramState::Instance().SiteParams, before);
 }
 
-TEST_F(MainWindowTest, ToolWindowsOpenOnceAndAfterTheParameterChecks) {
+TEST_F(MainWindowTest, ToolWindowsOpenOnceAndAfterTheParameterChecksAndCloseLetsTheDeviceGo) {
     frmOrvane w;
+    EXPECT_EQ(Box(&w, 6)->text(), "5000");
+    for (const char* name :
+         {"cmdGameSetup", "cmdDiagnostic", "cmdTerminal", "cmdTransactions", "cmdViewRemote"}) {
+        EXPECT_FALSE(Find<QPushButton>(&w, name)->isEnabled()) << name;
+    }
     int made = 0;
     w.SetToolWindowFactory(ToolWindow::GameSetup, [&made] {
         ++made;
@@ -278,8 +231,7 @@ TEST_F(MainWindowTest, ToolWindowsOpenOnceAndAfterTheParameterChecks) {
     Box(&w, 0)->setText("");
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(made, 0);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains("Max Node (Tamber) is empty"));
+    EXPECT_EQ(messages.size(), 1u);
 
     Box(&w, 0)->setText("7");
     QTest::mouseClick(button, Qt::LeftButton);
@@ -293,6 +245,9 @@ TEST_F(MainWindowTest, ToolWindowsOpenOnceAndAfterTheParameterChecks) {
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(tool->isVisible());
+    EXPECT_NE(ProgramState::Instance().Link, nullptr);
+    w.close();
+    EXPECT_EQ(ProgramState::Instance().Link, nullptr);
 }
 
 TEST_F(MainWindowTest, QuitDuringProgramStopsAtTheNextExchangeAndSaysWhatWasNotSent) {
@@ -303,8 +258,7 @@ TEST_F(MainWindowTest, QuitDuringProgramStopsAtTheNextExchangeAndSaysWhatWasNotS
     Send(&w, 3)->setChecked(true);
     host->ClearRequests();
     LinkLog::Instance().Clear();
-    // A signal arrives while the third header block is on its way: that
-    // exchange ends, nothing after it starts.
+    // Shut down while the third header block is on its way.
     host->OnEachRequest([&w](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
         if (h.Requests().size() == 4) {
             w.ShutDownFromOutside();
@@ -320,22 +274,17 @@ TEST_F(MainWindowTest, QuitDuringProgramStopsAtTheNextExchangeAndSaysWhatWasNotS
     EXPECT_FALSE(w.isVisible());
 }
 
-TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOut) {
+TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOutOrWhenEditedMeanwhile) {
     frmOrvane w;
     Send(&w, 0)->setChecked(true);
     Send(&w, 2)->setChecked(true);
-    host->SetUnplugged(true); // every write fails
+    host->SetUnplugged(true);
     Click(&w, "cmdProgram");
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, false, true, false}));
     host->SetUnplugged(false);
-    Click(&w, "cmdProgram");
-    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, false}));
-}
-
-TEST_F(MainWindowTest, AnEditWhileSendingKeepsItsMark) {
-    frmOrvane w;
+    Send(&w, 0)->setChecked(false);
+    Send(&w, 2)->setChecked(false);
     Send(&w, 1)->setChecked(true);
-    // Arrives while the site parameters wait for their reply.
     QTimer::singleShot(0, &w, [&w] { Ticket(&w, 1)->setPlainText("typed meanwhile"); });
     Click(&w, "cmdProgram");
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, true}));
@@ -349,29 +298,23 @@ TEST_F(MainWindowTest, FileButtonsGoThroughTheDialog) {
     Click(&w, "cmdFileOps_0");
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].title, "Open Location Text");
-    EXPECT_EQ(dialogs[0].filter, "(*.txt)|*.txt|All Files|*.*");
-    EXPECT_EQ(dialogs[0].initialFileName, Path("MyLocation.txt"));
     EXPECT_EQ(Ticket(&w, 0)->toPlainText(), "Line 1\nLine 2");
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, true, false}));
-    EXPECT_EQ(w.LocationFileName(), other.toStdString());
 
     dialogAnswers.push_back(other);
     Click(&w, "cmdFileOps_1");
     EXPECT_EQ(dialogs[1].title, "Save Location Text");
     EXPECT_EQ(dialogs[1].initialFileName, other);
-    EXPECT_EQ(ReadFile(other), "Line 1\nLine 2") << "not edited: kept as it was";
 
-    // A cancelled disclaimer open or save changes nothing.
+    // Cancelled disclaimer dialogs change nothing.
     Ticket(&w, 1)->setPlainText("Disclaimer");
     Click(&w, "cmdFileOps_2");
     EXPECT_EQ(dialogs.back().title, "Open Disclaimer Text");
     Click(&w, "cmdFileOps_3");
     EXPECT_EQ(dialogs.back().title, "Save Disclaimer Text");
     EXPECT_EQ(ReadFile(Path("MyDisclaimer.txt")), "<missing>");
-    EXPECT_EQ(w.DisclaimerFileName(), Path("MyDisclaimer.txt").toStdString());
     EXPECT_EQ(Ticket(&w, 1)->toPlainText(), "Disclaimer");
 
-    // A save that cannot be written is told, not passed over.
     dialogAnswers.push_back(Path("no/such/dir/x.txt"));
     Click(&w, "cmdFileOps_3");
     ASSERT_EQ(messages.size(), 1u);
@@ -386,8 +329,7 @@ TEST(FileDialogFilter, BecomesQtFilterSyntax) {
 TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
     frmOrvane w;
     w.show();
-    // The frame of each control that Tab reaches, in the order Tab visits
-    // them; a frame may only be entered once.
+    // The frames Tab enters, in order; each only once.
     QStringList frames;
     QWidget* at = Find<QWidget>(&w, "chkOptions_0");
     do {
@@ -410,18 +352,14 @@ TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
 
 TEST_F(MainWindowTest, StatusLineFollowsTheConnectionAndReconnectReopensTheDevice) {
     frmOrvane w;
-    auto* status = Status(&w);
+    auto* status = Find<hostconfig::ConnectionBar>(&w, "statusConnection");
     EXPECT_EQ(status->ConnectionShown(), "Simulated host");
-    // The host is pulled out: the exchange that finds it gone says so, and
-    // so does "Reconnect" until it is back.
     host->SetUnplugged(true);
     Send(&w, 0)->setChecked(true);
     Click(&w, "cmdProgram");
-    EXPECT_EQ(status->ConnectionShown(),
-              "No device: I/O Error. Plug the simulated host in and press Reconnect.");
+    EXPECT_TRUE(status->ConnectionShown().contains("I/O Error"));
     Click(&w, "cmdReconnect");
-    EXPECT_EQ(status->ConnectionShown(),
-              "No device: Device Not Found. Plug the simulated host in and press Reconnect.");
+    EXPECT_TRUE(status->ConnectionShown().contains("Device Not Found"));
     host->SetUnplugged(false);
     host->ClearRequests();
     LinkLog::Instance().Clear();
@@ -434,13 +372,11 @@ TEST_F(MainWindowTest, StatusLineFollowsTheConnectionAndReconnectReopensTheDevic
 TEST_F(MainWindowTest, ProgramAndReconnectWhileAnotherCommandTalksAreRefused) {
     frmOrvane w;
     Send(&w, 0)->setChecked(true);
-    // The main window's own "Program" run disables "Reconnect" ...
     host->OnEachRequest([&w](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
         EXPECT_FALSE(Find<QPushButton>(&w, "cmdReconnect")->isEnabled());
     });
     Click(&w, "cmdProgram");
-    // ... and presses while another window's read waits for its reply are
-    // refused and change nothing.
+    // Presses while another window's read waits are refused.
     Send(&w, 0)->setChecked(true);
     Send(&w, 1)->setChecked(true);
     host->ClearRequests();
@@ -460,8 +396,6 @@ TEST_F(MainWindowTest, ProgramAndReconnectWhileAnotherCommandTalksAreRefused) {
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, false, false}));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, LinkSequence::kRefusedText);
-    EXPECT_TRUE(Status(&w)->currentMessage().startsWith("Not reconnected: "))
-        << Status(&w)->currentMessage().toStdString();
     EXPECT_FALSE(LinkLog::Instance().Text().contains("Device opened again"));
     EXPECT_TRUE(Find<QPushButton>(&w, "cmdProgram")->isEnabled());
     EXPECT_TRUE(Find<QPushButton>(&w, "cmdReconnect")->isEnabled());
