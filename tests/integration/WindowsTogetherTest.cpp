@@ -3,6 +3,7 @@
 // the host lets the run go on; View Remote's close during another window's
 // run; the status lines as a screen reader reads them.
 #include "app/SignalRelay.h"
+#include "diagnostics/frmDiagnostic.h"
 #include "game_setup/frmGameSetup.h"
 #include "host_config/frmOrvane.h"
 #include "remote_viewer/frmViewRemote.h"
@@ -49,6 +50,7 @@ protected:
         main->SetToolWindowFactory(ToolWindow::Transactions, [] { return new frmTransactions(); });
         main->SetToolWindowFactory(ToolWindow::Terminal, [] { return new frmTerminal(); });
         main->SetToolWindowFactory(ToolWindow::ViewRemote, [] { return new frmViewRemote(); });
+        main->SetToolWindowFactory(ToolWindow::Diagnostic, [] { return new frmDiagnostic(); });
         Find<QLineEdit>(main.get(), "txtParameters_0")->setText("6");
         Find<QLineEdit>(main.get(), "txtParameters_1")->setText("1234");
         main->show();
@@ -214,6 +216,36 @@ TEST_F(WindowsTogether, StatusLinesAreReadByTheirText) {
         EXPECT_NE(shown, before);
         EXPECT_FALSE(shown.isEmpty());
         EXPECT_EQ(reader->text(QAccessible::Name), shown);
+    }
+}
+
+// Every control a screen reader can reach says what it is: a button or box
+// by its caption, an input by its label (the label's buddy) or its own name.
+TEST_F(WindowsTogether, EveryControlIsNamedForAssistiveTechnology) {
+    const std::vector<QWidget*> windows{main.get(),
+                                        Open(ToolWindow::GameSetup, "cmdGameSetup"),
+                                        Open(ToolWindow::Diagnostic, "cmdDiagnostic"),
+                                        Open(ToolWindow::Transactions, "cmdTransactions"),
+                                        Open(ToolWindow::Terminal, "cmdTerminal"),
+                                        Open(ToolWindow::ViewRemote, "cmdViewRemote")};
+    for (QWidget* window : windows) {
+        ASSERT_NE(window, nullptr);
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->window() != window || qobject_cast<QLabel*>(control) != nullptr ||
+                control->focusPolicy() == Qt::NoFocus || !control->isVisibleTo(window) ||
+                qobject_cast<QWidget*>(control->parent()) == nullptr ||
+                control->parent()->inherits("QAbstractScrollArea") ||
+                control->parent()->inherits("QComboBox")) {
+                // Another window's, a status line (read by its text), or not a
+                // control of its own (a viewport, a combo's editor).
+                continue;
+            }
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+            ASSERT_NE(reader, nullptr);
+            EXPECT_FALSE(reader->text(QAccessible::Name).trimmed().isEmpty())
+                << window->objectName().toStdString() << " / " << control->objectName().toStdString()
+                << " (" << control->metaObject()->className() << ")";
+        }
     }
 }
 
