@@ -107,7 +107,7 @@ TEST_F(DiagnosticWindow, FirstOpenReadsNothingAndCloseOnlyHides) {
     EXPECT_TRUE(host->Requests().empty());
 }
 
-TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
+TEST_F(DiagnosticWindow, EveryWayOfChoosingReadsTheChosenRecordOnce) {
     Open();
     host->ClearRequests();
 
@@ -120,24 +120,35 @@ TEST_F(DiagnosticWindow, ReadsTheChosenRecordByTypeAndIndex) {
               (std::vector<MemoryRead>{{0xB860, 32}, {0xD800, 128}, {0xD800, 128}, {0xD800, 128}}));
     EXPECT_EQ(Output()->count(), 32);
 
-    // Remote node 5.
-    Index()->setCurrentRow(5);
+    // Remote node 7, by an arrow key on the type choice.
     host->ClearRequests();
-    QTest::mouseClick(Type(1), Qt::LeftButton);
-    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x89E0, 96}}));
+    Type(2)->setFocus();
+    QTest::keyClick(Type(2), Qt::Key_Up);
+    ASSERT_TRUE(Type(1)->isChecked());
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x8AA0, 96}}));
     EXPECT_EQ(Output()->count(), 30);
     // Its counter lines are the longest of all records; they fit whole.
     EXPECT_FALSE(Output()->horizontalScrollBar()->isVisible());
 
-    // Player 16, chosen from the keyboard.
+    // Player 16 from the keyboard, then an assistive technology's select of
+    // an index row and toggle of a type, which set the state without a click.
     QTest::mouseClick(Type(0), Qt::LeftButton);
     Index()->setFocus();
     Index()->setCurrentRow(15);
     host->ClearRequests();
     QTest::keyClick(Index(), Qt::Key_Down);
     EXPECT_EQ(Index()->currentRow(), 16);
-    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xBA00, 32}}));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Index());
+    ASSERT_NE(list, nullptr);
+    ASSERT_NE(list->tableInterface(), nullptr);
+    ASSERT_TRUE(list->tableInterface()->selectRow(4));
     EXPECT_EQ(Output()->count(), 10);
+    QAccessibleInterface* site = QAccessible::queryAccessibleInterface(Type(2));
+    ASSERT_NE(site, nullptr);
+    ASSERT_NE(site->actionInterface(), nullptr);
+    site->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    ASSERT_TRUE(Type(2)->isChecked());
+    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xBA00, 32}, {0xB880, 32}, {0xD800, 128}}));
 }
 
 TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
@@ -149,36 +160,6 @@ TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
     EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB860, 32}, {0xB8E0, 32}}));
     EXPECT_EQ(Output()->count(), 10);
     EXPECT_FALSE(LinkLog::Instance().Text().contains("refused"));
-}
-
-TEST_F(DiagnosticWindow, EveryWayOfChoosingReadsExactlyOnce) {
-    Open();
-    host->ClearRequests();
-
-    // Keyboard: an arrow key moves the type choice.
-    Type(0)->setFocus();
-    QTest::keyClick(Type(0), Qt::Key_Down);
-    ASSERT_TRUE(Type(1)->isChecked());
-    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0x8800, 96}}));
-
-    // An assistive technology's toggle sets the state without a click.
-    host->ClearRequests();
-    QAccessibleInterface* site = QAccessible::queryAccessibleInterface(Type(2));
-    ASSERT_NE(site, nullptr);
-    ASSERT_NE(site->actionInterface(), nullptr);
-    site->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    ASSERT_TRUE(Type(2)->isChecked());
-    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xD800, 128}}));
-
-    // ... and its select of an index row.
-    QTest::mouseClick(Type(0), Qt::LeftButton);
-    host->ClearRequests();
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Index());
-    ASSERT_NE(list, nullptr);
-    ASSERT_NE(list->tableInterface(), nullptr);
-    ASSERT_TRUE(list->tableInterface()->selectRow(4));
-    EXPECT_EQ(Reads(), (std::vector<MemoryRead>{{0xB880, 32}}));
-    EXPECT_EQ(Output()->count(), 10);
 }
 
 TEST_F(DiagnosticWindow, AReadChosenWhileAnotherCommandTalksIsRefusedVisibly) {
