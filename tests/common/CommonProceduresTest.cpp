@@ -64,24 +64,12 @@ TEST(PutLong, LittleEndianAndBounded) {
               (std::vector<int>{0, 0x03, 0x04, 0x01, 0x02, 0}));
 }
 
-TEST(FieldReaders, ValuesAndCursorAndZeroOutsideTheBuffer) {
-    const std::array<std::uint8_t, 10> buf{0x34, 0x12, 0xFF, 0xFF, 0xFF,
-                                           0xFF, 0x01, 0x00, 0x00, 0x80};
-    int at = 0;
-    EXPECT_EQ(GetIntegerField(buf, at), 4660);
-    EXPECT_EQ(GetIntegerField(buf, at), 65535);
-    EXPECT_EQ(GetLongField(buf, at), 0x0001FFFF);
-    EXPECT_EQ(at, 8);
-    at = 2;
-    EXPECT_EQ(GetLongField(buf, at), 2147483647); // bit 31 dropped
-    EXPECT_EQ(GetLongField(buf, at), 1);
-    EXPECT_EQ(at, 10);
-    // Only the bytes inside count; the rest reads as 0.
-    at = 9;
-    EXPECT_EQ(GetLongField(buf, at), 0x80);
-    EXPECT_EQ(GetByteField(buf, at), 0);
-    EXPECT_EQ(at, 14);
-    at = -1;
+// Values, the cursor and bytes past the end (read as 0) are checked with
+// any bytes by the record decoders' fuzz target; here a cursor before the
+// buffer.
+TEST(FieldReaders, BytesBeforeTheBufferReadAsZero) {
+    const std::array<std::uint8_t, 2> buf{0x34, 0x12};
+    int at = -1;
     EXPECT_EQ(GetIntegerField(buf, at), 0x3400);
     EXPECT_EQ(at, 1);
 }
