@@ -3,9 +3,7 @@
 
 #include "host_config/TicketTextFile.h"
 
-#include "tests/platform/FolderTest.h"
-
-#include <QFile>
+#include <gtest/gtest.h>
 
 using namespace hostconfig;
 
@@ -21,23 +19,6 @@ TEST(TicketTextFile, SaveWritesCrLfLinesAndLoadLosesNoLineOfFilesFromOtherEditor
           {"Caf\xe9\r\n", "Caf\u00e9"}, {"\xef\xbb\xbfHi\n", "Hi"}}) {
         EXPECT_EQ(TicketTextFromFile(file), QString::fromUtf8(text)) << file;
     }
-}
-
-TEST(TicketTextFile, SavingAndLoadingAgainNeverGrows) {
-    QTemporaryDir dir;
-    const std::string path = dir.filePath("t.txt").toStdString();
-    for (const std::string start : {"A\nB", "A\nB\n", "A\r\nB\r\n", "\n\nX\n\n", "", "\r\n"}) {
-        platformtest::Store(path, start);
-        const QString first = LoadTicketText(path).text;
-        for (int round = 0; round < 4; ++round) {
-            ASSERT_TRUE(SaveTicketText(path, LoadTicketText(path).text));
-        }
-        EXPECT_EQ(LoadTicketText(path).text, first) << start;
-        EXPECT_EQ(QFile(QString::fromStdString(path)).size(),
-                  static_cast<qint64>(TicketTextFileContents(first).size()));
-    }
-    EXPECT_EQ(LoadTicketText(dir.filePath("missing.txt").toStdString()).outcome,
-              platform::FileRead::Missing);
 }
 
 TEST(TicketTextFile, AnEditedTextKeepsTheFormItWasReadIn) {
