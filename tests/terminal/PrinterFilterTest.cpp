@@ -1,5 +1,6 @@
 // The printer filters byte by byte: what each model shows and swallows, and
-// sequences that cross chunk boundaries and model changes.
+// sequences that cross chunk boundaries and model changes. (That the Ithica
+// and unknown types show nothing is left to the receive step's fuzz target.)
 #include "terminal/TerminalCore.h"
 
 #include <gtest/gtest.h>
@@ -70,12 +71,6 @@ INSTANTIATE_TEST_SUITE_P(BothModels, CitizenFilter,
 TEST(GenericFilter, ShowsEscapesAsAtSignsAndBreaksLines) {
     EXPECT_EQ(Filter(kPrinterGeneric, {0x41, 0x1B, 0x42}), "A@B");
     EXPECT_EQ(Filter(kPrinterGeneric, {0x1C, 0x0D, 0x0A}), "@\r\n\r\n");
-}
-
-TEST(OtherPrinterTypes, ShowNothing) {
-    for (const int type : {int{kPrinterIthica}, 7, -1, 255}) {
-        EXPECT_EQ(Filter(type, {'A', 0x0A, 0x1B, 0x69}), "") << type;
-    }
 }
 
 TEST(FilterState, SurvivesAChangeOfModel) {

@@ -101,31 +101,20 @@ TEST_F(TerminalWindow, ShowsAndCapturesAFilteredTicketByteForByte) {
     Click("cmdClear");
     Feed("end\r\n.", 1, ".");
     EXPECT_EQ(Box()->Text(), "end\n\n.");
-}
 
-TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLine) {
-    Open();
-    Box()->setFocus();
-    QTest::keyClicks(Box(), "ab");
-    QTest::keyClick(Box(), Qt::Key_Return);
-    QTest::keyClick(Box(), Qt::Key_C, Qt::ControlModifier);
-    QTest::keyClick(Box(), Qt::Key_X, Qt::AltModifier);
-    EXPECT_EQ(Sent(4), "ab\r\x03");
+    // A capture that cannot be opened or written ends with a message.
+    dialogAnswers.push_back(FilePath("no/such/folder/Capture.txt"));
+    Click("cmdCapture");
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(window->Capturing());
 
-    // The chat line goes out whole, not key by key.
-    QLineEdit* chat = Find<QLineEdit>("txtChat");
-    chat->setFocus();
-    QTest::keyClicks(chat, "PING");
-    QTest::mouseDClick(chat, Qt::LeftButton);
-    EXPECT_EQ(Sent(6), "PING\r\n");
-    QTest::keyClick(chat, Qt::Key_Return);
-    EXPECT_EQ(Sent(6), "PING\r\n");
-    // Keys typed on another control reach it and the port.
-    QCheckBox* hex = Find<QCheckBox>("chkDisplayHex");
-    hex->setFocus();
-    QTest::keyClick(hex, Qt::Key_Space);
-    EXPECT_TRUE(hex->isChecked());
-    EXPECT_EQ(Sent(1), " ");
+    if (QFile::exists("/dev/full")) {
+        dialogAnswers.push_back("/dev/full");
+        Click("cmdCapture");
+        ASSERT_TRUE(window->Capturing());
+        Feed("x", 1, "x");
+        EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
+    }
 }
 
 TEST_F(TerminalWindow, AFailedOpenReopensThePreviousPortOnceAndStops) {
@@ -153,11 +142,34 @@ TEST_F(TerminalWindow, AFailedOpenReopensThePreviousPortOnceAndStops) {
     EXPECT_EQ(Ports()->currentIndex(), previous);
 }
 
-TEST_F(TerminalWindow, AClosedPeerIsReportedAndNothingIsLost) {
+TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLineAndAClosedPeerLosesNothing) {
     Open();
     const QString capturePath = FilePath("Capture.txt");
     dialogAnswers.push_back(capturePath);
     Click("cmdCapture");
+    Box()->setFocus();
+    QTest::keyClicks(Box(), "ab");
+    QTest::keyClick(Box(), Qt::Key_Return);
+    QTest::keyClick(Box(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(Box(), Qt::Key_X, Qt::AltModifier);
+    EXPECT_EQ(Sent(4), "ab\r\x03");
+
+    // The chat line goes out whole, not key by key.
+    QLineEdit* chat = Find<QLineEdit>("txtChat");
+    chat->setFocus();
+    QTest::keyClicks(chat, "PING");
+    QTest::mouseDClick(chat, Qt::LeftButton);
+    EXPECT_EQ(Sent(6), "PING\r\n");
+    QTest::keyClick(chat, Qt::Key_Return);
+    EXPECT_EQ(Sent(6), "PING\r\n");
+    // Keys typed on another control reach it and the port.
+    QCheckBox* hex = Find<QCheckBox>("chkDisplayHex");
+    hex->setFocus();
+    QTest::keyClick(hex, Qt::Key_Space);
+    EXPECT_TRUE(hex->isChecked());
+    EXPECT_EQ(Sent(1), " ");
+    hex->setChecked(false);
+
     Feed("before the end\r\n", 100, "before the end\n");
     pty.CloseMaster();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window->PortOpen(); }));
@@ -170,27 +182,10 @@ TEST_F(TerminalWindow, AClosedPeerIsReportedAndNothingIsLost) {
     Box()->setFocus();
     QTest::keyClick(Box(), Qt::Key_A);
     EXPECT_EQ(window->StatusText(), "Not sent, no port is open: a typed key.");
-    QLineEdit* chat = Find<QLineEdit>("txtChat");
     chat->setText("hello");
     QTest::keyClick(chat, Qt::Key_Return);
     EXPECT_EQ(window->StatusText(), "Not sent, no port is open: the chat line.");
     EXPECT_EQ(chat->text(), "hello");
-}
-
-TEST_F(TerminalWindow, CaptureThatCannotBeOpenedOrWrittenEndsWithAMessage) {
-    Open();
-    dialogAnswers.push_back(FilePath("no/such/folder/Capture.txt"));
-    Click("cmdCapture");
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(window->Capturing());
-
-    if (QFile::exists("/dev/full")) {
-        dialogAnswers.push_back("/dev/full");
-        Click("cmdCapture");
-        ASSERT_TRUE(window->Capturing());
-        Feed("x", 1, "x");
-        EXPECT_EQ(Find<QPushButton>("cmdCapture")->text(), "Capture");
-    }
 }
 
 TEST_F(TerminalWindow, SettingsComeBackAfterClose) {
