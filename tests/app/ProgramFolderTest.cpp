@@ -54,25 +54,19 @@ TEST(ProgramFolder, ARequestedFolderIsMadeOrRefusedWithTheReason) {
     EXPECT_TRUE(ChooseProgramFolder("", "", named(238)).folder.empty());
 }
 
-TEST(ProgramFolder, ExecutableFolderWhenWritableElseAppData) {
+TEST(ProgramFolder, ExecutableFolderWhenWritableAndNotInstalledElseAppData) {
     QTemporaryDir tmp;
-    const std::string exe = (tmp.path() + "/bin").toStdString();
     const std::string data = (tmp.path() + "/data/Orvane").toStdString();
-    QDir().mkpath(QString::fromStdString(exe));
-
-    EXPECT_EQ(ChooseProgramFolder("", exe, data).folder, exe);
+    const std::string build = (tmp.path() + "/usr/bin2").toStdString();
+    QDir().mkpath(QString::fromStdString(build));
+    EXPECT_EQ(ChooseProgramFolder("", build, data).folder, build);
 
     // A folder that is not there (or cannot be written) sends the files to
     // the application data folder, made on first use.
     const std::string missing = (tmp.path() + "/no-such-bin").toStdString();
     EXPECT_EQ(ChooseProgramFolder("", missing, data).folder, data);
     EXPECT_TRUE(QDir(QString::fromStdString(data)).exists());
-}
 
-} // namespace
-
-TEST(ProgramFolder, InstalledExecutableFolderIsNeverPortable) {
-    QTemporaryDir tmp;
     const QString usr = tmp.path() + "/usr/bin";
     QDir().mkpath(usr);
     // /bin -> usr/bin, as on a merged-/usr system.
@@ -84,12 +78,12 @@ TEST(ProgramFolder, InstalledExecutableFolderIsNeverPortable) {
     EXPECT_EQ(PortableFolderCandidate(installed, installed), "");
     EXPECT_EQ(PortableFolderCandidate((tmp.path() + "/bin").toStdString(), installed), "");
     EXPECT_EQ(PortableFolderCandidate((tmp.path() + "/usr/./bin/").toStdString(), installed), "");
-    const std::string data = (tmp.path() + "/data").toStdString();
     EXPECT_EQ(ChooseProgramFolder("", PortableFolderCandidate(installed, installed), data).folder,
               data);
 
     // A build tree or a copy elsewhere stays portable.
-    const std::string build = (tmp.path() + "/usr/bin2").toStdString();
     EXPECT_EQ(PortableFolderCandidate(build, installed), build);
     EXPECT_EQ(PortableFolderCandidate(build, ""), build);
 }
+
+} // namespace
