@@ -76,43 +76,12 @@ TEST(PlayerRecord, DecodesAndFormatsEveryLine) {
     EXPECT_EQ(RemotePlace(16).address, 0x8E00);
 }
 
-TEST(RemoteRecord, SplitFieldsHaveTheirExactWidths) {
-    // Each shared byte once with only its low field's bits set and once with
-    // only its high field's: a field one bit too wide or too narrow, or
-    // shifted, shows in one of the two.
-    struct Split {
-        int offset;
-        const char* low;
-        const char* high;
-        std::uint8_t lowOnly, highOnly;
-        const char *lowFull, *highFull; // the texts of each field with every bit set
-        const char *lowZero, *highZero; // ... and of 0
-    };
-    const Split splits[] = {
-        {1, "Denomination", "Keydown", 0x0F, 0xF0, "15", "15", "00", "00"},
-        {2, "Coin-In Value", "Note-In Value", 0x0F, 0xF0, "15", "15", "00", "00"},
-        {6, "Game Group", "Operation Flags", 0x0F, 0xF0, "15", "0x0F", "0", "0x00"},
-        {13, "Retries", "State", 0x0F, 0xF0, "15", "15", "00", "00"},
-        {14, "Progressive Qualification Count", "Progressive Bill Count", 0x1F, 0xE0, "031", "007",
-         "000", "000"},
-    };
-    for (const Split& split : splits) {
-        Reply reply{};
-        Put(reply, split.offset, {split.lowOnly});
-        auto lines = RecordLines(kRemoteLayout, DecodeRemote(reply));
-        EXPECT_EQ(ValueOf(lines, split.low), split.lowFull) << split.low;
-        EXPECT_EQ(ValueOf(lines, split.high), split.highZero) << split.high;
-        Put(reply, split.offset, {split.highOnly});
-        lines = RecordLines(kRemoteLayout, DecodeRemote(reply));
-        EXPECT_EQ(ValueOf(lines, split.low), split.lowZero) << split.low;
-        EXPECT_EQ(ValueOf(lines, split.high), split.highFull) << split.high;
-    }
-}
-
-TEST(RemoteRecord, JoinsArraysAndReadsWholeFields) {
+TEST(RemoteRecord, SplitsSharedBytesJoinsArraysAndReadsWholeFields) {
     Reply reply{};
-    Put(reply, 0, {0xC3, 0x52, 0x4A, 0x07, 0x39, 0x30, 0x93}); // split bytes: see above
-    Put(reply, 13, {0x2F, 0xE5, 0xC8});
+    // Each field of a shared byte reads a value that no other width (four,
+    // five or three bits) or place would give.
+    Put(reply, 0, {0xC3, 0x52, 0x7B, 0x07, 0x39, 0x30, 0x93});
+    Put(reply, 13, {0x3F, 0xF5, 0xC8});
     for (int k = 0; k < 8; ++k) {
         PutLong(reply, 16 + 4 * k, static_cast<std::uint32_t>(k + 1));
     }
@@ -125,15 +94,29 @@ TEST(RemoteRecord, JoinsArraysAndReadsWholeFields) {
     ASSERT_EQ(lines.size(), 30u);
     EXPECT_EQ(lines.front(), Padded("Tag 1") + "0xC3");
     EXPECT_EQ(lines.back(), Padded("CRC") + "0x1234");
-
-    EXPECT_EQ(ValueOf(lines, "Configuration Flags"), "0x07");
-    EXPECT_EQ(ValueOf(lines, "Game Number"), "12345");
-    EXPECT_EQ(ValueOf(lines, "Progressive Timer"), "200");
-    EXPECT_EQ(ValueOf(lines, "Count 0 - 3"), "000000001, 000000002, 000000003, 000000004");
-    EXPECT_EQ(ValueOf(lines, "Count 4 - 7"), "000000005, 000000006, 000000007, 000000008");
-    EXPECT_EQ(ValueOf(lines, "Audit Cash In Count 0, 1"), "123456789, 000000000");
-    EXPECT_EQ(ValueOf(lines, "Cash Drop Date/Time"), "00/00/2000 00:00");
-    EXPECT_EQ(ValueOf(lines, "Tag 2"), "0x3C");
+    const std::pair<const char*, const char*> values[] = {
+        {"Denomination", "02"},
+        {"Keydown", "05"},
+        {"Coin-In Value", "11"},
+        {"Note-In Value", "07"},
+        {"Configuration Flags", "0x07"},
+        {"Game Number", "12345"},
+        {"Game Group", "3"},
+        {"Operation Flags", "0x09"},
+        {"Retries", "15"},
+        {"State", "03"},
+        {"Progressive Qualification Count", "021"},
+        {"Progressive Bill Count", "007"},
+        {"Progressive Timer", "200"},
+        {"Count 0 - 3", "000000001, 000000002, 000000003, 000000004"},
+        {"Count 4 - 7", "000000005, 000000006, 000000007, 000000008"},
+        {"Audit Cash In Count 0, 1", "123456789, 000000000"},
+        {"Cash Drop Date/Time", "00/00/2000 00:00"},
+        {"Tag 2", "0x3C"},
+    };
+    for (const auto& [label, text] : values) {
+        EXPECT_EQ(ValueOf(lines, label), text) << label;
+    }
 }
 
 TEST(SiteRecord, ShowsLabelledRowsOnlyInTheirForms) {
