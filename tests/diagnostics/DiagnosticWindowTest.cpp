@@ -162,20 +162,7 @@ TEST_F(DiagnosticWindow, AClickDuringAReadIsServedAfterIt) {
     EXPECT_FALSE(LinkLog::Instance().Text().contains("refused"));
 }
 
-TEST_F(DiagnosticWindow, AReadChosenWhileAnotherCommandTalksIsRefusedVisibly) {
-    Open();
-    host->ClearRequests();
-    LinkSequence other(link.get()); // e.g. "Program" in the main window
-    ASSERT_TRUE(other.Claimed());
-    Index()->setCurrentRow(2);
-    Click("cmdUSBTest");
-    EXPECT_TRUE(host->Requests().empty());
-    EXPECT_EQ(OutputLines(), QStringList{QString("Could not read the player record 2: ") +
-                                         LinkSequence::kRefusedText});
-    EXPECT_TRUE(LinkLog::Instance().Text().endsWith(QString(LinkSequence::kRefusedText) + "\r\n"));
-}
-
-TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
+TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLogAndShowsARefusedRead) {
     Open();
     QTest::mouseClick(Type(2), Qt::LeftButton);
     ASSERT_EQ(Output()->count(), 32);
@@ -199,6 +186,17 @@ TEST_F(DiagnosticWindow, LogBoxFollowsTheLinkLog) {
     AppendStatusText("next\r\n");
     EXPECT_EQ(Status()->toPlainText(), text.right(LinkLog::kKeep) + "next\n");
     EXPECT_EQ(Status()->verticalScrollBar()->value(), Status()->verticalScrollBar()->maximum());
+
+    // A read chosen while another command talks is refused visibly.
+    LinkSequence other(link.get()); // e.g. "Program" in the main window
+    ASSERT_TRUE(other.Claimed());
+    host->ClearRequests();
+    Index()->setCurrentRow(2);
+    Click("cmdUSBTest");
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_EQ(OutputLines(), QStringList{QString("Could not read the site parameter record: ") +
+                                         LinkSequence::kRefusedText});
+    EXPECT_TRUE(LinkLog::Instance().Text().endsWith(QString(LinkSequence::kRefusedText) + "\r\n"));
 }
 
 } // namespace

@@ -67,7 +67,6 @@ protected:
 
 } // namespace
 
-
 TEST_F(MainWindowTest, SettingsSurviveARestart) {
     {
         frmOrvane w;
@@ -114,10 +113,6 @@ TEST_F(MainWindowTest, EachEditMarksItsPartAndTheBoxesTakeOnlyNumberKeys) {
     }
     EXPECT_EQ(box->text(), "7:");
     EXPECT_EQ(Find<QLabel>(&w, "lblHeaderFooterSize_1")->text(), "2 of 512 bytes");
-
-    QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_0"), Qt::LeftButton);
-    QTest::mouseClick(Find<QCheckBox>(&w, "chkOptions_4"), Qt::LeftButton);
-    EXPECT_EQ(w.GlobalOptions(), 17);
 
     QTest::mouseClick(Find<QCheckBox>(&w, "chkSendAll"), Qt::LeftButton);
     EXPECT_EQ(SendMarks(&w), (std::vector<bool>{true, true, true, true}));

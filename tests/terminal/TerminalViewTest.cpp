@@ -58,7 +58,7 @@ TEST_F(View, WrapsAtWordBoundariesOrAnywhereInALongWord) {
     EXPECT_EQ(Left(x + columns), Left(x));
 }
 
-TEST_F(View, SelectsByMouseAndKeyboardAndCopies) {
+TEST_F(View, SelectsByMouseKeyboardAndAssistiveTechnologyAndCopies) {
     view.SetText("alpha beta\ngamma");
     view.setFocus();
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, At(1));
@@ -84,9 +84,8 @@ TEST_F(View, SelectsByMouseAndKeyboardAndCopies) {
     EXPECT_EQ(view.CaretPosition(), view.Text().size());
     EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
     EXPECT_GT(view.verticalScrollBar()->maximum(), 0);
-}
 
-TEST_F(View, AssistiveTechnologyReadsTheText) {
+    // Assistive technology reads the text and the selection.
     view.setAccessibleName("Received text");
     view.SetText("one\ntwo");
     view.Select(4, 7);
