@@ -33,15 +33,13 @@ TEST_F(SettingsFile, ValuesOutsideTheirControlsFallBackToTheDefault) {
     }
 }
 
-TEST_F(SettingsFile, WritesBoxesAsTypedAndNamesAsStoredAndKeepsOtherSections) {
-    WriteIniString("Terminal", "Port", "3", path);
+TEST_F(SettingsFile, WritesBoxesAsTypedAndNamesAsStored) {
     MainSettings s = ReadMainSettings(path, "/prog");
     s.Parameters[5] = "1.50";
     s.Parameters[3] = "17";
     s.LocationFileName = "/prog/caf\xE9.txt"; // Latin-1: no UTF-8
     ASSERT_TRUE(WriteMainSettings(s, path));
     EXPECT_EQ(ReadIniString("SiteParamBonus", "Percentage", "", path), "1.50");
-    EXPECT_EQ(ReadIniString("Terminal", "Port", "", path), "3");
     const MainSettings back = ReadMainSettings(path, "/prog");
     EXPECT_EQ(back.Parameters[5], "1");
     EXPECT_EQ(back.Parameters[3], "17");
