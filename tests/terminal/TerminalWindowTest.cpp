@@ -189,11 +189,11 @@ TEST_F(TerminalWindow, SendsTypedKeysAndTheChatLineAndAClosedPeerLosesNothing) {
 }
 
 TEST_F(TerminalWindow, SettingsComeBackAfterClose) {
-    Store("BaudRate", "8");
-    Store("Handshaking", "2");
-    Store("PrinterType", "5");
-    Store("CRToCRLF", "1");
-    Store("TerminalWidth", "9000");
+    for (const auto& [key, value] : {std::pair{"BaudRate", "8"}, {"Handshaking", "2"},
+                                     {"PrinterType", "5"}, {"CRToCRLF", "1"},
+                                     {"TerminalWidth", "9000"}}) {
+        Store(key, value);
+    }
     Open();
     EXPECT_EQ(Find<QComboBox>("cboBaudRate")->currentIndex(), 8);
     EXPECT_EQ(Find<QComboBox>("cboHandshaking")->currentIndex(), 2);
