@@ -52,12 +52,13 @@ TEST(NodeText, AWholeFileIsTheHeaderAndOneCrLfLinePerNode) {
               "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n");
 }
 
+// Lines end in CR LF, in CR alone (line 5) or in LF alone (line 16).
 TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
     const std::string text = "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n" // 1 header
                              "1234\t001\t0001A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 2 taken
                              "1235\t002\t0002A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 3 site
                              "1234\t003\t0003A\t$0.01\t$0.01\t$0.01\r\n"                // 4 six
-                             "\r\n"                                                     // 5 blank
+                             "\r"                                                       // 5 CR alone
                              "1234\t000\t0004A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 6 node 0
                              "1234\t005\t0005A\t$0.01\t$0.01\t$0.01\t0x00\r\n"          // 7 > max
                              "1234\t004\t0006A\t$0.01\t$0.01\t$0.01\tzz\r\n"            // 8 options
@@ -104,25 +105,6 @@ TEST(NodeText, SkippedLinesAreCountedWithTheirReasons) {
     EXPECT_EQ(table[4], (NodeRecord{4, 9, 0, 1, 0xFF, 32767, 1}));
 }
 
-TEST(NodeText, EveryLineEndIsALineEnd) {
-    const NodeTable table = Varied(3);
-    const std::string crlf = NodeTextFile(table, 1234, 3) + "x\r\n";
-    for (const std::string end : {"\r", "\n", "\r\n"}) {
-        SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
-        std::string text;
-        for (std::size_t at = 0; at < crlf.size(); ++at) {
-            const bool lineEnd = crlf.compare(at, 2, "\r\n") == 0;
-            text += lineEnd ? end : std::string(1, crlf[at]);
-            at += lineEnd ? 1 : 0;
-        }
-        NodeTable read{};
-        const TextImport import = ReadNodeText(text, 1234, 3, read);
-        EXPECT_EQ(read, table);
-        ASSERT_EQ(import.skipped.size(), 1u);
-        EXPECT_EQ(import.skipped[0].line, 5) << "one line per line end";
-    }
-}
-
 TEST(NodeText, AHugeBadFieldIsQuotedShort) {
     // One field of 5 MB (and a UTF-8 character across the cut): the report
     // names the line without carrying the field.
@@ -137,15 +119,9 @@ TEST(NodeText, AHugeBadFieldIsQuotedShort) {
 }
 
 TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
-    const auto record = NodeBackupRecord(kNode7);
-    const std::array<std::uint8_t, 7> head{0xC3, 0x83, 0x40, 0x01, 0x0C, 0x00, 0x01};
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), record.begin()));
-    EXPECT_EQ(record[92], 0x3C);
-    for (std::size_t i = 7; i < record.size(); ++i) {
-        if (i != 92) {
-            EXPECT_EQ(record[i], 0) << i;
-        }
-    }
+    std::array<std::uint8_t, 96> expected{0xC3, 0x83, 0x40, 0x01, 0x0C, 0x00, 0x01};
+    expected[92] = 0x3C;
+    EXPECT_EQ(NodeBackupRecord(kNode7), expected);
     NodeTable table{};
     table[2] = kNode7;
     const std::string image = NodeBackupImage(table, 3);
@@ -235,7 +211,7 @@ TEST_F(NodeFiles, IniMissingGivesZerosAndUnfitValuesAreNamed) {
     }
 }
 
-TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
+TEST_F(NodeFiles, WriteFileReplacesAllThreeCutsLongerBackupsAndNamesWhatItCouldNotWrite) {
     const std::string folder = dir_.path().toStdString();
     platformtest::Store(Path("NodeBackup99.bin"), std::string(5000, 'x'));
     platformtest::Store(Path("SiteBackup99.bin"), std::string(600, 'x'));
@@ -254,16 +230,11 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeAndCutsLongerBackups) {
     ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0600), 0);
     EXPECT_EQ(ReadWholeFile(Path("pipe.txt"), contents), TextRead::Unreadable)
         << "a pipe named like the node file is refused, not waited on";
-}
 
-TEST_F(NodeFiles, WriteFileNamesEveryFileItCouldNotWrite) {
-    const std::string folder = dir_.path().toStdString() + "/no-such-folder";
-    SiteParamRecord site;
-    site.MaxNode = 1;
-    const auto failed = WriteNodeFiles(folder, NodeTable{}, site);
-    EXPECT_EQ(failed,
-              (std::vector<std::string>{folder + "/NodeInfo.txt", folder + "/NodeBackup99.bin",
-                                        folder + "/SiteBackup99.bin"}));
+    const std::string missing = folder + "/no-such-folder";
+    EXPECT_EQ(WriteNodeFiles(missing, table, site),
+              (std::vector<std::string>{missing + "/NodeInfo.txt", missing + "/NodeBackup99.bin",
+                                        missing + "/SiteBackup99.bin"}));
 }
 
 // A game number that is refused names what the operator sees: the typed
