@@ -58,35 +58,20 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
 
 } // namespace
 
-TEST(TransactionLine, WorkedExampleAndTheHeaderAboveIt) {
-    TransactionEntry entry;
-    entry.type = 1;
-    entry.date = kJan3;
-    entry.seconds = 9;
-    entry.game = 7;
-    entry.acct = 123;
-    entry.amount = 2500;
-    const std::string line = LineOf(records::EncodeTransactionEntry(entry));
-    EXPECT_EQ(line, "0x01 Create  01/03/2024 14:05:09 0007 0123 000002500");
-    // An amount of ten digits keeps all of them.
-    entry.amount = 1000000000;
-    EXPECT_EQ(LineOf(records::EncodeTransactionEntry(entry)).substr(43), "1000000000");
-
+TEST(TransactionLine, WorkedExamplesAndTheHeaderAboveThem) {
     EXPECT_EQ(transactions::HeaderLine(), "Type         Date/Time           Game Acct Amount");
-}
-
-TEST(TransactionLine, ErasedAndClearedEntries) {
-    // Bits 31 of date and amount and bits 6-7 of the seconds are dropped.
+    // An amount of ten digits keeps all of them; bits 31 of date and amount
+    // and bits 6-7 of the seconds are dropped.
+    const std::pair<TransactionEntry, const char*> cases[] = {
+        {{1, kJan3, 9, 7, 123, 2500}, "0x01 Create  01/03/2024 14:05:09 0007 0123 000002500"},
+        {{25, kJan3, 9, 7, 123, 1000000000},
+         "0x19 DpnPool 01/03/2024 14:05:09 0007 0123 1000000000"},
+        {{26, 0, 0, 0, 0, 0}, "0x1A INVALID 00/00/2000 00:00:00 0000 0000 000000000"},
+    };
+    for (const auto& [entry, line] : cases) {
+        EXPECT_EQ(LineOf(records::EncodeTransactionEntry(entry)), line);
+    }
     EXPECT_EQ(LineOf(Filled(0xFF)), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
-    EXPECT_EQ(LineOf(Filled(0x00)), "0x00 None    00/00/2000 00:00:00 0000 0000 000000000");
-}
-
-TEST(TransactionLine, LastTypeAndFirstUnknownCode) {
-    EntryBytes bytes{};
-    bytes[0] = 25;
-    EXPECT_EQ(LineOf(bytes).substr(0, 13), "0x19 DpnPool ");
-    bytes[0] = 26;
-    EXPECT_EQ(LineOf(bytes).substr(0, 13), "0x1A INVALID ");
 }
 
 TEST(TransactionDumpListing, AFullDumpListsTheHeaderAnd256Entries) {
@@ -122,18 +107,16 @@ TEST(TransactionDumpListing, AFailedBlockIsOneLineInPlaceOfItsEntries) {
     EXPECT_TRUE(dump.Entry(16).has_value());
     EXPECT_EQ(dump.BlocksRead(), 31);
 
+    EXPECT_FALSE(dump.Entry(256).has_value());
+    EXPECT_FALSE(dump.Entry(-1).has_value());
+
     // A block read again after failing lists its entries.
     dump.SetBlock(1, SampleBlock(1));
     EXPECT_EQ(dump.Lines().size(), 257u);
-}
 
-TEST(TransactionDumpListing, NothingReadYetSaysSoForEveryBlock) {
-    const std::vector<std::string> lines = TransactionDump().Lines();
-    ASSERT_EQ(lines.size(), 33u);
-    EXPECT_EQ(lines[32], "Entries 248-255 could not be read: not read");
-    EXPECT_FALSE(TransactionDump().Entry(0).has_value());
-    EXPECT_FALSE(TransactionDump().Entry(256).has_value());
-    EXPECT_FALSE(TransactionDump().Entry(-1).has_value());
+    const std::vector<std::string> none = TransactionDump().Lines();
+    ASSERT_EQ(none.size(), 33u);
+    EXPECT_EQ(none[32], "Entries 248-255 could not be read: not read");
 }
 
 TEST(TransactionDumpCsv, OneRowPerEntryAndPerMissingBlock) {
@@ -156,11 +139,8 @@ TEST(TransactionDumpCsv, OneRowPerEntryAndPerMissingBlock) {
     EXPECT_EQ(rows[242], "248-255,,,\"Entries 248-255 could not be read: Timeout, really\",,,,");
 
     TransactionDump erased;
-    EntryBytes ff = Filled(0xFF);
     BlockBytes block;
-    for (int i = 0; i < 8; ++i) {
-        std::copy(ff.begin(), ff.end(), block.begin() + i * 16);
-    }
+    block.fill(0xFF);
     erased.SetBlock(0, block);
     EXPECT_EQ(SplitCrLf(erased.CsvText())[1],
               "0,255,INVALID,,2127-15-31T31:63:63,65535,65535,2147483647");
