@@ -231,26 +231,6 @@ TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeUntilAQuitOrTheCloseBox) {
     EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
 }
 
-TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
-    WriteIni("[1234-002]\r\nDenom=9\r\nKeyDown=20\r\nGameNumber=5\r\n");
-    Open();
-    EXPECT_EQ(messages.size(), 1u); // told once the window is up
-
-    ClickRow("lstNodeNumber", 1);
-    EXPECT_EQ(List("lstDenomination")->currentRow(), -1);
-    ClickRow("lstNodeNumber", 0); // leaving it keeps the values as they were
-    EXPECT_EQ(Node(2).Denom, 9);
-
-    Click("cmdFileWrite");
-    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.txt")));
-    Click("cmdProgramAll");
-    std::vector<int> sentNodes;
-    for (const auto& payload : NodeMessages()) {
-        sentNodes.push_back(payload[2]);
-    }
-    EXPECT_EQ(sentNodes, (std::vector<int>{1, 3, 4, 5, 6}));
-}
-
 } // namespace
 
 TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
@@ -287,9 +267,11 @@ TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
     EXPECT_EQ(messages[0].title, "NodeInfo.ini");
 
     // A stored game number no node can have: an empty box that names it,
-    // never a number the operator seems to have typed.
+    // never a number the operator seems to have typed. Indexes outside the
+    // lists are shown as no choice.
     ASSERT_TRUE(QDir(dir.path()).rmdir("NodeInfo.ini"));
-    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n");
+    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n"
+             "[1234-002]\r\nDenom=9\r\nKeyDown=20\r\nGameNumber=5\r\n");
     messages.clear();
     Open();
     ASSERT_EQ(messages.size(), 1u);
@@ -300,10 +282,22 @@ TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
     // writes it back as it was); a number typed over it replaces it.
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 2);
-    ClickRow("lstNodeNumber", 0);
+    EXPECT_EQ(List("lstDenomination")->currentRow(), -1);
+    ClickRow("lstNodeNumber", 0); // leaving it keeps the values as they were
+    EXPECT_EQ(Node(2).Denom, 9);
     EXPECT_EQ(Game()->text(), "");
     TypeGame("7");
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 2);
     EXPECT_EQ(Node(1).GameNumber, 7);
+
+    // Nor is a node the host cannot take ever written or sent.
+    Click("cmdFileWrite");
+    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.txt")));
+    Click("cmdProgramAll");
+    std::vector<int> sentNodes;
+    for (const auto& payload : NodeMessages()) {
+        sentNodes.push_back(payload[2]);
+    }
+    EXPECT_EQ(sentNodes, (std::vector<int>{1, 3, 4, 5, 6}));
 }

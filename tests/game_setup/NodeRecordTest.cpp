@@ -34,21 +34,6 @@ TEST(Money, RoundToWholeTakesHalvesToEven) {
     }
 }
 
-TEST(DenomIndex, FindsTheFirstEqualEntryOfTheChosenTable) {
-    EXPECT_EQ(GetDenomIndex("$3.00", true), 9);
-    EXPECT_EQ(GetDenomIndex("$3.00", false), 0); // not a denomination
-    EXPECT_FALSE(FindDenomIndex("$3.00", false).has_value());
-    EXPECT_EQ(GetDenomIndex("1", false), 4);
-    EXPECT_EQ(GetDenomIndex("nonsense", true), 0);
-    // Every file text finds its own entry.
-    for (std::size_t i = 0; i < kKeyDownTable.size(); ++i) {
-        EXPECT_EQ(FindDenomIndex(kKeyDownTable[i].fileText, true), static_cast<int>(i));
-    }
-    for (std::size_t i = 0; i < kDenomTable.size(); ++i) {
-        EXPECT_EQ(FindDenomIndex(kDenomTable[i].fileText, false), static_cast<int>(i));
-    }
-}
-
 TEST(NodeSection, PadsPrefixToFourAndNodeToThreeDigits) {
     EXPECT_EQ(NodeSectionName(1234, 7), "1234-007");
     EXPECT_EQ(NodeSectionName(0, 255), "0000-255");

@@ -131,8 +131,14 @@ TEST_F(ViewRemoteTest, OpensWithNodeCountZeroGetsCountsAndClosesWithTheSavedCoun
     QTRY_VERIFY(window == nullptr); // unloaded, not hidden
 }
 
-TEST_F(ViewRemoteTest, AFailedRestoreAsksAndTriesAgainOrWarns) {
-    Open();
+TEST_F(ViewRemoteTest, AFailedOpeningSaysSoAFailedRestoreAsksAndTriesAgainOrWarns) {
+    MakeLink();
+    host->CorruptNextReplyCrc(); // a damaged reply confirms nothing either
+    window = new frmViewRemote();
+    QTRY_VERIFY(window->Opened());
+    EXPECT_TRUE(Text().startsWith("The host did not confirm node count 0")) << Text().toStdString();
+    EXPECT_TRUE(Find<QPushButton>("cmdPollRemote")->isEnabled());
+
     host->DropNextReply(); // the second try goes through
     answers = {platform::MessageAnswer::Yes};
     window->close();
@@ -150,15 +156,6 @@ TEST_F(ViewRemoteTest, AFailedRestoreAsksAndTriesAgainOrWarns) {
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(LinkLog::Instance().Text().contains(
         "Node count 12 was not restored: the host still has node count 0"));
-}
-
-TEST_F(ViewRemoteTest, AFailedOpeningSaysSo) {
-    MakeLink();
-    host->CorruptNextReplyCrc(); // a damaged reply confirms nothing either
-    window = new frmViewRemote();
-    QTRY_VERIFY(window->Opened());
-    EXPECT_TRUE(Text().startsWith("The host did not confirm node count 0")) << Text().toStdString();
-    EXPECT_TRUE(Find<QPushButton>("cmdPollRemote")->isEnabled());
 }
 
 // With the main window: its button opens the viewer, its "Program" keeps the

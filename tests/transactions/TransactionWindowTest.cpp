@@ -22,10 +22,6 @@ using Bytes = std::vector<std::uint8_t>;
 using windowtest::ReadFile;
 using windowtest::WriteFile;
 
-bool IsMemoryRead(const Bytes& frame) {
-    return frame.size() == 15 && frame[0] == 1 && frame[6] == 1;
-}
-
 class TransactionWindow : public windowtest::SimulatedHostTest {
 protected:
     void TearDown() override {
@@ -33,10 +29,6 @@ protected:
         SimulatedHostTest::TearDown();
     }
 
-    void Connect() {
-        MakeLink();
-        host->ClearRequests();
-    }
     void Open() {
         window = std::make_unique<frmTransactions>();
         window->show();
@@ -46,11 +38,11 @@ protected:
     template <class T> T* Find(const QString& name) {
         return windowtest::Find<T>(window.get(), name);
     }
-    QCheckBox* PrintBox(int i) { return Find<QCheckBox>(QString("chkTransactionPrint_%1").arg(i)); }
-    QCheckBox* StoreBox(int i) { return Find<QCheckBox>(QString("chkTransactionStore_%1").arg(i)); }
     QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
-    void ClickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, 6)); }
+    void ClickBox(const char* name) {
+        QTest::mouseClick(Find<QCheckBox>(name), Qt::LeftButton, {}, QPoint(6, 6));
+    }
     QString Result() { return Find<QLabel>("lblResult")->text(); }
 
     std::vector<std::string> Listing() {
@@ -71,24 +63,6 @@ protected:
         }
         return dump;
     }
-    std::vector<Bytes> MemoryReads() const {
-        std::vector<Bytes> reads;
-        for (const Bytes& frame : host->Requests()) {
-            if (IsMemoryRead(frame)) {
-                reads.push_back(frame);
-            }
-        }
-        return reads;
-    }
-    // Runs `action` on the `n`th memory read (1-based) the host receives.
-    void OnMemoryRead(int n, std::function<void(hostsim::SimulatedHost&)> action) {
-        auto count = std::make_shared<int>(0);
-        host->OnEachRequest([=](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
-            if (IsMemoryRead(Bytes(frame.begin(), frame.end())) && ++*count == n) {
-                action(h);
-            }
-        });
-    }
     std::string Settings() const { return ReadFile(dir.filePath("Settings.ini")); }
 
     std::unique_ptr<frmTransactions> window;
@@ -97,10 +71,10 @@ protected:
 } // namespace
 
 TEST_F(TransactionWindow, ProgramSendsBothMasksOrSaysWhyTheyDidNotGo) {
-    Connect();
+    MakeLink();
     Open();
-    ClickBox(StoreBox(1));
-    ClickBox(PrintBox(22));
+    ClickBox("chkTransactionStore_1");
+    ClickBox("chkTransactionPrint_22");
     Click("cmdProgram");
     ASSERT_EQ(host->Requests().size(), 1u);
     const Bytes& frame = host->Requests()[0];
@@ -130,7 +104,7 @@ TEST_F(TransactionWindow, ProgramSendsBothMasksOrSaysWhyTheyDidNotGo) {
 }
 
 TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
-    Connect();
+    MakeLink();
     Open();
     Click("cmdDump");
     ASSERT_EQ(host->Requests().size(), 32u);
@@ -145,7 +119,7 @@ TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
         }
     });
     Click("cmdDump");
-    EXPECT_EQ(MemoryReads().size(), 32u);
+    EXPECT_EQ(host->Requests().size(), 32u);
     EXPECT_EQ(Listing().size(), 1u + 31 * 8 + 1);
 
     const QString text = dir.filePath("log.txt");
@@ -191,14 +165,18 @@ TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
          },
          "the window was closed during the dump", true},
     };
-    Connect();
+    MakeLink();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         Open();
         QFile::remove(dir.filePath("Settings.ini"));
         host->ClearRequests();
         LinkLog::Instance().Clear();
-        OnMemoryRead(4, [&](hostsim::SimulatedHost& h) {
+        int reads = 0;
+        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+            if (++reads != 4) {
+                return;
+            }
             h.DelayNextReply(std::chrono::milliseconds(30));
             QTimer::singleShot(0, window.get(), [&] {
                 EXPECT_TRUE(window->DumpRunning());
