@@ -192,10 +192,8 @@ TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeUntilAQuitOrTheCloseBox) {
              "KeyDown=12\r\nConfig=1\r\n");
     Open();
     Click("cmdProgramAll");
-    EXPECT_FALSE(window->Programming());
     const auto sent = NodeMessages();
     ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(host->Requests().size(), 6u);
     EXPECT_EQ(sent[2], (std::vector<std::uint8_t>{8, 7, 3, 0xC3, 0x30, 1, 0x2C, 0x01, 1}));
     EXPECT_EQ(LastMessage(), "The host accepted all 6 nodes.");
     for (QPushButton* b : window->findChildren<QPushButton*>()) {

@@ -131,22 +131,13 @@ TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
 }
 
 TEST(SiteBackup, HoldsTheSiteParametersAtTheirOffsets) {
-    SiteParamRecord s;
-    s.MaxNode = 40;
-    s.GlobalOptions = 0x5A;
-    s.PrinterType = 3;
-    s.CardPrefix = 1234;
-    s.AlarmHour = 0x84;
-    s.AlarmMinute = 0x80;
-    s.CashDropWeekday = 0x83;
-    s.Percentage = 7;
-    s.Odds = 500;
-    s.Refill = 5000;
-    s.Limit = 70000; // has no place in the backup
-    s.TransactionStoreMask = 0x01020304;
-    s.TransactionPrintMask = 0xA0B0C0D0;
-    s.OperPrefix = 4321;
-    s.KioskNoteInValue = 6;
+    // The limit has no place in the backup.
+    const SiteParamRecord s{.MaxNode = 40, .GlobalOptions = 0x5A, .PrinterType = 3,
+                            .CardPrefix = 1234, .AlarmHour = 0x84, .AlarmMinute = 0x80,
+                            .CashDropWeekday = 0x83, .Percentage = 7, .Odds = 500,
+                            .Refill = 5000, .Limit = 70000, .TransactionStoreMask = 0x01020304,
+                            .TransactionPrintMask = 0xA0B0C0D0, .OperPrefix = 4321,
+                            .KioskNoteInValue = 6};
     const auto b = SiteBackupBytes(s);
     std::array<std::uint8_t, 256> expected{};
     const std::vector<std::pair<int, std::uint8_t>> set{

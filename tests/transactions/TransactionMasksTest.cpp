@@ -9,46 +9,28 @@ using transactions::MaskColumn;
 using transactions::TransactionMaskPayload;
 using transactions::TransactionSettings;
 
-TEST(TransactionMasks, LoadedBitsCheckTheirBoxesAndBitsWithoutABoxStay) {
-    const MaskColumn six(6);
-    EXPECT_FALSE(six.BoxChecked(0));
-    EXPECT_TRUE(six.BoxChecked(1));
-    EXPECT_TRUE(six.BoxChecked(2));
-    EXPECT_FALSE(six.BoxChecked(3));
-
-    MaskColumn one(1);
+// Types 1 to 22 have a box each; bit 0 and bits 23 to 31 have none, and box
+// clicks keep them as loaded. "Set all" sets bit 0 too.
+TEST(TransactionMasks, BoxesShowAndSetTheirBitsOnlyAndSetAllIncludesBitZero) {
+    MaskColumn column(static_cast<std::int32_t>(0x80800001u));
+    column.BoxClicked(0, false); // no such boxes
+    column.BoxClicked(23, false);
     for (int type = 1; type <= 22; ++type) {
-        EXPECT_FALSE(one.BoxChecked(type)) << type;
-    }
-    one.BoxClicked(0, false); // no such box: the bit stays
-    one.BoxClicked(23, true);
-    EXPECT_EQ(one.Mask(), 1);
-
-    // Bits 23..31 without a box: shown nowhere, kept through box clicks.
-    MaskColumn high(static_cast<std::int32_t>(0x80800000u));
-    EXPECT_FALSE(high.BoxChecked(23));
-    high.BoxClicked(22, true);
-    high.BoxClicked(22, false);
-    EXPECT_EQ(static_cast<std::uint32_t>(high.Mask()), 0x80800000u);
-}
-
-TEST(TransactionMasks, SetAllIncludesBitZeroButBoxesOneByOneDoNot) {
-    MaskColumn column;
-    column.SetAll();
-    EXPECT_EQ(column.Mask(), 0x7FFFFF);
-    for (int type = 1; type <= 22; ++type) {
+        EXPECT_FALSE(column.BoxChecked(type)) << type;
+        column.BoxClicked(type, true);
         EXPECT_TRUE(column.BoxChecked(type)) << type;
     }
-    column.ClearAll();
-    EXPECT_EQ(column.Mask(), 0);
-
-    for (int type = 1; type <= 22; ++type) {
-        column.BoxClicked(type, true);
-    }
-    EXPECT_EQ(column.Mask(), 0x7FFFFE);
+    EXPECT_FALSE(column.BoxChecked(23));
+    EXPECT_EQ(static_cast<std::uint32_t>(column.Mask()), 0x80FFFFFFu);
     column.BoxClicked(1, false);
     column.BoxClicked(22, false);
-    EXPECT_EQ(column.Mask(), 0x3FFFFC);
+    EXPECT_EQ(static_cast<std::uint32_t>(column.Mask()), 0x80BFFFFDu);
+
+    MaskColumn all;
+    all.SetAll();
+    EXPECT_EQ(all.Mask(), 0x7FFFFF);
+    all.ClearAll();
+    EXPECT_EQ(all.Mask(), 0);
 }
 
 TEST(TransactionMasks, PayloadCarriesStoreThenPrintLowByteFirst) {
