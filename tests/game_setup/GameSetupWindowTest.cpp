@@ -76,7 +76,7 @@ protected:
     QPointer<frmGameSetup> window;
 };
 
-TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndAutoSetDropsTheTypedEntries) {
+TEST_F(GameSetupWindow, OpensOnNodeOneAutoSetDropsTheEntriesAnotherNodeStoresThemCancelLosesThem) {
     WriteIni("[1234-001]\r\nGameNumber=12\r\nGameGroup=1\r\nNoteInValue=4\r\nDenom=3\r\n"
              "KeyDown=8\r\nConfig=1\r\n");
     Open();
@@ -101,10 +101,9 @@ TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndAutoSetDropsTheTypedEntr
     EXPECT_EQ(Node(3).GameNumber, 3);
     EXPECT_EQ(Node(1).Denom, 3);
     EXPECT_EQ(Game()->text(), "1");
-}
 
-TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancelLosesThem) {
-    Open();
+    // Choosing another node stores the entries; Escape keeps them, "Cancel"
+    // loses them.
     ClickRow("lstNodeNumber", 1); // node 2
     ClickRow("lstDenomination", 5);
     TypeGame("77");
@@ -160,10 +159,15 @@ TEST_F(GameSetupWindow, ReadWriteAndOkUseTheFilesOrNameThemAndKeepTheWindow) {
     Click("cmdOK");
     Settle();
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(gamesetup::LoadNodeIni(FilePath("NodeInfo.ini").toStdString(), 1234, 6).table[1].GameNumber, 42);
+    const std::string ini = FilePath("NodeInfo.ini").toStdString();
+    EXPECT_EQ(gamesetup::LoadNodeIni(ini, 1234, 6).table[1].GameNumber, 42);
 }
 
-TEST_F(GameSetupWindow, AGameNumberOutOfRangeOrABusyLinkStopsBeforeAnythingChanges) {
+// A game number out of range or a busy link stops before anything changes;
+// then "Program All" sends every node until a quit or the close box.
+TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeUnlessRefusedUntilAQuitOrTheCloseBox) {
+    WriteIni("[1234-003]\r\nGameNumber=300\r\nGameGroup=1\r\nNoteInValue=3\r\nDenom=3\r\n"
+             "KeyDown=12\r\nConfig=1\r\n");
     Open();
     ClickRow("lstNodeNumber", 1);
     TypeGame("32768");
@@ -185,12 +189,8 @@ TEST_F(GameSetupWindow, AGameNumberOutOfRangeOrABusyLinkStopsBeforeAnythingChang
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_EQ(Node(5).GameNumber, 0); // the entries were not stored either
     EXPECT_TRUE(Find<QPushButton>("cmdProgramAll")->isEnabled());
-}
+    other.Release();
 
-TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeUntilAQuitOrTheCloseBox) {
-    WriteIni("[1234-003]\r\nGameNumber=300\r\nGameGroup=1\r\nNoteInValue=3\r\nDenom=3\r\n"
-             "KeyDown=12\r\nConfig=1\r\n");
-    Open();
     Click("cmdProgramAll");
     const auto sent = NodeMessages();
     ASSERT_EQ(sent.size(), 6u);

@@ -3,7 +3,6 @@
 #include "host_config/SiteConfig.h"
 #include "host_config/frmOrvane.h"
 #include "hostsim/RecordFields.h"
-#include "remote_viewer/RemoteViewerCore.h"
 #include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
@@ -49,17 +48,12 @@ protected:
         ASSERT_TRUE(window->isEnabled());
     }
 
-    template <class T> T* Find(QWidget* w, const QString& name) {
-        return windowtest::Find<T>(w, name);
+    template <class T> T* Find(const QString& name) {
+        return windowtest::Find<T>(window.data(), name);
     }
-    template <class T> T* Find(const QString& name) { return Find<T>(window.data(), name); }
     QListWidget* List() { return Find<QListWidget>("lstRemote"); }
     QString Text() { return Find<QPlainTextEdit>("txtStatus")->toPlainText(); }
     void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
-    void Choose(int node) {
-        List()->setCurrentRow(node - 1);
-        ASSERT_EQ(window->RemoteNumber(), node);
-    }
 
     std::vector<int> SiteCounts() const { return windowtest::SiteCounts(*host); }
     std::vector<FieldCommand> FieldCommands() const {
@@ -163,22 +157,22 @@ TEST_F(ViewRemoteTest, AFailedOpeningSaysSoAFailedRestoreAsksAndTriesAgainOrWarn
 TEST_F(ViewRemoteTest, WithTheMainWindowProgramKeepsZeroAndAQuitRestoresTheNewCount) {
     frmOrvane main;
     main.SetToolWindowFactory(ToolWindow::ViewRemote, [] { return new frmViewRemote(); });
-    Find<QLineEdit>(&main, "txtParameters_0")->setText("9");
+    windowtest::Find<QLineEdit>(&main, "txtParameters_0")->setText("9");
     host->ClearRequests();
-    QTest::mouseClick(Find<QPushButton>(&main, "cmdViewRemote"), Qt::LeftButton);
+    QTest::mouseClick(windowtest::Find<QPushButton>(&main, "cmdViewRemote"), Qt::LeftButton);
     window = qobject_cast<frmViewRemote*>(main.ToolWindowIfOpen(ToolWindow::ViewRemote));
     ASSERT_NE(window, nullptr);
     QTRY_VERIFY(window->Opened());
     EXPECT_EQ(window->SavedMaxNode(), 9);
     EXPECT_EQ(SiteCounts(), (std::vector<int>{0}));
 
-    Find<QLineEdit>(&main, "txtParameters_0")->setText("11");
-    Find<QCheckBox>(&main, "chkSend_1")->setChecked(true);
-    QTest::mouseClick(Find<QPushButton>(&main, "cmdProgram"), Qt::LeftButton);
+    windowtest::Find<QLineEdit>(&main, "txtParameters_0")->setText("11");
+    windowtest::Find<QCheckBox>(&main, "chkSend_1")->setChecked(true);
+    QTest::mouseClick(windowtest::Find<QPushButton>(&main, "cmdProgram"), Qt::LeftButton);
     EXPECT_EQ(SiteCounts(), (std::vector<int>{0, 0}));
     EXPECT_EQ(ProgramState::Instance().SiteParams.MaxNode, 11);
 
-    Choose(5);
+    List()->setCurrentRow(4); // node 5
     QTimer::singleShot(0, &main, [&main] { main.ShutDownFromOutside(); });
     Click("cmdDumpNV");
     QTRY_VERIFY(main.HasShutDown());
