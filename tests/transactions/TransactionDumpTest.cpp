@@ -22,12 +22,6 @@ std::string LineOf(const EntryBytes& bytes) {
     return EntryLine(records::DecodeTransactionEntry(bytes));
 }
 
-EntryBytes Filled(std::uint8_t value) {
-    EntryBytes bytes;
-    bytes.fill(value);
-    return bytes;
-}
-
 // Block `block` of a log whose entry k has type k % 26 and account k.
 BlockBytes SampleBlock(int block) {
     BlockBytes bytes{};
@@ -71,7 +65,9 @@ TEST(TransactionLine, WorkedExamplesAndTheHeaderAboveThem) {
     for (const auto& [entry, line] : cases) {
         EXPECT_EQ(LineOf(records::EncodeTransactionEntry(entry)), line);
     }
-    EXPECT_EQ(LineOf(Filled(0xFF)), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
+    EntryBytes erased;
+    erased.fill(0xFF);
+    EXPECT_EQ(LineOf(erased), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
 }
 
 TEST(TransactionDumpListing, TheHeaderAnd256EntriesOrOneLineInPlaceOfAFailedBlock) {

@@ -54,14 +54,6 @@ protected:
     void Store(const std::string& text) const { platformtest::Store(Path(), text); }
 };
 
-TEST_F(TransactionSettingsTest, MissingFileOrKeysReadAsZero) {
-    EXPECT_EQ(transactions::ReadTransactionSettings(Path()).PrintMask, 0);
-    Store("[transaction]\r\nPRINT=6\r\n");
-    const TransactionSettings settings = transactions::ReadTransactionSettings(Path());
-    EXPECT_EQ(settings.PrintMask, 6);
-    EXPECT_EQ(settings.StoreMask, 0);
-}
-
 TEST_F(TransactionSettingsTest, MasksAreWrittenAsSignedDecimalKeepingTheRestOrReportedUnwritten) {
     Store("[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=1\r\n");
     ASSERT_TRUE(transactions::WriteTransactionSettings({INT32_MIN, -1}, Path()));
