@@ -70,7 +70,7 @@ TEST(TransactionLine, WorkedExamplesAndTheHeaderAboveThem) {
     EXPECT_EQ(LineOf(erased), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
 }
 
-TEST(TransactionDumpListing, TheHeaderAnd256EntriesOrOneLineInPlaceOfAFailedBlock) {
+TEST(TransactionDumpListing, ListsTheHeaderAnd256EntriesOrOneLineInPlaceOfAFailedBlockAsTextOrCsv) {
     TransactionDump dump;
     for (int block = 0; block < TransactionDump::kBlocks; ++block) {
         dump.SetBlock(block, SampleBlock(block));
@@ -103,14 +103,8 @@ TEST(TransactionDumpListing, TheHeaderAnd256EntriesOrOneLineInPlaceOfAFailedBloc
     const std::vector<std::string> none = TransactionDump().Lines();
     ASSERT_EQ(none.size(), 33u);
     EXPECT_EQ(none[32], "Entries 248-255 could not be read: not read");
-}
 
-TEST(TransactionDumpCsv, OneRowPerEntryAndPerMissingBlock) {
-    TransactionDump dump;
-    for (int block = 0; block < TransactionDump::kBlocks; ++block) {
-        dump.SetBlock(block, SampleBlock(block));
-    }
-    // A quote alone, or a separator alone, has the field quoted.
+    // The CSV has one row per entry and per missing block. A quote alone, or a separator alone, has the field quoted.
     dump.SetBlockFailed(30, "Status = \"Device Not Opened\"");
     dump.SetBlockFailed(31, "Timeout, really");
     const std::vector<std::string> rows = SplitCrLf(dump.CsvText());
