@@ -61,12 +61,15 @@ public:
 
 } // namespace
 
-TEST(RemoteViewerLines, BufferLineIsUpperCaseHexWithBlanksAndStaysInsideTheBuffer) {
+TEST(RemoteViewerLines, BufferLineStaysInsideTheBufferAndTheOutputIsEmptiedPast20000) {
     const std::vector<std::uint8_t> bytes{0x00, 0x0A, 0x1C, 0xFF, 0x7F};
     EXPECT_EQ(BufferLine(bytes, 0, 5), "00 0A 1C FF 7F \r\n");
     EXPECT_EQ(BufferLine(bytes, 3, 7), "FF 7F \r\n");
     EXPECT_EQ(BufferLine(bytes, -2, 3), "00 \r\n");
     EXPECT_EQ(BufferLine(bytes, 1, 0), "\r\n");
+    // The output is emptied only once it holds more than 20000 characters.
+    EXPECT_FALSE(MustEmptyBeforeAppend(20000));
+    EXPECT_TRUE(MustEmptyBeforeAppend(20001));
 }
 
 TEST(RemoteViewerLines, ErrorCountsListOnlyNonZeroCountersWithTheirTexts) {
@@ -82,11 +85,6 @@ TEST(RemoteViewerLines, ErrorCountsListOnlyNonZeroCountersWithTheirTexts) {
     EXPECT_EQ(ErrorText(22), "Err Last");
     EXPECT_EQ(ErrorText(-1), "");
     EXPECT_EQ(ErrorText(23), "");
-}
-
-TEST(RemoteViewerLines, OutputIsEmptiedOnlyOnceItHoldsMoreThan20000Characters) {
-    EXPECT_FALSE(MustEmptyBeforeAppend(20000));
-    EXPECT_TRUE(MustEmptyBeforeAppend(20001));
 }
 
 TEST(RemoteViewerRuns, PollShowsThisRepliesBytesOrWhyThereAreNone) {

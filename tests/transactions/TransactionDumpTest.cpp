@@ -70,7 +70,7 @@ TEST(TransactionLine, WorkedExamplesAndTheHeaderAboveThem) {
     EXPECT_EQ(LineOf(erased), "0xFF INVALID 15/31/20127 31:63:63 65535 65535 2147483647");
 }
 
-TEST(TransactionDumpListing, ListsTheHeaderAnd256EntriesOrOneLineInPlaceOfAFailedBlockAsTextOrCsv) {
+TEST(TransactionDumpListing, HeaderEntriesAndFailedBlocksAsTextAndCsv) {
     TransactionDump dump;
     for (int block = 0; block < TransactionDump::kBlocks; ++block) {
         dump.SetBlock(block, SampleBlock(block));

@@ -106,21 +106,18 @@ TEST_F(TransactionWindow, ProgramSendsBothMasksOrSaysWhyTheyDidNotGo) {
 TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
     MakeLink();
     Open();
-    Click("cmdDump");
-    ASSERT_EQ(host->Requests().size(), 32u);
-    EXPECT_EQ(Listing(), DumpOfMemory().Lines());
-    EXPECT_TRUE(Button("cmdSave")->isEnabled());
-
-    // A second press reads the log anew and replaces the list.
-    host->ClearRequests();
     host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
         if (frame.size() > 7 && frame[7] == 0x80 && frame[8] == 0xE0) {
             h.DropNextReply(); // block 1
         }
     });
     Click("cmdDump");
-    EXPECT_EQ(host->Requests().size(), 32u);
-    EXPECT_EQ(Listing().size(), 1u + 31 * 8 + 1);
+    Click("cmdDump"); // a second press reads the log anew and replaces the list
+    EXPECT_EQ(host->Requests().size(), 64u);
+    transactions::TransactionDump expected = DumpOfMemory();
+    expected.SetBlockFailed(1, "Timeout");
+    EXPECT_EQ(Listing(), expected.Lines());
+    EXPECT_TRUE(Button("cmdSave")->isEnabled());
 
     const QString text = dir.filePath("log.txt");
     const QString csv = dir.filePath("log.CSV");
@@ -130,7 +127,6 @@ TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
     EXPECT_EQ(dialogs[0].initialFileName, dir.path() + "/Transactions.txt");
     const std::string listing = ReadFile(text);
     EXPECT_EQ(listing, window->LastDump()->ListingText());
-    EXPECT_NE(listing.find("Entries 8-15 could not be read"), std::string::npos);
 
     Click("cmdSave");
     EXPECT_EQ(ReadFile(csv), window->LastDump()->CsvText());
