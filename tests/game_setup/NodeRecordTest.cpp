@@ -24,12 +24,10 @@ TEST(Money, TextsAreExactDecimalValues) {
                              "999999999999999" /* 15 digits */}) {
         EXPECT_FALSE(ParseMoney(text).has_value()) << text;
     }
-}
-
-TEST(Money, RoundToWholeTakesHalvesToEven) {
-    const std::pair<const char*, std::int64_t> cases[] = {
+    // Whole numbers take halves to the even neighbour too.
+    const std::pair<const char*, std::int64_t> wholes[] = {
         {"1.5", 2}, {"2.5", 2}, {"2.5001", 3}, {"2.4999", 2}, {"-2.5", -2}, {"-3.5", -4}};
-    for (const auto& [text, whole] : cases) {
+    for (const auto& [text, whole] : wholes) {
         EXPECT_EQ(RoundToWhole(GetNumeric(text)), whole) << text;
     }
 }

@@ -104,7 +104,8 @@ TEST(TransactionDumpListing, HeaderEntriesAndFailedBlocksAsTextAndCsv) {
     ASSERT_EQ(none.size(), 33u);
     EXPECT_EQ(none[32], "Entries 248-255 could not be read: not read");
 
-    // The CSV has one row per entry and per missing block. A quote alone, or a separator alone, has the field quoted.
+    // The CSV has one row per entry and per missing block. A quote alone, or
+    // a separator alone, has the field quoted.
     dump.SetBlockFailed(30, "Status = \"Device Not Opened\"");
     dump.SetBlockFailed(31, "Timeout, really");
     const std::vector<std::string> rows = SplitCrLf(dump.CsvText());

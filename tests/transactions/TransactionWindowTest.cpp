@@ -70,7 +70,7 @@ protected:
 
 } // namespace
 
-TEST_F(TransactionWindow, ProgramSendsBothMasksOrSaysWhyTheyDidNotGo) {
+TEST_F(TransactionWindow, ProgramAndDumpReachTheHostOrSayWhyAndSaveWritesTheListingOrCsv) {
     MakeLink();
     Open();
     ClickBox("chkTransactionStore_1");
@@ -98,14 +98,8 @@ TEST_F(TransactionWindow, ProgramSendsBothMasksOrSaysWhyTheyDidNotGo) {
     EXPECT_TRUE(Listing().empty());
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_FALSE(Button("cmdSave")->isEnabled());
-    ProgramState::Instance().Link = nullptr;
-    Click("cmdProgram");
-    EXPECT_EQ(Result(), LinkSequence::kNoLinkText);
-}
 
-TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
-    MakeLink();
-    Open();
+    // The dump reads the 32 blocks; "Save" writes the listing or the CSV.
     host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
         if (frame.size() > 7 && frame[7] == 0x80 && frame[8] == 0xE0) {
             h.DropNextReply(); // block 1
@@ -138,6 +132,10 @@ TEST_F(TransactionWindow, DumpReadsThe32BlocksAndSaveWritesTheListingOrCsv) {
     Click("cmdSave"); // cancelled: nothing changes
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(ReadFile(text), listing);
+
+    ProgramState::Instance().Link = nullptr;
+    Click("cmdProgram");
+    EXPECT_EQ(Result(), LinkSequence::kNoLinkText);
 }
 
 // No second command starts while a dump runs; a quit or a close stops the
