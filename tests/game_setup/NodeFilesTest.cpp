@@ -36,10 +36,7 @@ protected:
 };
 
 TEST(NodeText, AWholeFileIsTheHeaderAndOneCrLfLinePerNode) {
-    NodeRecord r = kNode7;
-    r.Config = 31;
-    r.GameNumber = 12345;
-    r.GameGroup = 0;
+    constexpr NodeRecord r{3, 8, 0, 4, 31, 12345, 0};
     NodeTable table{};
     table[1] = kNode7;
     table[2] = r;
@@ -131,22 +128,12 @@ TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
 }
 
 TEST(SiteBackup, HoldsTheSiteParametersAtTheirOffsets) {
-    // The limit has no place in the backup.
-    const SiteParamRecord s{.MaxNode = 40,
-                            .GlobalOptions = 0x5A,
-                            .PrinterType = 3,
-                            .CardPrefix = 1234,
-                            .AlarmHour = 0x84,
-                            .AlarmMinute = 0x80,
-                            .CashDropWeekday = 0x83,
-                            .Percentage = 7,
-                            .Odds = 500,
-                            .Refill = 5000,
-                            .Limit = 70000,
-                            .TransactionStoreMask = 0x01020304,
-                            .TransactionPrintMask = 0xA0B0C0D0,
-                            .OperPrefix = 4321,
-                            .KioskNoteInValue = 6};
+    // Every field in its order: max node 40, options 0x5A, printer 3, card
+    // prefix 1234, alarm 0x84:0x80, cash drop day 0x83, percentage 7, odds
+    // 500, refill 5000, limit 70000 (which has no place in the backup), store
+    // and print masks, operator prefix 4321 and kiosk note-in 6.
+    const SiteParamRecord s{40,  0x5A, 3,     1234,       0x84,       0x80, 0x83, 7,
+                            500, 5000, 70000, 0x01020304, 0xA0B0C0D0, 4321, 6};
     const auto b = SiteBackupBytes(s);
     std::array<std::uint8_t, 256> expected{};
     const std::vector<std::pair<int, std::uint8_t>> set{
@@ -202,9 +189,7 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeCutsLongerBackupsAndNamesWhatItCouldN
     const std::string folder = dir_.path().toStdString();
     platformtest::Store(Path("NodeBackup99.bin"), std::string(5000, 'x'));
     platformtest::Store(Path("SiteBackup99.bin"), std::string(600, 'x'));
-    SiteParamRecord site;
-    site.MaxNode = 7;
-    site.CardPrefix = 1234;
+    const SiteParamRecord site{.MaxNode = 7, .CardPrefix = 1234};
     NodeTable table = Varied(7);
     table[7] = kNode7;
     EXPECT_TRUE(WriteNodeFiles(folder, table, site).empty());

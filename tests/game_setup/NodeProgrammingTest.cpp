@@ -19,7 +19,6 @@ TEST(SendFailure, OnlyTheExchangeOutcomeCounts) {
         {ExchangeOutcome::CrcError, "  CRC?",
          "CRC error in the reply; the host may not have taken it"},
         {ExchangeOutcome::Busy, "  Busy", "link failure (Busy)"},
-        {ExchangeOutcome::TooLong, "  Reply too long", "link failure (Reply too long)"},
         {ExchangeOutcome::None, "", "no connection to the host"},
     };
     for (const auto& c : cases) {

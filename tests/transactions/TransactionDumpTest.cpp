@@ -27,14 +27,10 @@ BlockBytes SampleBlock(int block) {
     BlockBytes bytes{};
     for (int i = 0; i < records::kTransactionEntriesPerBlock; ++i) {
         const int k = block * records::kTransactionEntriesPerBlock + i;
-        TransactionEntry entry;
-        entry.type = static_cast<std::uint8_t>(k % 26);
-        entry.date = kJan3;
-        entry.seconds = static_cast<std::uint8_t>(k % 60);
-        entry.game = static_cast<std::uint16_t>(1 + k % 16);
-        entry.acct = static_cast<std::uint16_t>(k);
-        entry.amount = static_cast<std::uint32_t>(100 * k);
-        const EntryBytes one = records::EncodeTransactionEntry(entry);
+        const EntryBytes one = records::EncodeTransactionEntry(
+            {static_cast<std::uint8_t>(k % 26), kJan3, static_cast<std::uint8_t>(k % 60),
+             static_cast<std::uint16_t>(1 + k % 16), static_cast<std::uint16_t>(k),
+             static_cast<std::uint32_t>(100 * k)});
         std::copy(one.begin(), one.end(), bytes.begin() + i * records::kTransactionEntrySize);
     }
     return bytes;

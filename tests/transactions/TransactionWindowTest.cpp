@@ -40,9 +40,6 @@ protected:
     }
     QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
-    void ClickBox(const char* name) {
-        QTest::mouseClick(Find<QCheckBox>(name), Qt::LeftButton, {}, QPoint(6, 6));
-    }
     QString Result() { return Find<QLabel>("lblResult")->text(); }
 
     std::vector<std::string> Listing() {
@@ -73,8 +70,8 @@ protected:
 TEST_F(TransactionWindow, ProgramAndDumpReachTheHostOrSayWhyAndSaveWritesTheListingOrCsv) {
     MakeLink();
     Open();
-    ClickBox("chkTransactionStore_1");
-    ClickBox("chkTransactionPrint_22");
+    QTest::mouseClick(Find<QCheckBox>("chkTransactionStore_1"), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(Find<QCheckBox>("chkTransactionPrint_22"), Qt::LeftButton, {}, QPoint(6, 6));
     Click("cmdProgram");
     ASSERT_EQ(host->Requests().size(), 1u);
     const Bytes& frame = host->Requests()[0];
@@ -111,7 +108,6 @@ TEST_F(TransactionWindow, ProgramAndDumpReachTheHostOrSayWhyAndSaveWritesTheList
     transactions::TransactionDump expected = DumpOfMemory();
     expected.SetBlockFailed(1, "Timeout");
     EXPECT_EQ(Listing(), expected.Lines());
-    EXPECT_TRUE(Button("cmdSave")->isEnabled());
 
     const QString text = dir.filePath("log.txt");
     const QString csv = dir.filePath("log.CSV");
