@@ -115,19 +115,17 @@ TEST(NodeText, AHugeBadFieldIsQuotedShort) {
                                             "its list");
 }
 
-TEST(NodeBackup, RecordOfNode7FollowsTheHostsLayout) {
-    std::array<std::uint8_t, 96> expected{0xC3, 0x83, 0x40, 0x01, 0x0C, 0x00, 0x01};
-    expected[92] = 0x3C;
-    EXPECT_EQ(NodeBackupRecord(kNode7), expected);
+TEST(Backups, NodeAndSiteRecordsFollowTheHostsLayout) {
+    std::array<std::uint8_t, 96> record{0xC3, 0x83, 0x40, 0x01, 0x0C, 0x00, 0x01};
+    record[92] = 0x3C;
+    EXPECT_EQ(NodeBackupRecord(kNode7), record);
     NodeTable table{};
     table[2] = kNode7;
     const std::string image = NodeBackupImage(table, 3);
     ASSERT_EQ(image.size(), 3u * 96);
     EXPECT_EQ(static_cast<std::uint8_t>(image[96 + 1]), 0x83); // node 2 is the second record
     EXPECT_EQ(static_cast<std::uint8_t>(image[2 * 96 + 1]), 0x00);
-}
 
-TEST(SiteBackup, HoldsTheSiteParametersAtTheirOffsets) {
     // Every field in its order: max node 40, options 0x5A, printer 3, card
     // prefix 1234, alarm 0x84:0x80, cash drop day 0x83, percentage 7, odds
     // 500, refill 5000, limit 70000 (which has no place in the backup), store

@@ -27,19 +27,17 @@ TEST(SendFailure, OnlyTheExchangeOutcomeCounts) {
     }
 }
 
-TEST(RunSummary, SaysHowManyWereAcceptedAndWhyOthersWereNot) {
-    ProgramRun all{3, 3, {}};
-    EXPECT_EQ(RunSummary(all, 10), "The host accepted all 3 nodes.");
+TEST(RunSummary, SaysHowManyWereAcceptedAndWhyOthersWereNotTheLogNamesEveryFailure) {
+    ProgramRun accepted{3, 3, {}};
+    EXPECT_EQ(RunSummary(accepted, 10), "The host accepted all 3 nodes.");
 
     ProgramRun some{4, 2, {{2, "no reply (time-out)"}, {4, "link failure (Busy)"}}};
     EXPECT_EQ(RunSummary(some, 10), "The host accepted 2 of 4 nodes. These were not programmed:\n"
                                     "\nNode 2: no reply (time-out)"
                                     "\nNode 4: link failure (Busy)");
-}
 
-// The status line and the box stop naming failures after the first dozen;
-// the link log keeps every one.
-TEST(RunReport, TheLogNamesEveryFailureTheBoxOnlyTheFirstDozen) {
+    // The status line and the box stop naming failures after the first
+    // dozen; the link log keeps every one.
     ProgramRun run{14, 0, {}};
     for (int n = 1; n <= 14; ++n) {
         run.failures.push_back({n, "no reply (time-out)"});

@@ -136,7 +136,7 @@ TEST(RemoteViewerRuns, GetCountsPollsLatchesReadsEightCountersAndShowsThem) {
                       "0000004000 0000005000 0000006000 0000007000 \r\n");
 }
 
-TEST(RemoteViewerRuns, DumpNVReadsThirtyTwoBlocksIntoEightLines) {
+TEST(RemoteViewerRuns, DumpNVReadsThirtyTwoBlocksErrorCountsTwentyTwoClearSaysSuccess) {
     ScriptedSession s;
     s.answer = [](int, std::int32_t cmnd, std::int32_t cnt) {
         const auto b = static_cast<std::uint32_t>(cnt);
@@ -149,6 +149,20 @@ TEST(RemoteViewerRuns, DumpNVReadsThirtyTwoBlocksIntoEightLines) {
     EXPECT_EQ(s.history.front(), "Busy...");
     EXPECT_EQ(s.text.substr(0, 50), "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F \r\n");
     EXPECT_EQ(s.text.size(), 400u);
+
+    ScriptedSession errors;
+    errors.answer = [](int, std::int32_t cmnd, std::int32_t cnt) {
+        return NodeReply(7, cmnd, 0, cnt == 3 ? 12 : 0);
+    };
+    EXPECT_EQ(DumpRemoteErrorCounts(errors), 0);
+    ASSERT_EQ(errors.sent.size(), 22u);
+    EXPECT_EQ(errors.sent.back(), (Sent{29, 21}));
+    EXPECT_EQ(errors.text, "03 = 00012  UART framing error\r\n");
+
+    ScriptedSession clear;
+    clear.text = "old";
+    ClearRemoteErrorCounts(clear);
+    EXPECT_EQ(clear.text, "Success\r\n");
 }
 
 TEST(RemoteViewerRuns, DumpsShowOnlyTheErrorLineWhenACommandFails) {
@@ -182,22 +196,6 @@ TEST(RemoteViewerRuns, DumpsShowOnlyTheErrorLineWhenACommandFails) {
         EXPECT_EQ(clear.sent, (std::vector<Sent>{{30, 0}}));
         EXPECT_EQ(clear.text, error);
     }
-}
-
-TEST(RemoteViewerRuns, ErrorCountsAndClear) {
-    ScriptedSession s;
-    s.answer = [](int, std::int32_t cmnd, std::int32_t cnt) {
-        return NodeReply(7, cmnd, 0, cnt == 3 ? 12 : 0);
-    };
-    EXPECT_EQ(DumpRemoteErrorCounts(s), 0);
-    ASSERT_EQ(s.sent.size(), 22u);
-    EXPECT_EQ(s.sent.back(), (Sent{29, 21}));
-    EXPECT_EQ(s.text, "03 = 00012  UART framing error\r\n");
-
-    ScriptedSession clear;
-    clear.text = "old";
-    ClearRemoteErrorCounts(clear);
-    EXPECT_EQ(clear.text, "Success\r\n");
 }
 
 TEST(RemoteViewerRuns, AStopRequestEndsARunAtTheNextCommandAndSaysWhatWasNotSent) {

@@ -50,14 +50,13 @@ TEST(TransactionMasks, PayloadCarriesStoreThenPrintLowByteFirst) {
 class TransactionSettingsTest : public platformtest::FolderTest {
 protected:
     std::string Path() const { return PathOf("Settings.ini"); }
-    std::string Contents() const { return platformtest::Load(Path()); }
     void Store(const std::string& text) const { platformtest::Store(Path(), text); }
 };
 
 TEST_F(TransactionSettingsTest, MasksAreWrittenAsSignedDecimalKeepingTheRestOrReportedUnwritten) {
     Store("[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=1\r\n");
     ASSERT_TRUE(transactions::WriteTransactionSettings({INT32_MIN, -1}, Path()));
-    EXPECT_EQ(Contents(),
+    EXPECT_EQ(platformtest::Load(Path()),
               "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=-2147483648\r\nStore=-1\r\n");
     EXPECT_FALSE(transactions::WriteTransactionSettings({1, 2}, PathOf("gone/Settings.ini")));
 }
