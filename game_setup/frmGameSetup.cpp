@@ -37,11 +37,13 @@ void ShowIndex(QListWidget* list, int value) {
 }
 
 // The list's chosen row into `field`; without a choice the field keeps its
-// value.
+// value. Only a selected row is a choice: a list that gets the focus with no
+// current row (as when a run disables the controls and the focus passes
+// through it) makes its first row current without selecting it.
 void StoreIndex(const QListWidget* list, std::uint8_t& field) {
-    const int row = list->currentRow();
-    if (row >= 0) {
-        field = static_cast<std::uint8_t>(row);
+    const QListWidgetItem* item = list->currentItem();
+    if (item != nullptr && item->isSelected()) {
+        field = static_cast<std::uint8_t>(list->row(item));
     }
 }
 

@@ -57,7 +57,6 @@ protected:
         QTest::keyClicks(Game(), text);
     }
     const NodeRecord& Node(int n) const { return window->Table()[static_cast<std::size_t>(n)]; }
-    std::string Path(const char* name) const { return FilePath(name).toStdString(); }
     void WriteIni(const std::string& text) {
         windowtest::WriteFile(FilePath("NodeInfo.ini"), text);
     }
@@ -77,7 +76,7 @@ protected:
     QPointer<frmGameSetup> window;
 };
 
-TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
+TEST_F(GameSetupWindow, OpensOnNodeOneAutoSetDropsTheEntriesAnotherNodeStoresThemCancelLosesThem) {
     WriteIni("[1234-001]\r\nGameNumber=12\r\nGameGroup=1\r\nNoteInValue=4\r\nDenom=3\r\n"
              "KeyDown=8\r\nConfig=1\r\n");
     Open();
@@ -95,10 +94,16 @@ TEST_F(GameSetupWindow, OpensOnNodeOneWithItsControlsAndLists) {
             .split(' ');
     EXPECT_EQ(windowtest::FocusOrder(List("lstNodeNumber"), order), order);
     EXPECT_TRUE(host->Requests().empty());
-}
 
-TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancelLosesThem) {
-    Open();
+    TypeGame("999");
+    ClickRow("lstDenomination", 6); // also dropped: the entries are not stored
+    Click("cmdAutoSetGameNumber");
+    EXPECT_EQ(Node(3).GameNumber, 3);
+    EXPECT_EQ(Node(1).Denom, 3);
+    EXPECT_EQ(Game()->text(), "1");
+
+    // Choosing another node stores the entries; Escape keeps them, "Cancel"
+    // loses them.
     ClickRow("lstNodeNumber", 1); // node 2
     ClickRow("lstDenomination", 5);
     TypeGame("77");
@@ -126,11 +131,13 @@ TEST_F(GameSetupWindow, ChoosingAnotherNodeStoresTheEntriesEscapeKeepsThemCancel
     EXPECT_EQ(Node(2), NodeRecord{});
 }
 
-TEST_F(GameSetupWindow, WriteAndOkSaveTheTableOrNameTheFileAndKeepTheWindow) {
-    QDir(dir.path()).mkdir("NodeInfo.txt"); // cannot be replaced by a file
+TEST_F(GameSetupWindow, ReadWriteAndOkUseTheFilesOrNameThemAndKeepTheWindow) {
+    QDir(dir.path()).mkdir("NodeInfo.txt"); // can be neither read nor replaced by a file
     QDir(dir.path()).mkdir("NodeInfo.ini");
     Open();
     messages.clear();
+    Click("cmdFileRead");
+    EXPECT_TRUE(LastMessage().contains("NodeInfo.txt")) << LastMessage().toStdString();
     ClickRow("lstKeyDown", 15);
     Click("cmdFileWrite");
     EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.txt")));
@@ -140,25 +147,27 @@ TEST_F(GameSetupWindow, WriteAndOkSaveTheTableOrNameTheFileAndKeepTheWindow) {
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.ini")));
 
+    QDir(dir.path()).rmdir("NodeInfo.txt");
     QDir(dir.path()).rmdir("NodeInfo.ini");
+    windowtest::WriteFile(FilePath("NodeInfo.txt"),
+                          "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n"
+                          "1234\t001\t0042B\t$5.00\t$0.10\t$0.75\t0x01\r\n");
+    TypeGame("555"); // not stored: the file's values are shown
+    Click("cmdFileRead");
+    EXPECT_EQ(Game()->text(), "42");
+    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
     Click("cmdOK");
     Settle();
     EXPECT_TRUE(window.isNull());
-    EXPECT_EQ(gamesetup::LoadNodeIni(Path("NodeInfo.ini"), 1234, 6).table[1].KeyDown, 15);
+    const std::string ini = FilePath("NodeInfo.ini").toStdString();
+    EXPECT_EQ(gamesetup::LoadNodeIni(ini, 1234, 6).table[1].GameNumber, 42);
 }
 
-TEST_F(GameSetupWindow, AutoSetNumbersEveryNodeAndDropsTheTypedNumber) {
-    WriteIni("[1234-003]\r\nGameNumber=40\r\nGameGroup=1\r\nDenom=2\r\n");
-    Open();
-    TypeGame("999");
-    ClickRow("lstDenomination", 6); // also dropped: the entries are not stored
-    Click("cmdAutoSetGameNumber");
-    EXPECT_EQ(Node(3).GameNumber, 3);
-    EXPECT_EQ(Node(1).Denom, 0);
-    EXPECT_EQ(Game()->text(), "1");
-}
-
-TEST_F(GameSetupWindow, AGameNumberOutOfRangeKeepsTheOperatorOnTheNode) {
+// A game number out of range or a busy link stops before anything changes;
+// then "Program All" sends every node until a quit or the close box.
+TEST_F(GameSetupWindow, ProgramAllSendsEveryNodeUnlessRefusedUntilAQuitOrTheCloseBox) {
+    WriteIni("[1234-003]\r\nGameNumber=300\r\nGameGroup=1\r\nNoteInValue=3\r\nDenom=3\r\n"
+             "KeyDown=12\r\nConfig=1\r\n");
     Open();
     ClickRow("lstNodeNumber", 1);
     TypeGame("32768");
@@ -166,49 +175,32 @@ TEST_F(GameSetupWindow, AGameNumberOutOfRangeKeepsTheOperatorOnTheNode) {
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(List("lstNodeNumber")->currentRow(), 1);
     Click("cmdProgramAll");
-    EXPECT_TRUE(host->Requests().empty());
     TypeGame("32767");
     ClickRow("lstNodeNumber", 4);
     EXPECT_EQ(Node(2).GameNumber, 32767);
-}
 
-TEST_F(GameSetupWindow, ProgramAllSendsEveryNode) {
-    WriteIni("[1234-003]\r\nGameNumber=300\r\nGameGroup=1\r\nNoteInValue=3\r\nDenom=3\r\n"
-             "KeyDown=12\r\nConfig=1\r\n");
-    Open();
-    host->ClearRequests();
+    TypeGame("31");
+    LinkSequence other(link.get());
+    ASSERT_TRUE(other.Claimed());
     Click("cmdProgramAll");
-    EXPECT_FALSE(window->Programming());
+    Click("cmdProgramSelected");
+    EXPECT_EQ(messages.size(), 4u);
+    EXPECT_EQ(LastMessage(), LinkSequence::kRefusedText);
+    EXPECT_TRUE(host->Requests().empty());
+    EXPECT_EQ(Node(5).GameNumber, 0); // the entries were not stored either
+    other.Release();
 
+    Click("cmdProgramAll");
     const auto sent = NodeMessages();
     ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(host->Requests().size(), 6u);
     EXPECT_EQ(sent[2], (std::vector<std::uint8_t>{8, 7, 3, 0xC3, 0x30, 1, 0x2C, 0x01, 1}));
     EXPECT_EQ(LastMessage(), "The host accepted all 6 nodes.");
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     }
-}
 
-TEST_F(GameSetupWindow, ProgramSelectedSendsTheShownNodeWithItsEntries) {
-    Open();
-    ClickRow("lstNodeNumber", 2); // node 3
-    ClickRow("lstKeyDown", 8);
-    ClickRow("lstDenomination", 3);
-    ClickRow("lstNoteInValue", 4);
-    ClickKiosk();
-    TypeGame("300");
+    messages.clear();
     host->ClearRequests();
-    Click("cmdProgramSelected");
-    const auto sent = NodeMessages();
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<std::uint8_t>{8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
-    EXPECT_TRUE(messages.empty());
-    EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
-}
-
-TEST_F(GameSetupWindow, AQuitStopsProgramAllBetweenNodes) {
-    Open();
     int requests = 0;
     host->OnEachRequest([&](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
         if (++requests == 2) {
@@ -216,14 +208,13 @@ TEST_F(GameSetupWindow, AQuitStopsProgramAllBetweenNodes) {
         }
     });
     Click("cmdProgramAll");
+    link->ClearStopRequest();
     EXPECT_EQ(NodeMessages().size(), 2u);
     EXPECT_TRUE(messages.empty()); // the program is closing: no box
     EXPECT_TRUE(Find<QLabel>("lblStatus")->text().startsWith("The host accepted 2 of 6 nodes."));
-    link->ClearStopRequest();
-}
 
-TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
-    Open();
+    host->ClearRequests();
+    QFile::remove(FilePath("NodeInfo.ini"));
     host->OnEachRequest([this](hostsim::SimulatedHost&, std::span<const std::uint8_t>) {
         for (QPushButton* b : window->findChildren<QPushButton*>()) {
             EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
@@ -237,61 +228,16 @@ TEST_F(GameSetupWindow, TheCloseBoxDuringARunStopsItAndClosesAfterwards) {
     EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
 }
 
-TEST_F(GameSetupWindow, IndexesOutsideTheListsAreShownAsNoChoiceAndNeverSent) {
-    WriteIni("[1234-002]\r\nDenom=9\r\nKeyDown=20\r\nGameNumber=5\r\n");
-    Open();
-    EXPECT_EQ(messages.size(), 1u); // told once the window is up
-
-    ClickRow("lstNodeNumber", 1);
-    EXPECT_EQ(List("lstDenomination")->currentRow(), -1);
-    ClickRow("lstNodeNumber", 0); // leaving it keeps the values as they were
-    EXPECT_EQ(Node(2).Denom, 9);
-
-    messages.clear();
-    Click("cmdFileWrite");
-    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.txt")));
-
-    Click("cmdProgramAll");
-    std::vector<int> sentNodes;
-    for (const auto& payload : NodeMessages()) {
-        sentNodes.push_back(payload[2]);
-    }
-    EXPECT_EQ(sentNodes, (std::vector<int>{1, 3, 4, 5, 6}));
-}
-
-TEST_F(GameSetupWindow, ReadFileTakesTheFileAndSaysWhatItSkipped) {
-    Open();
-    Click("cmdFileRead");
-    EXPECT_TRUE(LastMessage().contains("NodeInfo.txt")) << LastMessage().toStdString();
-
-    windowtest::WriteFile(FilePath("NodeInfo.txt"),
-                          "Site\tAddr\tGame #\tNote-In\tDenom\tKeyDown\tOptions\r\n"
-                          "1234\t001\t0042B\t$5.00\t$0.10\t$0.75\t0x01\r\n");
-    TypeGame("555"); // not stored: the file's values are shown
-    Click("cmdFileRead");
-    EXPECT_EQ(Game()->text(), "42");
-    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
-}
-
-TEST_F(GameSetupWindow, ABusyLinkRefusesProgrammingBeforeAnythingChanges) {
-    Open();
-    TypeGame("31");
-    LinkSequence other(link.get());
-    ASSERT_TRUE(other.Claimed());
-    Click("cmdProgramAll");
-    Click("cmdProgramSelected");
-    EXPECT_EQ(messages.size(), 2u);
-    EXPECT_EQ(LastMessage(), LinkSequence::kRefusedText);
-    EXPECT_TRUE(host->Requests().empty());
-    EXPECT_EQ(Node(1).GameNumber, 0); // the entries were not stored either
-    EXPECT_TRUE(Find<QPushButton>("cmdProgramAll")->isEnabled());
-}
-
 } // namespace
 
 TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
     Open();
     ClickRow("lstNodeNumber", 2); // node 3
+    ClickRow("lstKeyDown", 8);
+    ClickRow("lstDenomination", 3);
+    ClickRow("lstNoteInValue", 4);
+    ClickKiosk();
+    TypeGame("300");
     const std::vector<std::vector<std::uint8_t>> replies{
         {}, {8, 0}, {8, 3, 0, 0, 0}, {8, 3, 0, 0, 1}};
     for (const auto& payload : replies) {
@@ -306,6 +252,9 @@ TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
         EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
     }
     EXPECT_TRUE(messages.empty());
+    // The shown entries, stored and sent each time.
+    EXPECT_EQ(NodeMessages(), std::vector<std::vector<std::uint8_t>>(
+                                  4, {8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
 }
 
 TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
@@ -315,9 +264,11 @@ TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
     EXPECT_EQ(messages[0].title, "NodeInfo.ini");
 
     // A stored game number no node can have: an empty box that names it,
-    // never a number the operator seems to have typed.
+    // never a number the operator seems to have typed. Indexes outside the
+    // lists are shown as no choice.
     ASSERT_TRUE(QDir(dir.path()).rmdir("NodeInfo.ini"));
-    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n");
+    WriteIni("[1234-001]\r\nGameNumber=99999999\r\n"
+             "[1234-002]\r\nDenom=9\r\nKeyDown=20\r\nGameNumber=5\r\n");
     messages.clear();
     Open();
     ASSERT_EQ(messages.size(), 1u);
@@ -328,10 +279,22 @@ TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {
     // writes it back as it was); a number typed over it replaces it.
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 2);
-    ClickRow("lstNodeNumber", 0);
+    EXPECT_EQ(List("lstDenomination")->currentRow(), -1);
+    ClickRow("lstNodeNumber", 0); // leaving it keeps the values as they were
+    EXPECT_EQ(Node(2).Denom, 9);
     EXPECT_EQ(Game()->text(), "");
     TypeGame("7");
     ClickRow("lstNodeNumber", 1);
     EXPECT_EQ(window->CurrentNode(), 2);
     EXPECT_EQ(Node(1).GameNumber, 7);
+
+    // Nor is a node the host cannot take ever written or sent.
+    Click("cmdFileWrite");
+    EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.txt")));
+    Click("cmdProgramAll");
+    std::vector<int> sentNodes;
+    for (const auto& payload : NodeMessages()) {
+        sentNodes.push_back(payload[2]);
+    }
+    EXPECT_EQ(sentNodes, (std::vector<int>{1, 3, 4, 5, 6}));
 }

@@ -22,10 +22,6 @@ using Bytes = std::vector<std::uint8_t>;
 using windowtest::ReadFile;
 using windowtest::WriteFile;
 
-bool IsMemoryRead(const Bytes& frame) {
-    return frame.size() == 15 && frame[0] == 1 && frame[6] == 1;
-}
-
 class TransactionWindow : public windowtest::SimulatedHostTest {
 protected:
     void TearDown() override {
@@ -33,10 +29,6 @@ protected:
         SimulatedHostTest::TearDown();
     }
 
-    void Connect() {
-        MakeLink();
-        host->ClearRequests();
-    }
     void Open() {
         window = std::make_unique<frmTransactions>();
         window->show();
@@ -46,11 +38,8 @@ protected:
     template <class T> T* Find(const QString& name) {
         return windowtest::Find<T>(window.get(), name);
     }
-    QCheckBox* PrintBox(int i) { return Find<QCheckBox>(QString("chkTransactionPrint_%1").arg(i)); }
-    QCheckBox* StoreBox(int i) { return Find<QCheckBox>(QString("chkTransactionStore_%1").arg(i)); }
     QPushButton* Button(const char* name) { return Find<QPushButton>(name); }
     void Click(const char* name) { QTest::mouseClick(Button(name), Qt::LeftButton); }
-    void ClickBox(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, 6)); }
     QString Result() { return Find<QLabel>("lblResult")->text(); }
 
     std::vector<std::string> Listing() {
@@ -71,24 +60,6 @@ protected:
         }
         return dump;
     }
-    std::vector<Bytes> MemoryReads() const {
-        std::vector<Bytes> reads;
-        for (const Bytes& frame : host->Requests()) {
-            if (IsMemoryRead(frame)) {
-                reads.push_back(frame);
-            }
-        }
-        return reads;
-    }
-    // Runs `action` on the `n`th memory read (1-based) the host receives.
-    void OnMemoryRead(int n, std::function<void(hostsim::SimulatedHost&)> action) {
-        auto count = std::make_shared<int>(0);
-        host->OnEachRequest([=](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
-            if (IsMemoryRead(Bytes(frame.begin(), frame.end())) && ++*count == n) {
-                action(h);
-            }
-        });
-    }
     std::string Settings() const { return ReadFile(dir.filePath("Settings.ini")); }
 
     std::unique_ptr<frmTransactions> window;
@@ -96,37 +67,12 @@ protected:
 
 } // namespace
 
-TEST_F(TransactionWindow, LoadChecksTheBoxesOfTheStoredMasksAndUnloadWritesThemBack) {
-    // Bit 31 and bit 1 stored, edited by hand: -2147483646.
-    WriteFile(dir.filePath("Settings.ini"),
-              "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=6\r\nStore=-2147483646\r\n");
+TEST_F(TransactionWindow, ProgramAndDumpReachTheHostOrSayWhyAndSaveWritesTheListingOrCsv) {
+    MakeLink();
     Open();
-    EXPECT_FALSE(Button("cmdSave")->isEnabled());
-    const QStringList order =
-        QString("chkTransactionPrint_1 chkTransactionStore_1 chkTransactionPrint_22 "
-                "chkTransactionStoreSetClrAll_0 chkTransactionStoreSetClrAll_1 lstOutput "
-                "cmdProgram cmdDump cmdSave cmdClose")
-            .split(' ');
-    EXPECT_EQ(windowtest::FocusOrder(window.get(), order), order);
-    EXPECT_TRUE(PrintBox(2)->isChecked());
-    EXPECT_TRUE(StoreBox(1)->isChecked());
-
-    ClickBox(StoreBox(3));
-    ClickBox(PrintBox(1));
-    EXPECT_EQ(window->StoreMask(), -2147483638); // bit 31 kept
-    EXPECT_EQ(window->PrintMask(), 4);
-
-    window->close(); // the program's close: the window unloads
-    EXPECT_NE(Settings().find("Print=4\r\nStore=-2147483638\r\n"), std::string::npos);
-}
-
-TEST_F(TransactionWindow, ProgramSendsBothMasksAndTheHostStoresThem) {
-    Connect();
-    Open();
-    ClickBox(StoreBox(1));
-    ClickBox(PrintBox(22));
+    QTest::mouseClick(Find<QCheckBox>("chkTransactionStore_1"), Qt::LeftButton, {}, QPoint(6, 6));
+    QTest::mouseClick(Find<QCheckBox>("chkTransactionPrint_22"), Qt::LeftButton, {}, QPoint(6, 6));
     Click("cmdProgram");
-
     ASSERT_EQ(host->Requests().size(), 1u);
     const Bytes& frame = host->Requests()[0];
     ASSERT_EQ(frame.size(), 19u);
@@ -134,11 +80,7 @@ TEST_F(TransactionWindow, ProgramSendsBothMasksAndTheHostStoresThem) {
               (Bytes{4, 10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0}));
     EXPECT_EQ(Result(), "Masks sent to the host.");
     EXPECT_FALSE(Button("cmdSave")->isEnabled()) << "nothing dumped to save";
-}
 
-TEST_F(TransactionWindow, ProgramOrDumpThatCannotTalkToTheHostSaysWhy) {
-    Connect();
-    Open();
     host->DropNextReply();
     Click("cmdProgram");
     EXPECT_EQ(Result(), "The masks did not reach the host: Timeout");
@@ -153,48 +95,47 @@ TEST_F(TransactionWindow, ProgramOrDumpThatCannotTalkToTheHostSaysWhy) {
     EXPECT_TRUE(Listing().empty());
     EXPECT_TRUE(host->Requests().empty());
     EXPECT_FALSE(Button("cmdSave")->isEnabled());
+
+    // The dump reads the 32 blocks; "Save" writes the listing or the CSV.
+    host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
+        if (frame.size() > 7 && frame[7] == 0x80 && frame[8] == 0xE0) {
+            h.DropNextReply(); // block 1
+        }
+    });
+    Click("cmdDump");
+    Click("cmdDump"); // a second press reads the log anew and replaces the list
+    EXPECT_EQ(host->Requests().size(), 64u);
+    transactions::TransactionDump expected = DumpOfMemory();
+    expected.SetBlockFailed(1, "Timeout");
+    EXPECT_EQ(Listing(), expected.Lines());
+
+    const QString text = dir.filePath("log.txt");
+    const QString csv = dir.filePath("log.CSV");
+    dialogAnswers = {text, csv, dir.filePath("missing/log.txt"), QString()};
+    Click("cmdSave");
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(dialogs[0].initialFileName, dir.path() + "/Transactions.txt");
+    const std::string listing = ReadFile(text);
+    EXPECT_EQ(listing, window->LastDump()->ListingText());
+
+    Click("cmdSave");
+    EXPECT_EQ(ReadFile(csv), window->LastDump()->CsvText());
+
+    Click("cmdSave");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.contains("missing/log.txt"));
+
+    Click("cmdSave"); // cancelled: nothing changes
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(ReadFile(text), listing);
+
     ProgramState::Instance().Link = nullptr;
     Click("cmdProgram");
     EXPECT_EQ(Result(), LinkSequence::kNoLinkText);
 }
 
-TEST_F(TransactionWindow, DumpReadsThe32BlocksAndListsEveryEntry) {
-    Connect();
-    Open();
-    Click("cmdDump");
-
-    ASSERT_EQ(host->Requests().size(), 32u);
-    EXPECT_EQ(Listing(), DumpOfMemory().Lines());
-    EXPECT_TRUE(Button("cmdSave")->isEnabled());
-
-    // A second press reads the log anew and replaces the list.
-    host->ClearRequests();
-    Click("cmdDump");
-    EXPECT_EQ(MemoryReads().size(), 32u);
-    EXPECT_EQ(Listing().size(), 257u);
-}
-
-TEST_F(TransactionWindow, NoSecondCommandStartsWhileADumpRuns) {
-    Connect();
-    Open();
-    bool sawRunning = false;
-    OnMemoryRead(3, [&](hostsim::SimulatedHost& h) {
-        h.DelayNextReply(std::chrono::milliseconds(50));
-        QTimer::singleShot(0, window.get(), [&] {
-            sawRunning = window->DumpRunning();
-            EXPECT_FALSE(Button("cmdDump")->isEnabled());
-            EXPECT_FALSE(Button("cmdProgram")->isEnabled());
-            Click("cmdDump");
-            window->cmdDump_Click();
-            window->cmdProgram_Click();
-        });
-    });
-    Click("cmdDump");
-    EXPECT_TRUE(sawRunning);
-    EXPECT_EQ(host->Requests().size(), 32u);
-    EXPECT_TRUE(Button("cmdProgram")->isEnabled());
-}
-
+// No second command starts while a dump runs; a quit or a close stops the
+// dump at its next block.
 TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
     struct Case {
         const char* how;
@@ -214,21 +155,33 @@ TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
          },
          "the window was closed during the dump", true},
     };
-    Connect();
+    MakeLink();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
         Open();
         QFile::remove(dir.filePath("Settings.ini"));
         host->ClearRequests();
         LinkLog::Instance().Clear();
-        OnMemoryRead(4, [&](hostsim::SimulatedHost& h) {
+        int reads = 0;
+        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+            if (++reads != 4) {
+                return;
+            }
             h.DelayNextReply(std::chrono::milliseconds(30));
-            QTimer::singleShot(0, window.get(), [&] { c.stop(*window, *link); });
+            QTimer::singleShot(0, window.get(), [&] {
+                EXPECT_TRUE(window->DumpRunning());
+                EXPECT_FALSE(Button("cmdDump")->isEnabled());
+                EXPECT_FALSE(Button("cmdProgram")->isEnabled());
+                window->cmdDump_Click();
+                window->cmdProgram_Click();
+                c.stop(*window, *link);
+            });
         });
         Click("cmdDump");
         link->ClearStopRequest();
 
-        EXPECT_EQ(MemoryReads().size(), 4u);
+        EXPECT_EQ(host->Requests().size(), 4u);
+        EXPECT_TRUE(Button("cmdProgram")->isEnabled());
         const std::vector<std::string> lines = Listing();
         ASSERT_EQ(lines.size(), 1u + 4 * 8 + 28);
         EXPECT_EQ(lines[33], std::string("Entries 32-39 could not be read: ") + c.notRead);
@@ -237,40 +190,13 @@ TEST_F(TransactionWindow, AQuitOrACloseStopsTheDumpAtTheNextBlock) {
     }
 }
 
-TEST_F(TransactionWindow, SaveWritesTheListingOrCsvAndReportsAFailure) {
-    Connect();
-    Open();
-    host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> frame) {
-        if (frame.size() > 7 && frame[7] == 0x80 && frame[8] == 0xE0) {
-            h.DropNextReply(); // block 1
-        }
-    });
-    Click("cmdDump");
-    const QString text = dir.filePath("log.txt");
-    const QString csv = dir.filePath("log.CSV");
-    dialogAnswers = {text, csv, dir.filePath("missing/log.txt"), QString()};
-
-    Click("cmdSave");
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].initialFileName, dir.path() + "/Transactions.txt");
-    const std::string listing = ReadFile(text);
-    EXPECT_EQ(listing, window->LastDump()->ListingText());
-    EXPECT_NE(listing.find("Entries 8-15 could not be read"), std::string::npos);
-
-    Click("cmdSave");
-    EXPECT_EQ(ReadFile(csv), window->LastDump()->CsvText());
-
-    Click("cmdSave");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].text.contains("missing/log.txt"));
-
-    Click("cmdSave"); // cancelled: nothing changes
-    EXPECT_EQ(messages.size(), 1u);
-    EXPECT_EQ(ReadFile(text), listing);
-}
-
-TEST_F(TransactionWindow, CloseHandsTheMasksToTheSiteRecordAndTheMainWindowShowsItAgain) {
-    WriteFile(dir.filePath("Settings.ini"), "[Transaction]\r\nPrint=-1\r\nStore=2\r\n");
+// The stored masks check their boxes (bits without a box kept); "Close"
+// hands the masks to the site record, the main window shows the same window
+// again, and its shut-down unloads the window, which saves them.
+TEST_F(TransactionWindow, LoadChecksTheBoxesCloseHandsTheMasksOnAndUnloadWritesThemBack) {
+    // Bit 31 and bit 1 stored, edited by hand: -2147483646.
+    WriteFile(dir.filePath("Settings.ini"),
+              "[Settings]\r\nMaxNode=16\r\n[Transaction]\r\nPrint=6\r\nStore=-2147483646\r\n");
     {
         frmOrvane main;
         main.SetToolWindowFactory(ToolWindow::Transactions, [] { return new frmTransactions(); });
@@ -278,17 +204,28 @@ TEST_F(TransactionWindow, CloseHandsTheMasksToTheSiteRecordAndTheMainWindowShows
         QTest::mouseClick(button, Qt::LeftButton);
         auto* tx = qobject_cast<frmTransactions*>(main.ToolWindowIfOpen(ToolWindow::Transactions));
         ASSERT_NE(tx, nullptr);
-        auto* store3 = tx->findChild<QCheckBox*>("chkTransactionStore_3");
-        QTest::mouseClick(store3, Qt::LeftButton, {}, QPoint(6, 6));
+        const QStringList order =
+            QString("chkTransactionPrint_1 chkTransactionStore_1 chkTransactionPrint_22 "
+                    "chkTransactionStoreSetClrAll_0 chkTransactionStoreSetClrAll_1 lstOutput "
+                    "cmdProgram cmdDump cmdSave cmdClose")
+                .split(' ');
+        EXPECT_EQ(windowtest::FocusOrder(tx, order), order);
+        EXPECT_TRUE(tx->findChild<QCheckBox*>("chkTransactionPrint_2")->isChecked());
+        EXPECT_TRUE(tx->findChild<QCheckBox*>("chkTransactionStore_1")->isChecked());
+
+        for (const char* box : {"chkTransactionStore_3", "chkTransactionPrint_1"}) {
+            QTest::mouseClick(tx->findChild<QCheckBox*>(box), Qt::LeftButton, {}, QPoint(6, 6));
+        }
         QTest::mouseClick(tx->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
         EXPECT_FALSE(tx->isVisible());
-        EXPECT_EQ(ProgramState::Instance().SiteParams.TransactionStoreMask, 10u);
+        EXPECT_EQ(ProgramState::Instance().SiteParams.TransactionStoreMask, 0x8000000Au);
 
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(main.ToolWindowIfOpen(ToolWindow::Transactions), tx);
         EXPECT_TRUE(tx->isVisible());
         main.close(); // shut-down unloads the window, which saves its section
     }
-    EXPECT_NE(Settings().find("[Transaction]\r\nPrint=-1\r\nStore=10\r\n"), std::string::npos)
+    EXPECT_NE(Settings().find("[Transaction]\r\nPrint=4\r\nStore=-2147483638\r\n"),
+              std::string::npos)
         << Settings();
 }
