@@ -104,15 +104,6 @@ TEST(HostRecords, MasksAndNodeSettings) {
     EXPECT_EQ(Bytes(memory.begin() + 0xB800, memory.begin() + 0xBA20), players);
 }
 
-TEST(HostRecords, FieldNetworkCommandIsAcknowledgedAtByte11) {
-    SimulatedHost host(true);
-    const Bytes reply = Exchange(host, Request(12, 1, 4, {5, 7, 3, 28, 0, 8, 0, 0, 0}));
-    ASSERT_EQ(reply.size(), 9u + 9);
-    EXPECT_EQ(reply[9], 3);   // node address
-    EXPECT_EQ(reply[10], 28); // command
-    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
-}
-
 TEST(HostRecords, ClockTakesValidBcdOnly) {
     SimulatedHost host(false);
     const CivilTime known{2020, 1, 1, 0, 0, 0};
