@@ -9,15 +9,9 @@ using hostsim::SimulatedHost;
 
 TEST(HostFraming, ReplyCarriesRequestHeaderAndGoodCrc) {
     SimulatedHost host(false);
-    const Bytes reply = Exchange(host, Request(3, 0xA7, 5));
-    ASSERT_EQ(reply.size(), 11u);
-    EXPECT_EQ(reply[0], 3);          // DeviceID
-    EXPECT_EQ(Le(reply, 1, 2), 11u); // length, little-endian
-    EXPECT_EQ(reply[3], 0xA7);       // sequence number
-    EXPECT_EQ(reply[4], 0);
-    EXPECT_EQ(reply[5], 0);
-    EXPECT_EQ(reply[6], 5);             // Cmnd
-    EXPECT_EQ(common::Crc16(reply), 0); // CRC high byte first
+    // DeviceID, length (little-endian), sequence number, Cmnd, then the
+    // input word 0x1234 and the CRC, high byte first.
+    EXPECT_EQ(Exchange(host, Request(3, 0xA7, 5)), Request(3, 0xA7, 5, {0x34, 0x12}));
     ASSERT_EQ(host.Requests().size(), 1u);
     EXPECT_EQ(host.Requests()[0], Request(3, 0xA7, 5));
 }

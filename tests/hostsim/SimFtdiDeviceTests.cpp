@@ -1,5 +1,5 @@
-// The simulated host behind the D2XX-shaped device: handles, queue status,
-// unplugging, and the wait. Unplugging as the link sees it is tested with
+// The simulated host behind the D2XX-shaped device: handles, unplugging and
+// the wait. Exchanges, and unplugging as the link sees it, are tested with
 // the link (tests/integration/LinkWithSimulatedHostTest.cpp).
 
 #include "HostTestFrames.h"
@@ -50,23 +50,6 @@ TEST_F(SimFtdiDeviceTest, HandleRules) {
     EXPECT_EQ(device.Close(second), FT_OK);
     ASSERT_EQ(device.Open(0, handle), FT_OK);
     EXPECT_EQ(device.Write(handle, request, n), FT_OK);
-}
-
-TEST_F(SimFtdiDeviceTest, ExchangeAndQueueStatusFault) {
-    const Bytes request = Request(3, 1, 5);
-    ASSERT_EQ(device.Write(handle, request, n), FT_OK);
-    host->FailNextQueueStatus(FT_IO_ERROR);
-    EXPECT_EQ(device.GetQueueStatus(handle, n), FT_IO_ERROR);
-    ASSERT_EQ(device.GetQueueStatus(handle, n), FT_OK);
-    EXPECT_EQ(n, 11u);
-
-    Bytes buffer(7);
-    ASSERT_EQ(device.Read(handle, buffer, n), FT_OK);
-    EXPECT_EQ(n, 7u);
-    buffer.resize(20);
-    ASSERT_EQ(device.Read(handle, buffer, n), FT_OK);
-    EXPECT_EQ(n, 4u);
-    EXPECT_EQ(buffer[0], 0x34);
 }
 
 TEST_F(SimFtdiDeviceTest, WaitsSleepAndWireSpeedDeliversTheReplyByteByByte) {
