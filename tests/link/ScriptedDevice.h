@@ -25,7 +25,6 @@ public:
     int queueStatusCalls = 0;
     int closeCalls = 0;
     int waitCalls = 0;
-    std::uint32_t listedDevices = 1;
     int writeTimeoutMs = 0; // 0: never set
 
     platform::FT_STATUS Open(int, platform::FT_HANDLE& handle) override {
@@ -37,7 +36,7 @@ public:
         return handle == kHandle ? platform::FT_OK : platform::FT_INVALID_HANDLE;
     }
     platform::FT_STATUS ListDevices(std::uint32_t& count) override {
-        count = listedDevices;
+        count = 1;
         return platform::FT_OK;
     }
     platform::FT_STATUS Write(platform::FT_HANDLE handle, std::span<const std::uint8_t> data,
