@@ -77,11 +77,3 @@ TEST(DeviceChoiceTest, MakesTheMatchingBackend) {
     EXPECT_EQ(ttyDevice->Baud(), 19200);
     EXPECT_EQ(platform::MakeRealDevice(Parsed("sim")), nullptr);
 }
-
-TEST(DeviceChoiceTest, UsageListsEveryForm) {
-    const std::string usage = platform::DeviceChoiceUsage();
-    for (const char* form : {"ftdi ", "ftdi:s:", "ftdi:i:", "ftdi:d:", "tty:PATH[@BAUD]", "sim "}) {
-        EXPECT_NE(usage.find(form), std::string::npos) << form;
-    }
-    EXPECT_EQ(usage.back(), '\n');
-}
