@@ -172,13 +172,9 @@ TEST(FtdiBackendWithoutAChip, NothingOpensAndNothingBreaks) {
     }
     EXPECT_EQ(FtdiLibDevice("x:0403").Open(0, handle), FT_INVALID_PARAMETER);
 
-    // What the link does after a failed open: every call with handle 0.
-    std::array<std::uint8_t, 8> buffer{};
+    // What the link does after a failed open (the handle rules themselves
+    // are the serial device's, tests/platform/TtyDeviceTest.cpp).
     EXPECT_EQ(device.Write(0, kReadInputs, moved), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.Read(0, buffer, moved), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.GetQueueStatus(0, moved), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.WaitForData(0, 1, 1), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.Close(0), FT_INVALID_HANDLE);
 }
 
 } // namespace
