@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <tuple>
 #include <vector>
 
 using namespace platform;
@@ -21,33 +22,27 @@ using IniProfileTest = platformtest::FolderTest;
 using ProfileBatchTest = platformtest::FolderTest;
 } // namespace
 
-TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefault) {
+TEST_F(IniProfileTest, MissingFileSectionOrKeyGivesTheDefaultAndIntegersTheLeadingDigits) {
     const std::string absent = PathOf("Absent.ini");
     EXPECT_EQ(GetProfileString("Settings", "ComPort", "COM1", absent), "COM1");
     EXPECT_EQ(GetProfileInt("Settings", "ComPort", 4, absent), 4);
     EXPECT_TRUE(Entries().isEmpty()) << "reading never creates the file";
 
     const std::string path = PathOf("Settings.ini");
-    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n;Hidden=1\r\n#Also=1\r\n");
-    EXPECT_EQ(GetProfileInt("Other", "ComPort", 7, path), 7);
-    EXPECT_EQ(GetProfileInt("Settings", ";Hidden", 5, path), 5) << "a comment is no key";
-    EXPECT_EQ(GetProfileInt("Settings", "#Also", 5, path), 5);
-    EXPECT_EQ(GetProfileString("Settings", "Missing", "x", path), "x");
-    EXPECT_EQ(GetProfileInt("Settings", "Empty", 12, path), 12);
-    EXPECT_EQ(GetProfileString("Settings", "Empty", "x", path), "");
-}
-
-TEST_F(IniProfileTest, IntegersAreTheLeadingDigits) {
-    const std::string path = PathOf("Numbers.ini");
-    Store(path, "[N]\nDecimal=50.00\nSigned= -7x\nWord=abc\nPlus=+12\nBlank=   \n"
+    Store(path, "[Settings]\r\nComPort=2\r\nEmpty=\r\n;Hidden=1\r\n#Also=1\r\n"
+                "[N]\nDecimal=50.00\nSigned= -7x\nWord=abc\nPlus=+12\nBlank=   \n"
                 "High=3000000000\nTop=4294967295\nBig=99999999999\n");
-    // A value past 32 bits saturates instead of wrapping.
-    const std::pair<const char*, long> rows[] = {
-        {"Decimal", 50}, {"Signed", -7},        {"Word", 0},          {"Plus", 12},
-        {"Blank", 1},    {"High", 3000000000L}, {"Top", 4294967295L}, {"Big", 4294967295L},
+    EXPECT_EQ(GetProfileString("Settings", "Missing", "x", path), "x");
+    EXPECT_EQ(GetProfileString("Settings", "Empty", "x", path), "");
+    // A comment is no key; a value past 32 bits saturates instead of wrapping.
+    const std::tuple<const char*, const char*, long> rows[] = {
+        {"Other", "ComPort", 5},    {"Settings", ";Hidden", 5}, {"Settings", "#Also", 5},
+        {"Settings", "Empty", 5},   {"N", "Decimal", 50},       {"N", "Signed", -7},
+        {"N", "Word", 0},           {"N", "Plus", 12},          {"N", "Blank", 5},
+        {"N", "High", 3000000000L}, {"N", "Top", 4294967295L},  {"N", "Big", 4294967295L},
     };
-    for (const auto& [key, value] : rows) {
-        EXPECT_EQ(GetProfileInt("N", key, 1, path), value) << key;
+    for (const auto& [section, key, value] : rows) {
+        EXPECT_EQ(GetProfileInt(section, key, 5, path), value) << section << " " << key;
     }
 }
 
