@@ -50,11 +50,13 @@ void StopHostsim(QProcess& process) {
 
 class LinkOverPty : public ::testing::Test {
 protected:
-    void Connect(const QStringList& hostsimArgs) {
+    // Opens `device`, or else the path orvane-hostsim prints.
+    void Connect(const QStringList& hostsimArgs, const QString& device = {}) {
         path = StartHostsim(hostsim, hostsimArgs);
         ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
         FtHandle = 0;
-        SetFtdiBackend(std::make_shared<platform::TtyDevice>(path.toStdString(), 115200));
+        SetFtdiBackend(std::make_shared<platform::TtyDevice>(
+            (device.isEmpty() ? path : device).toStdString(), 115200));
         link = std::make_unique<clsUSBInterface>();
         ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
         LinkLog::Instance().Clear();
@@ -133,12 +135,7 @@ TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
 TEST_F(LinkOverPty, HostUnpluggedAndPluggedInAgainIsReachedWithoutARestart) {
     QTemporaryDir dir;
     const QString name = dir.filePath("tolvex");
-    path = StartHostsim(hostsim, {"--link", name});
-    ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
-    FtHandle = 0;
-    SetFtdiBackend(std::make_shared<platform::TtyDevice>(name.toStdString(), 115200));
-    link = std::make_unique<clsUSBInterface>();
-    ASSERT_TRUE(link->DeviceOpen()) << LinkLog::Instance().Text().toStdString();
+    Connect({"--link", name}, name);
 
     ::kill(static_cast<pid_t>(hostsim.processId()), SIGUSR1);
     ASSERT_EQ(NextLine(hostsim), "unplugged");
