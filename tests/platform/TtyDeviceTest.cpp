@@ -19,19 +19,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Waits on the device until `count` bytes are queued (or it stops
-// delivering); the queued count it last saw.
-std::uint32_t WaitUntilQueued(TtyDevice& device, FT_HANDLE handle, std::uint32_t count) {
-    std::uint32_t queued = 0;
-    for (int round = 0; round < 50; ++round) {
-        if (device.GetQueueStatus(handle, queued) != FT_OK || queued >= count ||
-            device.WaitForData(handle, count, 100) != FT_OK) {
-            break;
-        }
-    }
-    return queued;
-}
-
 class TtyDeviceTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -60,7 +47,7 @@ TEST_F(TtyDeviceTest, CarriesEveryByteValueUnchangedBothWays) {
     // ^D, DEL, 0, 0xFF and ^Z.
     const Bytes reply = {0x03, 0x0D, 0x0A, 0x11, 0x13, 0x04, 0x7F, 0x00, 0xFF, 0x1A, 0x5C, 0x0D};
     ASSERT_TRUE(pty_.Send(std::string(reply.begin(), reply.end())));
-    ASSERT_EQ(WaitUntilQueued(device_, handle_, 12), 12u);
+    ASSERT_EQ(device_.WaitForData(handle_, 12, 60000), FT_OK);
     // A read takes at most what is asked and leaves the rest queued.
     EXPECT_EQ(ReadBytes(5), Bytes(reply.begin(), reply.begin() + 5));
     EXPECT_EQ(ReadBytes(64), Bytes(reply.begin() + 5, reply.end()));
@@ -106,7 +93,7 @@ TEST_F(TtyDeviceTest, OnlyTheOpenHandleIsAccepted) {
 
 TEST_F(TtyDeviceTest, WaitSleepsUntilMoreThanIsQueuedArrives) {
     ASSERT_TRUE(pty_.Send("\x01\x02\x03"));
-    ASSERT_EQ(WaitUntilQueued(device_, handle_, 3), 3u);
+    ASSERT_EQ(device_.WaitForData(handle_, 3, 60000), FT_OK);
     // Three bytes wait, four are wanted: the bytes already there must not
     // end the sleep (a spinning wait returns at once).
     QElapsedTimer clock;
