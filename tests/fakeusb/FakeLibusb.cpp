@@ -75,16 +75,6 @@ bool Alive(const libusb_device_handle* handle) {
     return handle != nullptr && Alive(handle->device);
 }
 
-void PlugNewDevice() {
-    Bus& bus = TheBus();
-    auto device = std::make_unique<libusb_device>();
-    device->address = static_cast<std::uint8_t>(4 + bus.devices.size());
-    bus.devices.push_back(std::move(device));
-    bus.plugged = true;
-    // A chip that is plugged in starts from its power-on state.
-    bus.chip = ChipState{};
-}
-
 // Manufacturer, product and serial number are string descriptors 1 to 3.
 std::string_view StringDescriptor(std::uint8_t index) {
     const std::string_view texts[] = {"", "FTDI", "FT232R USB UART", TheBus().serial};
@@ -154,19 +144,26 @@ int BulkIn(unsigned char* data, int length, int* transferred, unsigned int timeo
 
 } // namespace
 
+// Plugs in a new device at a new address.
+void Replug() {
+    Bus& bus = TheBus();
+    auto device = std::make_unique<libusb_device>();
+    device->address = static_cast<std::uint8_t>(4 + bus.devices.size());
+    bus.devices.push_back(std::move(device));
+    bus.plugged = true;
+    // A chip that is plugged in starts from its power-on state.
+    bus.chip = ChipState{};
+}
+
 void Plug(std::shared_ptr<hostsim::SimulatedHost> host, std::string serial) {
     Bus& bus = TheBus();
     bus.host = std::move(host);
     bus.serial = std::move(serial);
-    PlugNewDevice();
+    Replug();
 }
 
 void Unplug() {
     TheBus().plugged = false;
-}
-
-void Replug() {
-    PlugNewDevice();
 }
 
 void Reset() {
@@ -288,12 +285,10 @@ int libusb_get_configuration(libusb_device_handle* handle, int* config) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
+// The chip has one interface, 0: libftdi1 asks for no other.
+int libusb_claim_interface(libusb_device_handle* handle, int) {
     if (!Alive(handle)) {
         return LIBUSB_ERROR_NO_DEVICE;
-    }
-    if (interfaceNumber != 0) {
-        return LIBUSB_ERROR_NOT_FOUND;
     }
     for (const libusb_device_handle* other : TheBus().handles) {
         if (other != handle && other->device == handle->device && other->claimed) {
@@ -304,8 +299,8 @@ int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_release_interface(libusb_device_handle* handle, int interfaceNumber) {
-    if (interfaceNumber != 0 || !handle->claimed) {
+int libusb_release_interface(libusb_device_handle* handle, int) {
+    if (!handle->claimed) {
         return LIBUSB_ERROR_NOT_FOUND;
     }
     handle->claimed = false;

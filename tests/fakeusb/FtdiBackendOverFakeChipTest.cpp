@@ -31,20 +31,14 @@ protected:
     void SetUp() override { fakeusb::Plug(host); }
     void TearDown() override { fakeusb::Reset(); }
 
-    // Writes the request and reads until `replyLength` bytes came or the
-    // device stops delivering.
+    // Writes the request and reads what came once `replyLength` bytes did
+    // or the wait gave up.
     Bytes Exchange(std::span<const std::uint8_t> request, std::uint32_t replyLength) {
         std::uint32_t written = 0;
         EXPECT_EQ(device.Write(handle, request, written), FT_OK);
         EXPECT_EQ(written, request.size());
-        std::uint32_t queued = 0;
-        for (int polls = 0; polls < 500; ++polls) {
-            if (device.GetQueueStatus(handle, queued) != FT_OK || queued >= replyLength ||
-                device.WaitForData(handle, replyLength, 1) != FT_OK) {
-                break;
-            }
-        }
-        Bytes reply(queued);
+        EXPECT_EQ(device.WaitForData(handle, replyLength, 10000), FT_OK);
+        Bytes reply(replyLength);
         std::uint32_t got = 0;
         EXPECT_EQ(device.Read(handle, reply, got), FT_OK);
         reply.resize(got);
