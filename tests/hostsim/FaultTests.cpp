@@ -76,7 +76,7 @@ TEST(HostFaults, SplitReplyComesOnePiecePerPollAndADelayedOneWhenDue) {
     const auto before = std::chrono::steady_clock::now();
     host.DelayNextReply(std::chrono::milliseconds(30));
     host.Receive(kRead);
-    host.Receive(Request(3, 2, 5));
+    host.Receive(Frame(3, 2, 5));
     EXPECT_EQ(host.Available(), 0u);
     std::chrono::steady_clock::time_point due;
     ASSERT_TRUE(host.NextDue(due));

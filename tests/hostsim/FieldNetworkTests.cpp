@@ -24,7 +24,7 @@ struct NodeReply {
 // command, 0, count (32-bit little-endian).
 NodeReply Command(SimulatedHost& host, std::uint8_t node, std::uint8_t cmnd, std::uint32_t cnt) {
     const Bytes reply = Exchange(
-        host, Request(12, 1, 4,
+        host, Frame(12, 1, 4,
                       {5, 7, node, cmnd, 0, static_cast<std::uint8_t>(cnt),
                        static_cast<std::uint8_t>(cnt >> 8), static_cast<std::uint8_t>(cnt >> 16),
                        static_cast<std::uint8_t>(cnt >> 24)}));

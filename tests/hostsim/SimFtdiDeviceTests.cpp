@@ -41,7 +41,7 @@ TEST_F(SimFtdiDeviceTest, HandleRules) {
     // Plugged in again, a handle from before stays dead until it is let go of.
     host->SetUnplugged(true);
     host->SetUnplugged(false);
-    const Bytes request = Request(3, 1, 5);
+    const Bytes request = Frame(3, 1, 5);
     EXPECT_EQ(device.Write(second, request, n), FT_IO_ERROR);
     EXPECT_EQ(device.Open(0, handle), FT_DEVICE_NOT_OPENED);
     EXPECT_EQ(device.Close(second), FT_OK);
@@ -51,7 +51,7 @@ TEST_F(SimFtdiDeviceTest, HandleRules) {
 
 TEST_F(SimFtdiDeviceTest, WaitsSleepAndWireSpeedDeliversTheReplyByteByByte) {
     // Bytes already queued do not end a wait for more.
-    ASSERT_EQ(device.Write(handle, Request(3, 1, 5), n), FT_OK);
+    ASSERT_EQ(device.Write(handle, Frame(3, 1, 5), n), FT_OK);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(device.WaitForData(handle, 12, 40), FT_OK);
