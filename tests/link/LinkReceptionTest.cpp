@@ -15,12 +15,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The bytes as the log shows them: "XX " each.
 QString HexLine(const Bytes& bytes) {
-    QString line;
-    for (std::uint8_t b : bytes) {
-        line += QString("%1 ").arg(b, 2, 16, QChar('0')).toUpper();
-    }
-    return line;
+    const QByteArray raw(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+    return QString::fromLatin1(raw.toHex(' ').toUpper() + ' ');
 }
 
 class LinkReception : public ::testing::Test, protected LinkFixtureBase {
@@ -192,7 +190,6 @@ TEST_F(LinkReception, ASequenceHoldsTheLinkUntilItEndsAndStopsOnRequest) {
         EXPECT_TRUE(run.ShouldStop());
     }
     EXPECT_EQ(idle, 1);
-    EXPECT_FALSE(link->InUse());
     link->ClearStopRequest();
     LinkSequence again(link.get());
     EXPECT_TRUE(again.Claimed());
