@@ -63,6 +63,4 @@ TEST(HostFraming, BadCrcGetsNoReplyAndTheNextFrameStillDoes) {
     ASSERT_EQ(reply.size(), 11u);
     EXPECT_EQ(reply[3], 5);
     EXPECT_EQ(host.Requests().size(), 1u);
-    host.ClearRequests();
-    EXPECT_TRUE(host.Requests().empty());
 }

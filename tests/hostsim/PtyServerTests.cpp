@@ -7,9 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <fstream>
 
 using hostsim::PtyServer;
 using hostsim::SimulatedHost;
@@ -17,10 +18,7 @@ using hostsim::SimulatedHost;
 TEST(PtyServer, NeverReplacesAFileWithItsLink) {
     QTemporaryDir dir;
     const QString path = dir.path() + "/Settings.ini";
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[Settings]\n");
-    file.close();
+    std::ofstream(path.toStdString()) << "[Settings]\n";
     SimulatedHost host(true);
     {
         PtyServer server(host);
