@@ -43,10 +43,7 @@ TEST(FieldNetwork, EachCommandAnswersFromItsNodeAndRefusesWhatIsOutOfRange) {
     SimulatedHost host(true);
     const std::span<std::uint8_t> record = host.Memory().subspan(records::kRemoteBase + 96 * 7, 96);
     PutField(record, records::kRemoteLayout, "Count 4 - 7", 0x7FFF1234, 3);
-    const auto memory = host.Field().NodeMemory(3);
-    const auto memoryAt = [&](std::size_t offset) {
-        return Le(Bytes(memory.begin(), memory.end()), offset, 4);
-    };
+    const Bytes memory(host.Field().NodeMemory(3).begin(), host.Field().NodeMemory(3).end());
     const auto counter = [&](int c) {
         return GetField(record, records::kRemoteLayout, c < 4 ? "Count 0 - 3" : "Count 4 - 7",
                         c % 4);
@@ -77,8 +74,8 @@ TEST(FieldNetwork, EachCommandAnswersFromItsNodeAndRefusesWhatIsOutOfRange) {
         {7, FieldNetwork::kReadCounter, 8, kBad, std::nullopt},
         {7, FieldNetwork::kLatchCounters, 255, kOk, 0x08FF},
         // Node memory: four bytes at each offset up to 124.
-        {3, FieldNetwork::kReadMemory, 0, kOk, memoryAt(0)},
-        {3, FieldNetwork::kReadMemory, 124, kOk, memoryAt(124)},
+        {3, FieldNetwork::kReadMemory, 0, kOk, Le(memory, 0, 4)},
+        {3, FieldNetwork::kReadMemory, 124, kOk, Le(memory, 124, 4)},
         {3, FieldNetwork::kReadMemory, 2, kBad, std::nullopt},
         {3, FieldNetwork::kReadMemory, 128, kBad, std::nullopt},
         {3, FieldNetwork::kReadMemory, 0xFFFFFFFC, kBad, std::nullopt},
