@@ -84,7 +84,7 @@ TEST_F(LinkWithHost, AReplyThatMissedItsTimeOutIsNotTakenForTheNextRequests) {
     EXPECT_TRUE(LinkLog::Instance().Text().contains("Discarded 47 late bytes: "));
 }
 
-TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndListsNoDevice) {
+TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndIsOpenedAgainByTheNextExchangeOrReconnect) {
     host->SetUnplugged(true);
     link->ReadInputs();
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
@@ -105,9 +105,8 @@ TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndListsNoDevice) {
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
     EXPECT_TRUE(link->DeviceOpen());
     EXPECT_TRUE(LinkLog::Instance().Text().contains("Device opened again"));
-}
 
-TEST_F(LinkWithHost, HostPluggedInAfterStartUpIsOpenedByTheNextExchangeOrReconnect) {
+    // Unplugged at start-up, then plugged in: opened by the next exchange.
     link.reset();
     host->SetUnplugged(true);
     link = std::make_unique<clsUSBInterface>();
