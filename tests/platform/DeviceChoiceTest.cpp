@@ -51,7 +51,6 @@ TEST(DeviceChoiceTest, AcceptsEveryForm) {
                   row.descriptionOrPath);
         EXPECT_EQ(choice.baud, row.baud);
     }
-    EXPECT_EQ(Parsed("ftdi"), DeviceChoice{});
     EXPECT_EQ(platform::DeviceChoiceText(Parsed("tty:/dev/ttyUSB1")), "tty:/dev/ttyUSB1@9600");
 }
 
