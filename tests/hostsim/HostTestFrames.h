@@ -25,15 +25,12 @@ inline Bytes MemoryRead(std::uint32_t address, std::uint8_t count, std::uint8_t 
 // replies need several polls).
 inline Bytes TakeAll(hostsim::SimulatedHost& host) {
     Bytes all;
-    for (;;) {
-        const std::size_t n = host.Available();
-        if (n == 0) {
-            return all;
-        }
+    while (const std::size_t n = host.Available()) {
         const std::size_t at = all.size();
         all.resize(at + n);
         all.resize(at + host.Take(std::span<std::uint8_t>(all).subspan(at)));
     }
+    return all;
 }
 
 inline Bytes Exchange(hostsim::SimulatedHost& host, const Bytes& request) {
