@@ -20,8 +20,6 @@ const Bytes kRead = MemoryRead(0xD800, 32, 1);
 TEST(HostFaults, DropCorruptGarbageAndLengthsEachApplyOnce) {
     SimulatedHost host(true);
     const Bytes normal = Exchange(host, kRead);
-    ASSERT_EQ(common::Crc16(normal), 0);
-
     host.DropNextReply();
     EXPECT_TRUE(Exchange(host, kRead).empty());
     EXPECT_EQ(host.Requests().size(), 2u); // the request itself was taken
