@@ -32,13 +32,14 @@ protected:
     void TearDown() override { fakeusb::Reset(); }
 
     // Writes the request and reads what came once `replyLength` bytes did
-    // or the wait gave up.
+    // or the wait gave up, with room for bytes that should not be there
+    // (such as a reply left over from before an open).
     Bytes Exchange(std::span<const std::uint8_t> request, std::uint32_t replyLength) {
         std::uint32_t written = 0;
         EXPECT_EQ(device.Write(handle, request, written), FT_OK);
         EXPECT_EQ(written, request.size());
         EXPECT_EQ(device.WaitForData(handle, replyLength, 10000), FT_OK);
-        Bytes reply(replyLength);
+        Bytes reply(replyLength + fakeusb::kPacketSize);
         std::uint32_t got = 0;
         EXPECT_EQ(device.Read(handle, reply, got), FT_OK);
         reply.resize(got);
