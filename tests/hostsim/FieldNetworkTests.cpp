@@ -25,9 +25,9 @@ struct NodeReply {
 NodeReply Command(SimulatedHost& host, std::uint8_t node, std::uint8_t cmnd, std::uint32_t cnt) {
     const Bytes reply = Exchange(
         host, Frame(12, 1, 4,
-                      {5, 7, node, cmnd, 0, static_cast<std::uint8_t>(cnt),
-                       static_cast<std::uint8_t>(cnt >> 8), static_cast<std::uint8_t>(cnt >> 16),
-                       static_cast<std::uint8_t>(cnt >> 24)}));
+                    {5, 7, node, cmnd, 0, static_cast<std::uint8_t>(cnt),
+                     static_cast<std::uint8_t>(cnt >> 8), static_cast<std::uint8_t>(cnt >> 16),
+                     static_cast<std::uint8_t>(cnt >> 24)}));
     EXPECT_EQ(reply.size(), 18u);
     if (reply.size() != 18u) {
         return {};

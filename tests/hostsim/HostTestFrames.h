@@ -16,9 +16,9 @@ using Bytes = std::vector<std::uint8_t>;
 // Requests and replies are Frame()s of the wire format.
 inline Bytes MemoryRead(std::uint32_t address, std::uint8_t count, std::uint8_t seq = 1) {
     return Frame(1, seq, 1,
-                   {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
-                    static_cast<std::uint8_t>(address >> 16),
-                    static_cast<std::uint8_t>(address >> 24), count, 0});
+                 {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+                  static_cast<std::uint8_t>(address >> 16),
+                  static_cast<std::uint8_t>(address >> 24), count, 0});
 }
 
 // Everything the host has ready, polling until nothing more comes (split

@@ -60,8 +60,7 @@ TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
     Bytes shortRecord = payload;
     shortRecord[1] = 19;
     shortRecord[2] = 99;
-    EXPECT_EQ(Status(Exchange(host, Frame(12, 2, 4, shortRecord))),
-              SimulatedHost::kStatusRejected);
+    EXPECT_EQ(Status(Exchange(host, Frame(12, 2, 4, shortRecord))), SimulatedHost::kStatusRejected);
     // So is one that declares its 20 bytes but brings 19.
     const Bytes cut(payload.begin(), payload.end() - 1);
     EXPECT_EQ(Status(Exchange(host, Frame(12, 3, 4, cut))), SimulatedHost::kStatusRejected);
