@@ -35,7 +35,7 @@ inline constexpr std::uint8_t kLineStatus = 0x60;
 
 // What the chip has been told and has done since it was plugged in.
 struct ChipState {
-    std::uint32_t baudDivisor = 0; // wValue, and bit 0 of wIndex as bit 16
+    std::uint32_t baudDivisor = 0;         // wValue, and bit 0 of wIndex as bit 16
     std::uint16_t lineProperties = 0x0008; // 8N1
     std::uint16_t flowControl = 0;
     int latencyMs = 16;

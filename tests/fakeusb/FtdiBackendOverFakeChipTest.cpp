@@ -63,7 +63,7 @@ TEST_F(FtdiBackendOverFakeChip, ListsOpensSetsUpTheChipAsTheLinkNeedsItAndCarrie
 
     const fakeusb::ChipState& chip = fakeusb::Chip();
     EXPECT_EQ(chip.unknownControls, 0) << "a request the chip does not know";
-    EXPECT_EQ(chip.baudDivisor, 0x4138u); // 9600 Bd: 3 MBd / 312.5
+    EXPECT_EQ(chip.baudDivisor, 0x4138u);   // 9600 Bd: 3 MBd / 312.5
     EXPECT_EQ(chip.lineProperties, 0x0008); // 8 bits, no parity, 1 stop bit, no break
     EXPECT_EQ(chip.flowControl, 0);
     EXPECT_EQ(chip.latencyMs, 1);
