@@ -269,7 +269,8 @@ TEST_F(WindowsTogether, ViewRemoteClosedDuringADumpRestoresTheCountAfterTheLastB
                     ->toPlainText()
                     .contains("Restoring the node count when the running command ends"));
     QTRY_VERIFY(alive == nullptr); // ...and closed once the count went out
-    ASSERT_EQ(host->Requests().size(), 33u); // the dump's 32 blocks, then the count
+    // The dump's 32 blocks, then the count.
+    ASSERT_EQ(host->Requests().size(), 33u);
     EXPECT_EQ(windowtest::SiteCounts(*host), (std::vector<int>{6}));
     EXPECT_EQ(host->Requests().back()[9], 6); // after the dump's last block
     EXPECT_EQ(ProgramState::Instance().SiteParamsHold, nullptr);
