@@ -22,7 +22,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace fakeusb {
 
@@ -34,27 +33,15 @@ inline constexpr std::size_t kPacketSize = 64;
 inline constexpr std::uint8_t kModemStatus = 0x31;
 inline constexpr std::uint8_t kLineStatus = 0x60;
 
-struct ControlRequest {
-    std::uint8_t requestType = 0;
-    std::uint8_t request = 0;
-    std::uint16_t value = 0;
-    std::uint16_t index = 0;
-};
-
 // What the chip has been told and has done since it was plugged in.
 struct ChipState {
-    int baudRate = 9600;
+    std::uint32_t baudDivisor = 0;         // wValue, and bit 0 of wIndex as bit 16
     std::uint16_t lineProperties = 0x0008; // 8N1
     std::uint16_t flowControl = 0;
     int latencyMs = 16;
     std::uint16_t bitMode = 0; // 0: plain serial (bit bang and MPSSE off)
     int rxPurges = 0;
-    // Control requests the chip did not know.
-    std::vector<ControlRequest> unknownControls;
-    // Bytes the host was sent.
-    std::vector<std::uint8_t> bytesOut;
-    // Every bulk IN transfer as returned to libusb's caller.
-    std::vector<std::vector<std::uint8_t>> inTransfers;
+    int unknownControls = 0; // control requests the chip did not know
 };
 
 // Plugs the chip in with the simulated host on its serial side.

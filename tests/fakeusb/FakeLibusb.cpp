@@ -42,10 +42,9 @@ enum Request : std::uint8_t {
     kSetBitMode = 0x0B,
 };
 constexpr std::uint8_t kRequestOut = 0x40; // vendor, device, host to device
+// The bulk endpoints of the chip's one interface.
 constexpr unsigned char kEndpointIn = 0x81;
 constexpr unsigned char kEndpointOut = 0x02;
-// wIndex of the requests aimed at the chip's one port.
-constexpr std::uint16_t kPortA = 1;
 
 struct Bus {
     std::shared_ptr<hostsim::SimulatedHost> host;
@@ -76,26 +75,6 @@ bool Alive(const libusb_device_handle* handle) {
     return handle != nullptr && Alive(handle->device);
 }
 
-void PlugNewDevice() {
-    Bus& bus = TheBus();
-    auto device = std::make_unique<libusb_device>();
-    device->address = static_cast<std::uint8_t>(4 + bus.devices.size());
-    bus.devices.push_back(std::move(device));
-    bus.plugged = true;
-    // A chip that is plugged in starts from its power-on state.
-    bus.chip = ChipState{};
-}
-
-// FT232R (and BM) divisor: 14 bits of whole steps and 3 bits of eighths
-// coded out of order, the third in bit 0 of wIndex (the divisors of 3 and
-// 2 MBd, 0 and 1, do not occur here).
-int DecodeBaudRate(std::uint16_t value, std::uint16_t index) {
-    const std::uint32_t encoded = value | (static_cast<std::uint32_t>(index & 1u) << 16);
-    static constexpr std::array<int, 8> kEighths{0, 4, 2, 1, 3, 5, 6, 7};
-    const int eighths = static_cast<int>(encoded & 0x3FFF) * 8 + kEighths[(encoded >> 14) & 7];
-    return static_cast<int>((3000000LL * 8 + eighths / 2) / eighths);
-}
-
 // Manufacturer, product and serial number are string descriptors 1 to 3.
 std::string_view StringDescriptor(std::uint8_t index) {
     const std::string_view texts[] = {"", "FTDI", "FT232R USB UART", TheBus().serial};
@@ -116,20 +95,17 @@ int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
             while (host.Take(drop) > 0) {
             }
         }
-        return value <= 2 ? 0 : LIBUSB_ERROR_PIPE;
+        return 0;
     case kSetFlowCtrl:
         chip.flowControl = static_cast<std::uint16_t>(index & 0xFF00);
-        return (index & 0xFF) == kPortA ? 0 : LIBUSB_ERROR_PIPE;
+        return 0;
     case kSetBaudRate:
-        chip.baudRate = DecodeBaudRate(value, index);
+        chip.baudDivisor = value | static_cast<std::uint32_t>(index & 1u) << 16;
         return 0;
     case kSetData:
         chip.lineProperties = value;
-        return index == kPortA ? 0 : LIBUSB_ERROR_PIPE;
+        return 0;
     case kSetLatencyTimer:
-        if (value < 1 || value > 255) {
-            return LIBUSB_ERROR_PIPE;
-        }
         chip.latencyMs = value;
         return 0;
     case kSetBitMode:
@@ -144,53 +120,50 @@ int ControlOut(std::uint8_t request, std::uint16_t value, std::uint16_t index) {
 // to 62 data bytes; a short packet ends the transfer. With nothing to send
 // the chip waits for its latency timer and then sends the status bytes.
 int BulkIn(unsigned char* data, int length, int* transferred, unsigned int timeout) {
-    Bus& bus = TheBus();
-    hostsim::SimulatedHost& host = *bus.host;
-    if (length < 2) {
-        return LIBUSB_ERROR_OVERFLOW;
-    }
+    hostsim::SimulatedHost& host = *TheBus().host;
     if (host.Available() == 0) {
-        auto wait = std::chrono::milliseconds(bus.chip.latencyMs);
-        if (timeout > 0) {
-            wait = std::min(wait, std::chrono::milliseconds(timeout));
-        }
-        std::this_thread::sleep_for(wait);
+        const unsigned int latency = static_cast<unsigned int>(TheBus().chip.latencyMs);
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(timeout > 0 ? std::min(latency, timeout) : latency));
         host.Available();
     }
-    std::vector<std::uint8_t> transfer;
-    while (transfer.size() + 2 <= static_cast<std::size_t>(length)) {
-        const std::size_t room =
-            std::min(kPacketSize, static_cast<std::size_t>(length) - transfer.size()) - 2;
-        std::array<std::uint8_t, kPacketSize - 2> payload{};
-        const std::size_t got = host.Take(std::span(payload.data(), room));
-        transfer.push_back(kModemStatus);
-        transfer.push_back(kLineStatus);
-        transfer.insert(transfer.end(), payload.begin(), payload.begin() + static_cast<long>(got));
+    int at = 0;
+    while (at + 2 <= length) {
+        data[at] = kModemStatus;
+        data[at + 1] = kLineStatus;
+        const auto room = std::min<std::size_t>(kPacketSize, static_cast<std::size_t>(length - at));
+        const std::size_t got = host.Take(std::span(data + at + 2, room - 2));
+        at += 2 + static_cast<int>(got);
         if (got < kPacketSize - 2) {
             break;
         }
     }
-    std::copy(transfer.begin(), transfer.end(), data);
-    *transferred = static_cast<int>(transfer.size());
-    bus.chip.inTransfers.push_back(std::move(transfer));
+    *transferred = at;
     return 0;
 }
 
 } // namespace
 
+// Plugs in a new device at a new address.
+void Replug() {
+    Bus& bus = TheBus();
+    auto device = std::make_unique<libusb_device>();
+    device->address = static_cast<std::uint8_t>(4 + bus.devices.size());
+    bus.devices.push_back(std::move(device));
+    bus.plugged = true;
+    // A chip that is plugged in starts from its power-on state.
+    bus.chip = ChipState{};
+}
+
 void Plug(std::shared_ptr<hostsim::SimulatedHost> host, std::string serial) {
     Bus& bus = TheBus();
     bus.host = std::move(host);
     bus.serial = std::move(serial);
-    PlugNewDevice();
+    Replug();
 }
 
 void Unplug() {
     TheBus().plugged = false;
-}
-
-void Replug() {
-    PlugNewDevice();
 }
 
 void Reset() {
@@ -260,39 +233,19 @@ int libusb_get_device_descriptor(libusb_device*, libusb_device_descriptor* descr
     return LIBUSB_SUCCESS;
 }
 
+// One configuration, its interface not described: libftdi1 then takes the
+// FT232R's 64-byte packets and its fixed endpoints.
 int libusb_get_config_descriptor(libusb_device*, uint8_t configIndex,
                                  libusb_config_descriptor** config) {
     if (configIndex != 0) {
         return LIBUSB_ERROR_NOT_FOUND;
     }
-    auto* endpoints = new libusb_endpoint_descriptor[2]{};
-    endpoints[0].bEndpointAddress = fakeusb::kEndpointIn;
-    endpoints[1].bEndpointAddress = fakeusb::kEndpointOut;
-    for (int i = 0; i < 2; ++i) {
-        endpoints[i].bmAttributes = LIBUSB_TRANSFER_TYPE_BULK;
-        endpoints[i].wMaxPacketSize = fakeusb::kPacketSize;
-    }
-    auto* setting = new libusb_interface_descriptor{};
-    setting->bNumEndpoints = 2;
-    setting->endpoint = endpoints;
-    auto* interface = new libusb_interface{};
-    interface->altsetting = setting;
-    interface->num_altsetting = 1;
-    auto* result = new libusb_config_descriptor{};
-    result->bNumInterfaces = 1;
-    result->bConfigurationValue = 1;
-    result->interface = interface;
-    *config = result;
+    *config = new libusb_config_descriptor{};
+    (*config)->bConfigurationValue = 1;
     return LIBUSB_SUCCESS;
 }
 
 void libusb_free_config_descriptor(libusb_config_descriptor* config) {
-    if (config == nullptr) {
-        return;
-    }
-    delete[] config->interface->altsetting->endpoint;
-    delete config->interface->altsetting;
-    delete config->interface;
     delete config;
 }
 
@@ -332,12 +285,10 @@ int libusb_get_configuration(libusb_device_handle* handle, int* config) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
+// The chip has one interface, 0: libftdi1 asks for no other.
+int libusb_claim_interface(libusb_device_handle* handle, int) {
     if (!Alive(handle)) {
         return LIBUSB_ERROR_NO_DEVICE;
-    }
-    if (interfaceNumber != 0) {
-        return LIBUSB_ERROR_NOT_FOUND;
     }
     for (const libusb_device_handle* other : TheBus().handles) {
         if (other != handle && other->device == handle->device && other->claimed) {
@@ -348,8 +299,8 @@ int libusb_claim_interface(libusb_device_handle* handle, int interfaceNumber) {
     return LIBUSB_SUCCESS;
 }
 
-int libusb_release_interface(libusb_device_handle* handle, int interfaceNumber) {
-    if (interfaceNumber != 0 || !handle->claimed) {
+int libusb_release_interface(libusb_device_handle* handle, int) {
+    if (!handle->claimed) {
         return LIBUSB_ERROR_NOT_FOUND;
     }
     handle->claimed = false;
@@ -370,7 +321,7 @@ int libusb_control_transfer(libusb_device_handle* handle, uint8_t requestType, u
                            ? fakeusb::ControlOut(request, value, index)
                            : LIBUSB_ERROR_PIPE;
     if (result == LIBUSB_ERROR_PIPE) {
-        TheBus().chip.unknownControls.push_back({requestType, request, value, index});
+        ++TheBus().chip.unknownControls;
     }
     return result;
 }
@@ -387,8 +338,6 @@ int libusb_bulk_transfer(libusb_device_handle* handle, unsigned char endpoint, u
         return LIBUSB_ERROR_INVALID_PARAM;
     }
     if (endpoint == fakeusb::kEndpointOut) {
-        fakeusb::ChipState& chip = TheBus().chip;
-        chip.bytesOut.insert(chip.bytesOut.end(), data, data + length);
         *transferred = length;
         // The host may be pulled out while it takes the request in.
         TheBus().host->Receive(

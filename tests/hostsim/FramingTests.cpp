@@ -9,17 +9,11 @@ using hostsim::SimulatedHost;
 
 TEST(HostFraming, ReplyCarriesRequestHeaderAndGoodCrc) {
     SimulatedHost host(false);
-    const Bytes reply = Exchange(host, Request(3, 0xA7, 5));
-    ASSERT_EQ(reply.size(), 11u);
-    EXPECT_EQ(reply[0], 3);          // DeviceID
-    EXPECT_EQ(Le(reply, 1, 2), 11u); // length, little-endian
-    EXPECT_EQ(reply[3], 0xA7);       // sequence number
-    EXPECT_EQ(reply[4], 0);
-    EXPECT_EQ(reply[5], 0);
-    EXPECT_EQ(reply[6], 5);             // Cmnd
-    EXPECT_EQ(common::Crc16(reply), 0); // CRC high byte first
+    // DeviceID, length (little-endian), sequence number, Cmnd, then the
+    // input word 0x1234 and the CRC, high byte first.
+    EXPECT_EQ(Exchange(host, Frame(3, 0xA7, 5)), Frame(3, 0xA7, 5, {0x34, 0x12}));
     ASSERT_EQ(host.Requests().size(), 1u);
-    EXPECT_EQ(host.Requests()[0], Request(3, 0xA7, 5));
+    EXPECT_EQ(host.Requests()[0], Frame(3, 0xA7, 5));
 }
 
 TEST(HostFraming, FrameArrivingInPiecesIsAnsweredOnceComplete) {
@@ -33,8 +27,8 @@ TEST(HostFraming, FrameArrivingInPiecesIsAnsweredOnceComplete) {
     EXPECT_EQ(TakeAll(host).size(), 9u + 6 + 16);
 
     // Two frames in one write, the second cut in two writes.
-    Bytes both = Request(3, 1, 5);
-    const Bytes second = Request(3, 2, 5);
+    Bytes both = Frame(3, 1, 5);
+    const Bytes second = Frame(3, 2, 5);
     both.insert(both.end(), second.begin(), second.begin() + 4);
     host.Receive(both);
     host.Receive(std::span(second).subspan(4));
@@ -44,31 +38,28 @@ TEST(HostFraming, FrameArrivingInPiecesIsAnsweredOnceComplete) {
     EXPECT_EQ(replies[11 + 3], 2);
 }
 
-TEST(HostFraming, GarbageIsSkippedUntilAGoodFrame) {
+TEST(HostFraming, GarbageAndDamagedFramesAreSkippedUntilAGoodFrame) {
     SimulatedHost host(false);
     // Noise: impossible lengths, then a byte pair claiming a 300-byte frame
     // that never comes, then the real request.
     Bytes stream{0xFF, 0xFF, 0x00, 0x05, 0x01, 0x2C, 0x01, 0x7E};
-    const Bytes request = Request(3, 9, 5);
+    const Bytes request = Frame(3, 9, 5);
     stream.insert(stream.end(), request.begin(), request.end());
     const Bytes reply = Exchange(host, stream);
     ASSERT_EQ(reply.size(), 11u);
     EXPECT_EQ(reply[3], 9);
     ASSERT_EQ(host.Requests().size(), 1u);
     EXPECT_EQ(host.Requests()[0], request);
-}
 
-TEST(HostFraming, BadCrcGetsNoReplyAndTheNextFrameStillDoes) {
-    SimulatedHost host(false);
+    // A frame with a bad CRC gets no reply; the next frame still does.
+    host.ClearRequests();
     Bytes damaged = MemoryRead(0xD800, 8, 4);
     damaged[8] ^= 0x01;
     EXPECT_TRUE(Exchange(host, damaged).empty());
     EXPECT_TRUE(host.Requests().empty());
 
-    const Bytes reply = Exchange(host, Request(3, 5, 5));
-    ASSERT_EQ(reply.size(), 11u);
-    EXPECT_EQ(reply[3], 5);
+    const Bytes next = Exchange(host, Frame(3, 5, 5));
+    ASSERT_EQ(next.size(), 11u);
+    EXPECT_EQ(next[3], 5);
     EXPECT_EQ(host.Requests().size(), 1u);
-    host.ClearRequests();
-    EXPECT_TRUE(host.Requests().empty());
 }

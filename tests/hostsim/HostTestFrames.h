@@ -13,31 +13,24 @@ namespace hostsim_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes Request(std::uint8_t deviceId, std::uint8_t seq, std::uint8_t cmnd,
-                     const Bytes& payload = {}) {
-    return Frame(deviceId, seq, cmnd, payload);
-}
-
+// Requests and replies are Frame()s of the wire format.
 inline Bytes MemoryRead(std::uint32_t address, std::uint8_t count, std::uint8_t seq = 1) {
-    return Request(1, seq, 1,
-                   {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
-                    static_cast<std::uint8_t>(address >> 16),
-                    static_cast<std::uint8_t>(address >> 24), count, 0});
+    return Frame(1, seq, 1,
+                 {static_cast<std::uint8_t>(address), static_cast<std::uint8_t>(address >> 8),
+                  static_cast<std::uint8_t>(address >> 16),
+                  static_cast<std::uint8_t>(address >> 24), count, 0});
 }
 
 // Everything the host has ready, polling until nothing more comes (split
 // replies need several polls).
 inline Bytes TakeAll(hostsim::SimulatedHost& host) {
     Bytes all;
-    for (;;) {
-        const std::size_t n = host.Available();
-        if (n == 0) {
-            return all;
-        }
+    while (const std::size_t n = host.Available()) {
         const std::size_t at = all.size();
         all.resize(at + n);
         all.resize(at + host.Take(std::span<std::uint8_t>(all).subspan(at)));
     }
+    return all;
 }
 
 inline Bytes Exchange(hostsim::SimulatedHost& host, const Bytes& request) {

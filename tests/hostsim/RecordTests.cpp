@@ -40,7 +40,7 @@ TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
     // $50.00, operator prefix 4321, note-in index 3, limit 70000.
     const Bytes payload{6,    20,   16,   0x05, 2,    0xD2, 0x04, 0x84, 0x80, 0x83, 1,
                         0x88, 0x13, 0x88, 0x13, 0xE1, 0x10, 3,    0x70, 0x11, 0x01, 0x00};
-    const Bytes reply = Exchange(host, Request(12, 1, 4, payload));
+    const Bytes reply = Exchange(host, Frame(12, 1, 4, payload));
     ASSERT_GE(reply.size(), 14u);
     EXPECT_EQ(reply[7], 6);
     EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
@@ -60,18 +60,17 @@ TEST(HostRecords, SiteParametersLandAtTheStoredRecordOffsets) {
     Bytes shortRecord = payload;
     shortRecord[1] = 19;
     shortRecord[2] = 99;
-    EXPECT_EQ(Status(Exchange(host, Request(12, 2, 4, shortRecord))),
-              SimulatedHost::kStatusRejected);
+    EXPECT_EQ(Status(Exchange(host, Frame(12, 2, 4, shortRecord))), SimulatedHost::kStatusRejected);
     // So is one that declares its 20 bytes but brings 19.
     const Bytes cut(payload.begin(), payload.end() - 1);
-    EXPECT_EQ(Status(Exchange(host, Request(12, 3, 4, cut))), SimulatedHost::kStatusRejected);
+    EXPECT_EQ(Status(Exchange(host, Frame(12, 3, 4, cut))), SimulatedHost::kStatusRejected);
     EXPECT_EQ(Site(host), site);
 }
 
 TEST(HostRecords, MasksAndNodeSettings) {
     SimulatedHost host(true);
     // Store mask 2, print mask 2^22.
-    Bytes reply = Exchange(host, Request(12, 1, 4, {10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0}));
+    Bytes reply = Exchange(host, Frame(12, 1, 4, {10, 8, 0x02, 0, 0, 0, 0, 0, 0x40, 0}));
     EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
     const Bytes site = Site(host);
     EXPECT_EQ(Le(site, 76, 4), 2u);
@@ -83,7 +82,7 @@ TEST(HostRecords, MasksAndNodeSettings) {
     const std::uint8_t operationFlags = host.Memory()[node4 + 6] & 0xF0;
     ASSERT_NE(operationFlags, 0);
     // A stored node is answered with its record type and no data bytes.
-    reply = Exchange(host, Request(12, 2, 4, {8, 7, 4, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    reply = Exchange(host, Frame(12, 2, 4, {8, 7, 4, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
     EXPECT_EQ(Bytes(reply.begin() + 7, reply.end() - 2), (Bytes{8, 0}));
     const auto memory = host.Memory();
     EXPECT_EQ(Bytes(memory.begin() + node4, memory.begin() + node4 + 7),
@@ -92,25 +91,16 @@ TEST(HostRecords, MasksAndNodeSettings) {
     EXPECT_EQ(memory[node4 + 92], 0x3C);
 
     // Node 127 is the last: its record ends right below the player accounts.
-    reply = Exchange(host, Request(12, 4, 4, {8, 7, 127, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    reply = Exchange(host, Frame(12, 4, 4, {8, 7, 127, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
     EXPECT_EQ(reply.size(), 9u + 2);
     EXPECT_EQ(memory[0x8800 + 96 * 127 + 4], 0x39);
 
     // Node 128's record would lie over the player accounts: not stored,
     // answered with an empty payload.
     const Bytes players(memory.begin() + 0xB800, memory.begin() + 0xBA20);
-    reply = Exchange(host, Request(12, 3, 4, {8, 7, 128, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
+    reply = Exchange(host, Frame(12, 3, 4, {8, 7, 128, 0x52, 0x40, 0x01, 0x39, 0x05, 1}));
     EXPECT_EQ(reply.size(), 9u);
     EXPECT_EQ(Bytes(memory.begin() + 0xB800, memory.begin() + 0xBA20), players);
-}
-
-TEST(HostRecords, FieldNetworkCommandIsAcknowledgedAtByte11) {
-    SimulatedHost host(true);
-    const Bytes reply = Exchange(host, Request(12, 1, 4, {5, 7, 3, 28, 0, 8, 0, 0, 0}));
-    ASSERT_EQ(reply.size(), 9u + 9);
-    EXPECT_EQ(reply[9], 3);   // node address
-    EXPECT_EQ(reply[10], 28); // command
-    EXPECT_EQ(Status(reply), SimulatedHost::kStatusOk);
 }
 
 TEST(HostRecords, ClockTakesValidBcdOnly) {
@@ -121,7 +111,7 @@ TEST(HostRecords, ClockTakesValidBcdOnly) {
     const auto send = [&](std::uint8_t device, Bytes bcd) {
         Bytes payload{1, 6};
         payload.insert(payload.end(), bcd.begin(), bcd.end());
-        return Status(Exchange(host, Request(device, 1, 4, payload)));
+        return Status(Exchange(host, Frame(device, 1, 4, payload)));
     };
     // Not BCD, month 13, 30 February, hour 24, and the right record on the
     // wrong device: all refused, clock untouched.

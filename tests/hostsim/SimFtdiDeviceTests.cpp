@@ -1,5 +1,6 @@
-// The simulated host behind the D2XX-shaped device: handles, queue status,
-// unplugging, and the wait.
+// The simulated host behind the D2XX-shaped device: handles, unplugging and
+// the wait. Exchanges, and unplugging as the link sees it, are tested with
+// the link (tests/integration/LinkWithSimulatedHostTest.cpp).
 
 #include "HostTestFrames.h"
 #include "hostsim/SimFtdiDevice.h"
@@ -28,77 +29,29 @@ protected:
 } // namespace
 
 TEST_F(SimFtdiDeviceTest, HandleRules) {
-    EXPECT_NE(handle, 0u);
-    EXPECT_EQ(device.ListDevices(n), FT_OK);
-    EXPECT_EQ(n, 1u);
     FT_HANDLE second = 0;
     EXPECT_EQ(device.Open(0, second), FT_DEVICE_NOT_OPENED);
-    EXPECT_EQ(device.GetQueueStatus(0, n), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.GetQueueStatus(handle + 1, n), FT_INVALID_HANDLE);
-    EXPECT_EQ(device.WaitForData(0, 1, 1), FT_INVALID_HANDLE);
-
     ASSERT_EQ(device.Close(handle), FT_OK);
     EXPECT_EQ(device.Close(handle), FT_INVALID_HANDLE);
     EXPECT_EQ(device.GetQueueStatus(handle, n), FT_INVALID_HANDLE); // stale
     EXPECT_EQ(device.Open(1, second), FT_DEVICE_NOT_FOUND);
     ASSERT_EQ(device.Open(0, second), FT_OK);
     EXPECT_NE(second, handle);
-}
 
-TEST_F(SimFtdiDeviceTest, ExchangeAndQueueStatusFault) {
-    const Bytes request = Request(3, 1, 5);
-    ASSERT_EQ(device.Write(handle, request, n), FT_OK);
-    EXPECT_EQ(n, request.size());
-    EXPECT_EQ(device.WaitForData(handle, 11, 500), FT_OK); // data is there: returns at once
-
-    host->FailNextQueueStatus(FT_IO_ERROR);
-    EXPECT_EQ(device.GetQueueStatus(handle, n), FT_IO_ERROR);
-    ASSERT_EQ(device.GetQueueStatus(handle, n), FT_OK);
-    EXPECT_EQ(n, 11u);
-
-    Bytes buffer(7);
-    ASSERT_EQ(device.Read(handle, buffer, n), FT_OK);
-    EXPECT_EQ(n, 7u);
-    buffer.resize(20);
-    ASSERT_EQ(device.Read(handle, buffer, n), FT_OK);
-    EXPECT_EQ(n, 4u);
-    EXPECT_EQ(buffer[0], 0x34);
-
-    // A delayed reply: the wait sleeps until it is due.
-    host->DelayNextReply(std::chrono::milliseconds(20));
-    ASSERT_EQ(device.Write(handle, request, n), FT_OK);
-    ASSERT_EQ(device.WaitForData(handle, 11, 60000), FT_OK);
-    ASSERT_EQ(device.GetQueueStatus(handle, n), FT_OK);
-    EXPECT_EQ(n, 11u);
-}
-
-TEST_F(SimFtdiDeviceTest, UnpluggedDeviceFailsEveryCall) {
+    // Plugged in again, a handle from before stays dead until it is let go of.
     host->SetUnplugged(true);
-    n = 5;
-    EXPECT_EQ(device.ListDevices(n), FT_OK);
-    EXPECT_EQ(n, 0u);
-    const Bytes request = Request(3, 1, 5);
-    EXPECT_EQ(device.Write(handle, request, n), FT_IO_ERROR);
-    EXPECT_TRUE(host->Requests().empty());
-    EXPECT_EQ(device.GetQueueStatus(handle, n), FT_IO_ERROR);
-    Bytes buffer(8);
-    EXPECT_EQ(device.Read(handle, buffer, n), FT_IO_ERROR);
-    EXPECT_EQ(device.WaitForData(handle, 1, 1), FT_IO_ERROR);
-    FT_HANDLE other = 0;
-    EXPECT_EQ(device.Open(0, other), FT_DEVICE_NOT_FOUND);
-
-    // Plugged in again, the old handle stays dead until it is let go of.
     host->SetUnplugged(false);
-    EXPECT_EQ(device.Write(handle, request, n), FT_IO_ERROR);
-    EXPECT_EQ(device.Open(0, other), FT_DEVICE_NOT_OPENED);
-    EXPECT_EQ(device.Close(handle), FT_OK);
-    ASSERT_EQ(device.Open(0, other), FT_OK);
-    EXPECT_EQ(device.Write(other, request, n), FT_OK);
+    const Bytes request = Frame(3, 1, 5);
+    EXPECT_EQ(device.Write(second, request, n), FT_IO_ERROR);
+    EXPECT_EQ(device.Open(0, handle), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(device.Close(second), FT_OK);
+    ASSERT_EQ(device.Open(0, handle), FT_OK);
+    EXPECT_EQ(device.Write(handle, request, n), FT_OK);
 }
 
 TEST_F(SimFtdiDeviceTest, WaitsSleepAndWireSpeedDeliversTheReplyByteByByte) {
     // Bytes already queued do not end a wait for more.
-    ASSERT_EQ(device.Write(handle, Request(3, 1, 5), n), FT_OK);
+    ASSERT_EQ(device.Write(handle, Frame(3, 1, 5), n), FT_OK);
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(device.WaitForData(handle, 12, 40), FT_OK);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -49,11 +50,13 @@ void StopHostsim(QProcess& process) {
 
 class LinkOverPty : public ::testing::Test {
 protected:
-    void Connect(const QStringList& hostsimArgs) {
+    // Opens `device`, or else the path orvane-hostsim prints.
+    void Connect(const QStringList& hostsimArgs, const QString& device = {}) {
         path = StartHostsim(hostsim, hostsimArgs);
         ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
         FtHandle = 0;
-        SetFtdiBackend(std::make_shared<platform::TtyDevice>(path.toStdString(), 115200));
+        SetFtdiBackend(std::make_shared<platform::TtyDevice>(
+            (device.isEmpty() ? path : device).toStdString(), 115200));
         link = std::make_unique<clsUSBInterface>();
         ASSERT_NE(FtHandle, 0u) << LinkLog::Instance().Text().toStdString();
         LinkLog::Instance().Clear();
@@ -62,7 +65,7 @@ protected:
     // first request within the link's reply time-out; the exchanges under
     // test start once it has answered one.
     void WaitUntilTheHostAnswers() {
-        for (int attempt = 0; attempt < 20; ++attempt) {
+        for (attempts = 1; attempts <= 20; ++attempts) {
             link->ReadInputs();
             if (link->LastOutcome() == ExchangeOutcome::Ok) {
                 LinkLog::Instance().Clear();
@@ -74,12 +77,13 @@ protected:
     void TearDown() override {
         link.reset();
         SetFtdiBackend(nullptr);
-        StopHostsim(hostsim);
+        StopHostsim(hostsim); // again, if the test stopped it: no harm
     }
 
     QProcess hostsim;
     QString path;
     std::unique_ptr<clsUSBInterface> link;
+    int attempts = 0; // requests WaitUntilTheHostAnswers made
 };
 
 TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
@@ -101,11 +105,17 @@ TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
 }
 
 TEST_F(LinkOverPty, RepliesInPiecesOverTheSerialPath) {
-    Connect({"--split", "4"});
+    Connect({"--split", "4", "--count-bytes"});
     WaitUntilTheHostAnswers();
     link->NovRamRead(0xD800, 128);
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
     EXPECT_EQ(link->LastReplyBytes(), 13 + 128 + 2);
+    // Every request was answered in turn; on stopping the host says what
+    // passed the line, counted both ways.
+    StopHostsim(hostsim);
+    EXPECT_EQ(hostsim.readAll().trimmed().toStdString(),
+              "received " + std::to_string(9 * attempts + 15) + " bytes, sent " +
+                  std::to_string(11 * attempts + 143) + " bytes");
 }
 
 TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
@@ -123,15 +133,11 @@ TEST_F(LinkOverPty, HostThatNeverAnswersTimesOut) {
 TEST_F(LinkOverPty, HostUnpluggedAndPluggedInAgainIsReachedWithoutARestart) {
     QTemporaryDir dir;
     const QString name = dir.filePath("tolvex");
-    path = StartHostsim(hostsim, {"--link", name});
-    ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
-    FtHandle = 0;
-    SetFtdiBackend(std::make_shared<platform::TtyDevice>(name.toStdString(), 115200));
-    link = std::make_unique<clsUSBInterface>();
-    ASSERT_TRUE(link->DeviceOpen()) << LinkLog::Instance().Text().toStdString();
+    Connect({"--link", name}, name);
 
     ::kill(static_cast<pid_t>(hostsim.processId()), SIGUSR1);
     ASSERT_EQ(NextLine(hostsim), "unplugged");
+    EXPECT_FALSE(QFileInfo(name).isSymLink());
     link->ReadInputs();
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Status);
     EXPECT_FALSE(link->DeviceOpen());

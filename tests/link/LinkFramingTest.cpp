@@ -32,8 +32,6 @@ TEST_F(LinkFraming, ReadInputsIsTheWorkedFrameAndDecodesItsReply) {
     EXPECT_EQ(link->ReadInputs(), 0x1234);
     ASSERT_EQ(device->written.size(), 1u);
     EXPECT_EQ(device->written[0], (Bytes{0x03, 0x09, 0x00, 0x01, 0x00, 0x00, 0x05, 0xB6, 0x71}));
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
-    EXPECT_EQ(link->LastReplyBytes(), 11);
 
     // The sequence number wraps from 255 to 0.
     link->SetSeqNo(254);
@@ -43,63 +41,38 @@ TEST_F(LinkFraming, ReadInputsIsTheWorkedFrameAndDecodesItsReply) {
     }
 }
 
-TEST_F(LinkFraming, PayloadsOfTheHostOperations) {
+TEST_F(LinkFraming, PayloadsOfTheHostOperationsAndOfShortBuffers) {
     link->NovRamRead(0xD800, 128);
     link->NovRamRead(0x3B800, 32); // only the low 17 bits go out
     link->SendTamberCmnd(3, 28, 8);
     ASSERT_EQ(device->written.size(), 3u);
 
-    const Bytes& read = device->written[0];
-    ASSERT_EQ(read.size(), 15u);
-    EXPECT_EQ(read[0], 1);
-    EXPECT_EQ(read[1], 15);
-    EXPECT_EQ(read[6], 1);
-    EXPECT_EQ(Bytes(read.begin() + 7, read.begin() + 13),
-              (Bytes{0x00, 0xD8, 0x00, 0x00, 0x80, 0x00}));
-    EXPECT_EQ(common::Crc16(read), 0);
-
-    const Bytes& high = device->written[1];
-    EXPECT_EQ(Bytes(high.begin() + 7, high.begin() + 13),
-              (Bytes{0x00, 0xB8, 0x01, 0x00, 0x20, 0x00}));
-
-    const Bytes& tamber = device->written[2];
-    ASSERT_EQ(tamber.size(), 18u);
-    EXPECT_EQ(tamber[0], 12);
-    EXPECT_EQ(tamber[6], 4);
-    EXPECT_EQ(Bytes(tamber.begin() + 7, tamber.begin() + 16),
-              (Bytes{0x05, 0x07, 0x03, 0x1C, 0x00, 0x08, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(device->written[0], Frame(1, 1, 1, {0x00, 0xD8, 0x00, 0x00, 0x80, 0x00}));
+    EXPECT_EQ(device->written[1], Frame(1, 2, 1, {0x00, 0xB8, 0x01, 0x00, 0x20, 0x00}));
+    EXPECT_EQ(device->written[2],
+              Frame(12, 3, 4, {0x05, 0x07, 0x03, 0x1C, 0x00, 0x08, 0x00, 0x00, 0x00}));
 
     // SendTamberCmnd returns reply byte 11; RcvData repeats the reply.
     device->answer = [](const Bytes& r) { return EchoReply(r, {1, 2, 3, 4, 0x5A, 6}); };
     EXPECT_EQ(link->SendTamberCmnd(1, 1, 0), 0x5A);
     EXPECT_EQ(link->RcvData()[11], 0x5A);
     EXPECT_EQ(link->RcvData()[0], 12);
-}
 
-TEST_F(LinkFraming, EmptyPayloadAndShortPayloadBuffers) {
-    // MsgLen 9: no payload byte, whatever is passed.
-    const std::array<std::uint8_t, 1> ignored{0xEE};
-    link->SendMessage(3, 9, 5, ignored);
-    ASSERT_EQ(device->written.size(), 1u);
-    EXPECT_EQ(device->written[0].size(), 9u);
-
-    // Payload bytes the caller did not supply go out as 0, never read past.
+    // MsgLen 9: no payload byte, whatever is passed. Payload bytes the
+    // caller did not supply go out as 0, never read past.
     const std::array<std::uint8_t, 2> two{0xAA, 0xBB};
+    link->SendMessage(3, 9, 5, two);
     link->SendMessage(12, 13, 4, two);
-    ASSERT_EQ(device->written.size(), 2u);
-    EXPECT_EQ(Bytes(device->written[1].begin() + 7, device->written[1].begin() + 11),
-              (Bytes{0xAA, 0xBB, 0x00, 0x00}));
-
+    ASSERT_EQ(device->written.size(), 6u);
+    EXPECT_EQ(device->written[4], Frame(3, 5, 5));
+    EXPECT_EQ(device->written[5], Frame(12, 6, 4, {0xAA, 0xBB, 0x00, 0x00}));
     // A length below an empty frame is refused, nothing written.
     link->SendMessage(3, 5, 5, {});
-    EXPECT_EQ(device->written.size(), 2u);
+    EXPECT_EQ(device->written.size(), 6u);
     EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::BadLength);
 }
 
-TEST_F(LinkFraming, ListDevicesLineAndStatusTexts) {
-    LinkLog::Instance().Clear();
-    link->ListDevices();
-    EXPECT_EQ(LinkLog::Instance().Text(), "Status = 0, OK, Number of devices = 1\r\n");
+TEST_F(LinkFraming, StatusTexts) {
     const QStringList texts =
         QString("OK|Invalid Handle|Device Not Found|Device Not Opened|I/O Error|"
                 "Insufficient Resources|Invalid Parameter|Invalid Baud Rate|"
@@ -114,13 +87,10 @@ TEST_F(LinkFraming, ListDevicesLineAndStatusTexts) {
     EXPECT_EQ(link->StatusText(0xFFFFFFFFu), "Unknown Status 4294967295");
 }
 
-TEST(LinkOpenClose, FailedOpenWritesTheErrorLineAndDestroyClosesNothing) {
+TEST(LinkOpenClose, AFailedOpenIsRetriedByEachExchangeAndAnOpenHandleClosedOnce) {
     LinkFixtureBase f;
     f.device->openStatus = platform::FT_DEVICE_NOT_FOUND;
     f.Start();
-    EXPECT_EQ(LinkLog::Instance().Text(), "Error 2, Device Not Found opening USB direct port\r\n");
-    EXPECT_EQ(FtHandle, 0u);
-
     // Every later exchange first tries the open once more and, when that
     // fails too, ends with the open's error: nothing is written, no reply
     // is awaited.
@@ -131,16 +101,14 @@ TEST(LinkOpenClose, FailedOpenWritesTheErrorLineAndDestroyClosesNothing) {
     EXPECT_TRUE(f.device->written.empty());
     EXPECT_EQ(f.device->waitCalls, 0);
     EXPECT_FALSE(f.link->LastRequestSent());
-    EXPECT_EQ(f.link->LastOutcome(), ExchangeOutcome::Status);
 
     f.link.reset();
     EXPECT_EQ(f.device->closeCalls, 0);
-    f.Stop();
-}
 
-TEST(LinkOpenClose, OpenHandleIsClosedOnDestroyAndAStaleHandleBeforeOpening) {
-    LinkFixtureBase f;
-    f.Start();
+    // An open handle is closed on destroy.
+    f.device->openStatus = platform::FT_OK;
+    LinkLog::Instance().Clear();
+    f.link = std::make_unique<clsUSBInterface>();
     EXPECT_EQ(FtHandle, ScriptedDevice::kHandle);
     EXPECT_TRUE(LinkLog::Instance().Text().isEmpty());
     // A write may take no longer than an exchange may last.

@@ -3,13 +3,11 @@
 #include "ScriptedDevice.h"
 #include "TestFrame.h"
 
-#include "common/Crc16.h"
 #include "common/LinkLog.h"
 #include "link/clsUSBInterface.h"
 
 #include <QString>
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 

@@ -25,7 +25,6 @@ public:
     int queueStatusCalls = 0;
     int closeCalls = 0;
     int waitCalls = 0;
-    std::uint32_t listedDevices = 1;
     int writeTimeoutMs = 0; // 0: never set
 
     platform::FT_STATUS Open(int, platform::FT_HANDLE& handle) override {
@@ -37,7 +36,7 @@ public:
         return handle == kHandle ? platform::FT_OK : platform::FT_INVALID_HANDLE;
     }
     platform::FT_STATUS ListDevices(std::uint32_t& count) override {
-        count = listedDevices;
+        count = 1;
         return platform::FT_OK;
     }
     platform::FT_STATUS Write(platform::FT_HANDLE handle, std::span<const std::uint8_t> data,
@@ -54,11 +53,10 @@ public:
         }
         return platform::FT_OK;
     }
-    platform::FT_STATUS Read(platform::FT_HANDLE handle, std::span<std::uint8_t> buffer,
+    // Reads and polls take any handle: the link's handle is checked where
+    // it writes, and by the simulated host's device.
+    platform::FT_STATUS Read(platform::FT_HANDLE, std::span<std::uint8_t> buffer,
                              std::uint32_t& got) override {
-        if (handle != kHandle) {
-            return platform::FT_INVALID_HANDLE;
-        }
         got = static_cast<std::uint32_t>(std::min(buffer.size(), queue.size()));
         std::copy_n(queue.begin(), got, buffer.begin());
         queue.erase(queue.begin(), queue.begin() + got);
@@ -68,10 +66,7 @@ public:
         writeTimeoutMs = milliseconds;
         return platform::FT_OK;
     }
-    platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE handle, std::uint32_t& n) override {
-        if (handle != kHandle) {
-            return platform::FT_INVALID_HANDLE;
-        }
+    platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE, std::uint32_t& n) override {
         ++queueStatusCalls;
         if (failQueueStatusOnce != platform::FT_OK) {
             const auto status = failQueueStatusOnce;

@@ -51,7 +51,6 @@ TEST(DeviceChoiceTest, AcceptsEveryForm) {
                   row.descriptionOrPath);
         EXPECT_EQ(choice.baud, row.baud);
     }
-    EXPECT_EQ(Parsed("ftdi"), DeviceChoice{});
     EXPECT_EQ(platform::DeviceChoiceText(Parsed("tty:/dev/ttyUSB1")), "tty:/dev/ttyUSB1@9600");
 }
 
@@ -76,12 +75,4 @@ TEST(DeviceChoiceTest, MakesTheMatchingBackend) {
     EXPECT_EQ(ttyDevice->Path(), "/dev/ttyUSB3");
     EXPECT_EQ(ttyDevice->Baud(), 19200);
     EXPECT_EQ(platform::MakeRealDevice(Parsed("sim")), nullptr);
-}
-
-TEST(DeviceChoiceTest, UsageListsEveryForm) {
-    const std::string usage = platform::DeviceChoiceUsage();
-    for (const char* form : {"ftdi ", "ftdi:s:", "ftdi:i:", "ftdi:d:", "tty:PATH[@BAUD]", "sim "}) {
-        EXPECT_NE(usage.find(form), std::string::npos) << form;
-    }
-    EXPECT_EQ(usage.back(), '\n');
 }
