@@ -81,9 +81,6 @@ FT_STATUS SimFtdiDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued)
     if (const FT_STATUS status = Check(handle); status != FT_OK) {
         return status;
     }
-    if (const std::optional<std::uint32_t> fault = host_->TakeQueueStatusFault()) {
-        return *fault;
-    }
     queued = static_cast<std::uint32_t>(host_->Available());
     return FT_OK;
 }

@@ -300,12 +300,6 @@ void SimulatedHost::AnswerNextOversized(std::size_t totalBytes) {
 void SimulatedHost::AnswerNextWith(std::vector<std::uint8_t> payload) {
     nextFaults_.payload = std::move(payload);
 }
-void SimulatedHost::FailNextQueueStatus(std::uint32_t status) {
-    queueStatusFault_ = status;
-}
-std::optional<std::uint32_t> SimulatedHost::TakeQueueStatusFault() {
-    return std::exchange(queueStatusFault_, std::nullopt);
-}
 void SimulatedHost::SetUnplugged(bool unplugged) {
     if (unplugged && !unplugged_) {
         ++unpluggings_;

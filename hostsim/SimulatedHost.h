@@ -82,11 +82,7 @@ public:
     // The next reply carries `payload` instead of the host's own answer (the
     // request still takes effect): another host's way of answering.
     void AnswerNextWith(std::vector<std::uint8_t> payload);
-    // Fault injection of the device itself (see SimFtdiDevice).
-    void FailNextQueueStatus(std::uint32_t status);
     void SetUnplugged(bool unplugged);
-    // The armed queue-status failure, disarmed by taking it.
-    std::optional<std::uint32_t> TakeQueueStatusFault();
     bool Unplugged() const;
     // How many times the host has been unplugged: a handle opened before an
     // unplugging stays dead after the host is plugged in again.
@@ -159,7 +155,6 @@ private:
     std::vector<std::uint8_t> ready_; // readable reply bytes from readyStart_
     std::size_t readyStart_ = 0;
 
-    std::optional<std::uint32_t> queueStatusFault_;
     bool unplugged_ = false;
     unsigned unpluggings_ = 0;
     int baud_ = 0;
