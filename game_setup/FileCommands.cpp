@@ -3,6 +3,8 @@
 #include "game_setup/GameSetupTexts.h"
 #include "game_setup/NodeFiles.h"
 
+#include <algorithm>
+
 namespace gamesetup {
 
 namespace {
@@ -38,9 +40,15 @@ Opening OpenNodeTable(const std::string& iniPath, std::int16_t cardPrefix, int m
         opening.notice = {true, t::kIniUnreadableTitle, t::IniUnreadable(iniPath)};
         return opening;
     }
-    std::vector<FieldProblem> problems = std::move(load.unfit);
+    std::vector<FieldProblem> problems = load.unfit;
     for (FieldProblem& p : TableProblems(opening.table, maxNode)) {
-        problems.push_back(std::move(p));
+        // A field listed as unfit holds only its stand-in: not a second problem.
+        const bool listed = std::any_of(load.unfit.begin(), load.unfit.end(), [&p](const auto& u) {
+            return u.node == p.node && u.field == p.field;
+        });
+        if (!listed) {
+            problems.push_back(std::move(p));
+        }
     }
     if (!problems.empty()) {
         opening.notice = {true, t::kProblemsTitle,

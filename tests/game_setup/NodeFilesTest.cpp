@@ -171,6 +171,9 @@ TEST_F(NodeFiles, IniRoundTripKeepsOtherSectionsMissingGivesZerosUnfitValuesAreN
     EXPECT_EQ(stored.unfit[2].field, "Config");
     EXPECT_EQ(stored.table[2].GameNumber, -1);
     EXPECT_EQ(stored.table[2].KeyDown, 0xFF);
+    // Each is named once when the window opens, not again for its stand-in.
+    const std::string notice = OpenNodeTable(ini, 1234, 3).notice.text;
+    EXPECT_EQ(notice.find("KeyDown"), notice.rfind("KeyDown")) << notice;
 
     // Saved again, what nobody changed keeps its stored text, unfit or not;
     // a changed field is written.
