@@ -85,6 +85,13 @@ FT_STATUS SimFtdiDevice::GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued)
     return FT_OK;
 }
 
+bool SimFtdiDevice::NothingUnderWay(FT_HANDLE handle) const {
+    // The host's replies, late or paced, are all held here: when none is
+    // ready or under way, none can come.
+    std::chrono::steady_clock::time_point when;
+    return Check(handle) == FT_OK && !host_->DueFor(1, when);
+}
+
 FT_STATUS SimFtdiDevice::WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds) {
     if (const FT_STATUS status = Check(handle); status != FT_OK) {
         return status;

@@ -33,6 +33,7 @@ public:
     platform::FT_STATUS GetQueueStatus(platform::FT_HANDLE handle, std::uint32_t& queued) override;
     platform::FT_STATUS WaitForData(platform::FT_HANDLE handle, std::uint32_t atLeast,
                                     int milliseconds) override;
+    bool NothingUnderWay(platform::FT_HANDLE handle) const override;
     platform::DeviceDescription Describe() const override;
 
     SimulatedHost& Host();

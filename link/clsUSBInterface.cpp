@@ -97,6 +97,9 @@ void clsUSBInterface::OpenDevice(bool again) {
     }
     reopenDue_ = false;
     deviceFailure_ = platform::FT_OK;
+    // The line may still carry a reply to a request written before this
+    // open, by another process or before the device was lost.
+    quietLineDue_ = true;
     if (again) {
         AppendStatusText(std::string("Device opened again") + kCrLf);
     }
@@ -233,6 +236,9 @@ void clsUSBInterface::WaitForQuietLine(LateBytes& late) {
     total.start();
     quiet.start();
     for (;;) {
+        if (FT_NothingUnderWay(FtHandle)) {
+            return; // what was waiting has gone, and nothing more can come
+        }
         std::uint32_t queued = 0;
         if (FT_GetQueueStatus(FtHandle, queued) != platform::FT_OK) {
             return; // the request's own exchange will meet and log the failure
@@ -265,9 +271,10 @@ void clsUSBInterface::DiscardLateBytes() {
         DropQueued(queued, late);
     }
     if (quietLineDue_) {
-        // A reply that missed its time-out may still be on its way; were it
-        // to come in after this request went out, it would pass for this
-        // request's reply.
+        // A reply that was not taken may still be on its way; were it to
+        // come in after this request went out, it would pass for this
+        // request's reply (the host's replies carry nothing that ties them
+        // to their request).
         quietLineDue_ = false;
         WaitForQuietLine(late);
     }
@@ -528,7 +535,9 @@ void clsUSBInterface::ReceiveReply() {
     lastOutcome_ = outcome;
     lastStatus_ = status;
     lastReplyBytes_ = RcvLen;
-    quietLineDue_ = outcome == ExchangeOutcome::Timeout;
+    // Only a good reply leaves nothing behind: after a time-out its reply,
+    // after a bad CRC or length the rest of a frame, may still come.
+    quietLineDue_ = outcome != ExchangeOutcome::Ok;
 
     FlushRcv();
     AppendStatusText(line + kCrLf);

@@ -37,11 +37,14 @@ public:
     static constexpr int kReceiveAreaSize = 200; // scratch area of each device read
     static constexpr int kHeaderSize = 7;
     static constexpr int kReplyTimeoutMs = 500;
-    // After a time-out the next request goes out only once the line has been
-    // quiet this long (a reply that was late must not pass for the next
-    // one's), or once this much time has gone by, whichever comes first.
-    static constexpr int kQuietLineMs = 150;
-    static constexpr int kQuietWaitLimitMs = 1000;
+    // After an exchange that did not end with a good reply, and after the
+    // device is opened, the next request goes out only once the line has
+    // been quiet this long: a reply that missed its time-out (this process's
+    // or an earlier one's) must not pass for the next request's. As long as
+    // the time-out itself, so a reply up to twice the time-out late is
+    // caught. A line that keeps talking is waited for this long at most.
+    static constexpr int kQuietLineMs = kReplyTimeoutMs;
+    static constexpr int kQuietWaitLimitMs = 4 * kReplyTimeoutMs;
     // Offset of the first memory byte in the reply to a memory read.
     static constexpr int kMemoryDataOffset = 13;
     // Offset of the host's (or a remote node's) status byte in a reply.
@@ -69,8 +72,9 @@ public:
                             std::span<const std::uint8_t> pktData);
     // Hands the link the timer that ends a reply wait (the main window's).
     void SetTimer(QTimer* tmr);
-    // How long the line must stay quiet after a time-out (kQuietLineMs); a
-    // harness whose device has no real time sets 0.
+    // How long the line must stay quiet before a request that may meet a
+    // late reply (kQuietLineMs); a harness whose device has no real time
+    // sets 0.
     void SetQuietLineMs(int ms) { quietLineMs_ = ms; }
     // Zeroes `bytes`, then stores the 8-bit code of each character of `text`.
     static void StringToByteArray(std::string_view text, std::span<std::uint8_t> bytes);
@@ -187,7 +191,8 @@ private:
     int lastReplyBytes_ = 0;
     FT_STATUS lastStatus_ = platform::FT_OK;
     bool lastRequestSent_ = false;
-    // The last exchange timed out: its reply may still be on its way.
+    // A reply not taken (the last exchange's, or one sent to an earlier
+    // process before the device was opened) may still be on its way.
     bool quietLineDue_ = false;
     int quietLineMs_ = kQuietLineMs;
     // The device must be opened again before the next exchange.

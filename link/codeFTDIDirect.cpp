@@ -60,6 +60,10 @@ FT_STATUS FT_WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int millisecon
                      : platform::FT_INVALID_HANDLE;
 }
 
+bool FT_NothingUnderWay(FT_HANDLE handle) {
+    return Backend() != nullptr && Backend()->NothingUnderWay(handle);
+}
+
 FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs) {
     static_cast<void>(readMs);
     if (writeMs == 0 || writeMs > 0x7FFFFFFFu) {

@@ -26,6 +26,8 @@ FT_STATUS FT_Read(FT_HANDLE handle, std::span<std::uint8_t> buffer, std::uint32_
 FT_STATUS FT_GetQueueStatus(FT_HANDLE handle, std::uint32_t& queued);
 // Sleeps until at least `atLeast` bytes are queued, or `milliseconds` pass.
 FT_STATUS FT_WaitForData(FT_HANDLE handle, std::uint32_t atLeast, int milliseconds);
+// True only when the backend knows no byte is on its way (see FtdiDevice).
+bool FT_NothingUnderWay(FT_HANDLE handle);
 // The read time-out is not used (reads only take bytes already queued); a
 // write that cannot finish within `writeMs` fails.
 FT_STATUS FT_SetTimeouts(FT_HANDLE handle, std::uint32_t readMs, std::uint32_t writeMs);

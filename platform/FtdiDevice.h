@@ -79,6 +79,15 @@ public:
         static_cast<void>(milliseconds);
         return FT_OK;
     }
+    // True only when the backend knows for certain that no byte is on its
+    // way to the PC (a host simulated in this process, whose replies it
+    // holds). A real line can never tell: a reply to a request that gave up,
+    // this process's or an earlier one's, may still be coming, so it says
+    // false and the link waits for the line to fall quiet.
+    virtual bool NothingUnderWay(FT_HANDLE handle) const {
+        static_cast<void>(handle);
+        return false;
+    }
     // What this backend is (and, once open, which device it holds).
     virtual DeviceDescription Describe() const { return {}; }
 };

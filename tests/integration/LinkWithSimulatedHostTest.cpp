@@ -68,20 +68,56 @@ TEST_F(LinkWithHost, EveryFaultGivesItsOutcomeAndTheNextExchangeRecovers) {
     }
 }
 
-TEST_F(LinkWithHost, AReplyThatMissedItsTimeOutIsNotTakenForTheNextRequests) {
+TEST_F(LinkWithHost, AReplyThatMissedItsTimeOutIsNeverTakenForALaterRequests) {
     // Players 1 and 2, told apart by their bytes. The host answers the read
-    // of player 1 600 ms late, after the link has given up on it.
+    // of player 1 late, after the link has given up on it; the read of
+    // player 2 comes next from the same link, or from a new one on the same
+    // device, as a second process would.
+    struct Case {
+        const char* name;
+        int lateMs;
+        bool everyReplyLate;
+        bool newLink;
+    };
+    const Case cases[] = {
+        {"600 ms late", 600, false, false},
+        {"900 ms late", 900, false, false},
+        {"900 ms late, read by the next process", 900, false, true},
+        {"every reply 900 ms late", 900, true, false},
+    };
     const auto memory = host->Memory();
     std::fill_n(memory.begin() + 0xB820, 32, std::uint8_t{0x11});
     std::fill_n(memory.begin() + 0xB840, 32, std::uint8_t{0x22});
-    host->DelayNextReply(std::chrono::milliseconds(600));
-    link->NovRamRead(0xB820, 32);
-    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bool late = true;
+        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+            if (late) {
+                h.DelayNextReply(std::chrono::milliseconds(c.lateMs));
+            }
+            late = c.everyReplyLate;
+        });
+        link->NovRamRead(0xB820, 32);
+        ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+        if (c.newLink) {
+            link.reset();
+            link = std::make_unique<clsUSBInterface>();
+        }
+        LinkLog::Instance().Clear();
 
-    const auto reply = link->NovRamRead(0xB840, 32);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
-    EXPECT_EQ(reply[13], 0x22) << "player 1's record shown as player 2's";
-    EXPECT_TRUE(LinkLog::Instance().Text().contains("Discarded 47 late bytes: "));
+        const auto reply = link->NovRamRead(0xB840, 32);
+        EXPECT_TRUE(LinkLog::Instance().Text().startsWith("Discarded 47 late bytes: "));
+        if (c.everyReplyLate) {
+            EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Timeout);
+        } else {
+            EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+            EXPECT_EQ(reply[13], 0x22) << "player 1's record shown as player 2's";
+        }
+        // Nothing of this case may reach the next one.
+        host->OnEachRequest(nullptr);
+        link->NovRamRead(0xB840, 32);
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+    }
 }
 
 TEST_F(LinkWithHost, UnpluggedHostFailsEveryCallAndIsOpenedAgainByTheNextExchangeOrReconnect) {

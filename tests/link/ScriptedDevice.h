@@ -92,6 +92,10 @@ public:
         return platform::FT_OK;
     }
 
+    bool NothingUnderWay(platform::FT_HANDLE) const override {
+        return pending.empty() && queue.empty();
+    }
+
     std::deque<std::uint8_t> pending; // sent by the device, not yet arrived
     std::deque<std::uint8_t> queue;   // arrived, waiting to be read
 };
