@@ -145,6 +145,14 @@ std::optional<std::int16_t> ParseGameNumber(std::string_view text) {
     return static_cast<std::int16_t>(value);
 }
 
+std::optional<std::int16_t> GameNumberEntry(std::string_view boxText, std::string_view shown,
+                                            std::int16_t stored) {
+    if (boxText == shown) {
+        return stored;
+    }
+    return ParseGameNumber(boxText);
+}
+
 std::vector<FieldProblem> NodeProblems(const NodeRecord& record, int node) {
     std::vector<FieldProblem> problems;
     const auto check = [&](const char* field, long value, long last) {

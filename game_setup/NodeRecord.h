@@ -102,6 +102,13 @@ std::string NodeSectionName(std::int16_t cardPrefix, int node);
 // 32767. Nothing for anything else.
 std::optional<std::int16_t> ParseGameNumber(std::string_view text);
 
+// The game number a box gives its node: the node's own `stored` number while
+// the box still shows `shown`, the text the window put there (however the
+// text came back to it: typed, pasted or set by assistive technology); else
+// what the box shows, when that is a game number.
+std::optional<std::int16_t> GameNumberEntry(std::string_view boxText, std::string_view shown,
+                                            std::int16_t stored);
+
 // A stored value the host cannot take: an index outside its table, a game
 // group other than A or B, a negative game number. Such a node is never
 // sent, written to a backup or exported.

@@ -140,11 +140,12 @@ void frmGameSetup::showEvent(QShowEvent* event) {
 bool frmGameSetup::StoreEntries() {
     NodeRecord& r = table_[static_cast<std::size_t>(currentNode_)];
     const std::string typed = txtGameNumber->text().toStdString();
-    // A game number nobody edited stays as it is, also one the node could
-    // not hold when it was read.
-    const std::optional<std::int16_t> game = txtGameNumber->isModified()
-                                                 ? gamesetup::ParseGameNumber(typed)
-                                                 : std::optional<std::int16_t>(r.GameNumber);
+    // The box is judged by what it shows, not by how its text got there: a
+    // text set by assistive technology is no edit to QLineEdit::isModified.
+    // A box still showing what the window put there keeps the node's number,
+    // also one the node could not hold when it was read.
+    const std::optional<std::int16_t> game =
+        gamesetup::GameNumberEntry(typed, shownGameNumber_, r.GameNumber);
     if (!game) {
         // Back to the node whose entry is wrong, before the operator is told.
         selecting_ = true;
@@ -157,7 +158,7 @@ bool frmGameSetup::StoreEntries() {
         return false;
     }
     r.GameNumber = *game;
-    if (txtGameNumber->isModified()) {
+    if (typed != shownGameNumber_) {
         storedGameNumbers_.erase(currentNode_);
     }
     StoreIndex(lstGameGroup, r.GameGroup);
@@ -193,6 +194,7 @@ void frmGameSetup::ShowCurrent() {
         txtGameNumber->setText(QString::number(r.GameNumber));
         txtGameNumber->setPlaceholderText({});
     }
+    shownGameNumber_ = txtGameNumber->text().toStdString();
     ShowIndex(lstGameGroup, r.GameGroup);
     ShowIndex(lstDenomination, r.Denom);
     ShowIndex(lstKeyDown, r.KeyDown);

@@ -89,6 +89,9 @@ private:
     // Stored game numbers that fit no game number, by node, until the
     // operator enters one.
     std::map<int, long> storedGameNumbers_;
+    // The game number text the window last put into its box: the box is
+    // edited when it shows anything else.
+    std::string shownGameNumber_;
 
     bool selecting_ = false; // the node list is moved by the window itself
     bool running_ = false;

@@ -3,6 +3,7 @@
 #include "link/LinkSequence.h"
 #include "tests/WindowTestSupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -255,6 +256,19 @@ TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
     // The shown entries, stored and sent each time.
     EXPECT_EQ(NodeMessages(), std::vector<std::vector<std::uint8_t>>(
                                   4, {8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
+
+    // A text set through the accessibility interface is what is judged and
+    // sent, as a typed one is.
+    host->OnEachRequest({});
+    host->ClearRequests();
+    QAccessible::queryAccessibleInterface(Game())->setText(QAccessible::Value, "70000");
+    Click("cmdProgramSelected");
+    EXPECT_TRUE(NodeMessages().empty());
+    EXPECT_TRUE(LastMessage().contains("70000")) << LastMessage().toStdString();
+    QAccessible::queryAccessibleInterface(Game())->setText(QAccessible::Value, "45");
+    Click("cmdProgramSelected");
+    ASSERT_EQ(NodeMessages().size(), 1u);
+    EXPECT_EQ(NodeMessages()[0][6], 45);
 }
 
 TEST_F(GameSetupWindow, ANodeFileItCannotUseIsNamedForWhatItIs) {

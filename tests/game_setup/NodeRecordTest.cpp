@@ -46,6 +46,15 @@ TEST(GameNumber, TakesWholeNumbersFromZeroTo32767Only) {
          {"", " ", "32768", "99999", "100000", "-1", "+5", "1.0", "12a", "0x10"}) {
         EXPECT_FALSE(ParseGameNumber(text).has_value()) << text;
     }
+    // A box is judged by its text against what the window put there: the
+    // same text keeps the node's own number (one it could not hold too),
+    // any other text must be a game number.
+    EXPECT_EQ(GameNumberEntry("3", "3", 3), 3);
+    EXPECT_EQ(GameNumberEntry("", "", -1), -1);
+    EXPECT_EQ(GameNumberEntry("03", "3", 3), 3);
+    EXPECT_EQ(GameNumberEntry("45", "3", 3), 45);
+    EXPECT_FALSE(GameNumberEntry("70000", "3", 3).has_value());
+    EXPECT_FALSE(GameNumberEntry("", "3", 3).has_value());
 }
 
 TEST(NodeProblems, NamesEveryFieldOutsideItsListAtBothEdges) {
