@@ -1,48 +1,20 @@
 // The orvane-cli executable itself: over a pseudo-terminal served by
 // orvane-hostsim as over /dev/ttyUSB0, and with no display at all.
 
+#include "CliProcessSupport.h"
+
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 namespace {
 
-struct Finished {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Finished RunCli(const QStringList& args) {
-    QProcess cli;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // It needs no display, not even the offscreen one.
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    cli.setProcessEnvironment(env);
-    cli.start(ORVANE_CLI_EXE, args);
-    Finished f;
-    if (!cli.waitForFinished(30000)) {
-        cli.kill();
-        cli.waitForFinished();
-        return f;
-    }
-    f.status = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
-    f.out = QString::fromUtf8(cli.readAllStandardOutput());
-    f.err = QString::fromUtf8(cli.readAllStandardError());
-    return f;
-}
+using clitest::Finished;
+using clitest::RunCli;
 
 TEST(CliProcess, CommandsOverAPseudoTerminalServedByHostsim) {
-    QProcess hostsim;
-    hostsim.start(ORVANE_HOSTSIM_EXE, {"--pty"});
-    ASSERT_TRUE(hostsim.waitForStarted(10000));
-    while (!hostsim.canReadLine() && hostsim.waitForReadyRead(10000)) {
-    }
-    const QString path = QString::fromLocal8Bit(hostsim.readLine()).trimmed();
+    clitest::HostsimOnPty hostsim;
+    const QString path = hostsim.Path();
     ASSERT_TRUE(path.startsWith("/dev/")) << path.toStdString();
     QTemporaryDir folder;
     const QStringList common{"--device", "tty:" + path, "--folder", folder.path()};
@@ -72,8 +44,7 @@ TEST(CliProcess, CommandsOverAPseudoTerminalServedByHostsim) {
             EXPECT_TRUE(f.out.startsWith(c.outStart)) << f.out.toStdString();
         }
     }
-    hostsim.terminate();
-    hostsim.waitForFinished(10000);
+    hostsim.Stop();
 
     // The same device with nothing behind it: the open fails, exit 3.
     const Finished gone = RunCli(common + QStringList{"ping"});
