@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QApplication::setApplicationName("Orvane");
-    QApplication::setApplicationVersion("0.3.0");
+    QApplication::setApplicationVersion(ORVANE_VERSION);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -26,6 +26,10 @@
 
 namespace windowtest {
 
+// How long a window test waits for something it knows will happen: long
+// enough for a loaded machine or a sanitizer build, so only a hang ends it.
+inline constexpr int kPatienceMs = 60000;
+
 inline std::string ReadFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll().toStdString() : std::string("<missing>");

@@ -150,7 +150,8 @@ TEST_F(LinkReception, SecondExchangeWhileOneWaitsIsRefused) {
     bool busyDuringInner = false;
     std::uint8_t innerStatusByte = 0;
     std::int16_t innerTamber = 0;
-    QTimer::singleShot(0, [&] {
+    QObject during;
+    QTimer::singleShot(0, &during, [&] {
         busyDuringInner = link->IsBusy();
         // The refusal never reads as a good reply: non-zero status byte.
         innerStatusByte = link->NovRamRead(0xD800, 128)[clsUSBInterface::kReplyStatusOffset];
