@@ -31,10 +31,14 @@ QString Destination(const QString& name) {
 // The file's bytes are on the disk. A file system that cannot sync at all
 // is taken at its word, as QSaveFile itself does; any other failure (no
 // space, an I/O error) fails the save.
-bool SyncedToDisk(int fd) {
-    if (::fsync(fd) == 0) {
+bool SyncedToDisk(int fd, SaveFault fault) {
+    if (fault == SaveFault::AtSync) {
+        errno = EIO; // as a disk that lost the written pages
+    } else if (::fsync(fd) == 0) {
         return true;
     }
+    // A file system that cannot sync (a pipe-like or virtual one) keeps
+    // nothing less for it.
     return errno == EINVAL || errno == ENOSYS || errno == ENOTSUP;
 }
 
@@ -120,7 +124,7 @@ bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8
     // empty temporary file would replace the old one. So the buffer is
     // written out and synced here, where every failure is seen.
     written = written && file.flush() && file.error() == QFileDevice::NoError &&
-              SyncedToDisk(file.handle());
+              SyncedToDisk(file.handle(), fault);
     if (!written || fault == SaveFault::AtRename) {
         file.cancelWriting();
     }

@@ -54,7 +54,8 @@ bool SameFile(const std::string& a, const std::string& b);
 enum class SaveFault {
     None,
     HalfWay, // the write stops after half of the bytes
-    AtRename // everything is written, the final rename fails
+    AtSync,  // everything is written, syncing it to the disk fails
+    AtRename // everything is written and synced, the final rename fails
 };
 void SetSaveFaultForTesting(SaveFault fault, const std::string& fileName = {});
 

@@ -2,6 +2,7 @@
 // odd files (line ends, NUL bytes, byte-order marks, duplicates) shared by
 // reads and writes, and files written with only the lines concerned changed.
 #include "platform/IniProfile.h"
+#include "platform/SafeFile.h"
 
 #include "tests/platform/FolderTest.h"
 
@@ -67,6 +68,11 @@ TEST_F(ProfileBatchTest, ManyWritesReplaceTheFileOnceAtCommit) {
     EXPECT_EQ(batch.GetInt("NODE1", "game", 0), 4) << "a batch reads its own writes";
     EXPECT_EQ(Load(path), "[Node1]\r\nGame=3\r\n") << "nothing is written before Commit";
 
+    // A commit that fails keeps the changes for the next one.
+    SetSaveFaultForTesting(SaveFault::AtRename);
+    EXPECT_FALSE(batch.Commit());
+    EXPECT_TRUE(batch.Changed());
+    EXPECT_EQ(Load(path), "[Node1]\r\nGame=3\r\n");
     ASSERT_TRUE(batch.Commit());
     EXPECT_EQ(Load(path), "[Node1]\r\nGame=4\r\n\r\n[Node2]\r\nGame=5\r\nGROUP=1\r\n");
 

@@ -47,7 +47,7 @@ TEST_F(SafeFileTest, AWriteThatFailsLeavesTheOldFileIntact) {
     ASSERT_TRUE(WriteFileAtomically(path, old));
     EXPECT_EQ(Load(path), std::string("\0\xFF\r\n\0\x1A", 6)) << "bytes as they are";
 
-    for (const SaveFault fault : {SaveFault::HalfWay, SaveFault::AtRename}) {
+    for (const SaveFault fault : {SaveFault::HalfWay, SaveFault::AtSync, SaveFault::AtRename}) {
         SetSaveFaultForTesting(fault);
         EXPECT_FALSE(WriteFileAtomically(path, std::string(1000, 'x')));
         EXPECT_EQ(Load(path), std::string("\0\xFF\r\n\0\x1A", 6));
