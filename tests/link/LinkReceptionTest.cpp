@@ -80,6 +80,55 @@ TEST_F(LinkReception, EachKindOfReplyGetsItsOutcomeAndLogLine) {
     }
 }
 
+// What reaches the line outside an exchange never passes for the next
+// reply: the rest of a frame after a bad CRC, a reply still trickling in
+// after its time-out (each piece restarting the wait for a quiet line), a
+// byte left over; all of it is dropped, counted and logged.
+TEST_F(LinkReception, WhatArrivesBetweenExchangesIsDroppedAndCounted) {
+    struct Case {
+        const char* what;
+        std::function<Bytes(ScriptedDevice&, const Bytes&)> first;
+        int dropped;
+        Bytes between; // queued after the first exchange
+    };
+    const Case cases[] = {
+        {"the rest of a frame after a bad CRC",
+         [](ScriptedDevice& d, const Bytes& r) {
+             Bytes sent = EchoReply(r, {0x34, 0x12});
+             sent[7] ^= 0x01;
+             d.SendLater(300, {0xC1, 0xC2});
+             return sent;
+         },
+         2,
+         {}},
+        {"a reply trickling in past its time-out",
+         [](ScriptedDevice& d, const Bytes&) {
+             for (const int ms : {600, 1000, 1400}) {
+                 d.SendLater(ms, Bytes(150, 0xA5));
+             }
+             return Bytes{};
+         },
+         450,
+         {}},
+        {"a byte left on the line",
+         [](ScriptedDevice&, const Bytes& r) { return EchoReply(r, {0x34, 0x12}); }, 1, {0xEE}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        device->answer = [&](const Bytes& r) { return c.first(*device, r); };
+        link->ReadInputs();
+        device->queue.assign(c.between.begin(), c.between.end());
+        LinkLog::Instance().Clear();
+        device->answer = [](const Bytes& r) { return EchoReply(r, {0x02, 0x00}); };
+        EXPECT_EQ(link->ReadInputs(), 2);
+        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
+        const QStringList lines = LogLines();
+        ASSERT_EQ(lines.size(), 2);
+        EXPECT_TRUE(lines[0].startsWith(QString("Discarded %1 late bytes: ").arg(c.dropped)))
+            << lines[0].toStdString();
+    }
+}
+
 TEST_F(LinkReception, NoWholeReplyTimesOutAfterHalfASecondWithoutSpinning) {
     // Nothing, half a header, half a body: the wait sleeps until more comes
     // (not returning at once because some bytes are queued) and gives up

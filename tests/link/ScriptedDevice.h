@@ -73,6 +73,7 @@ public:
             failQueueStatusOnce = platform::FT_OK;
             return status;
         }
+        ArriveDue();
         // Each poll releases the next piece of what the device has sent.
         const std::size_t release =
             pieceSize == 0 ? pending.size() : std::min(pieceSize, pending.size());
@@ -87,15 +88,38 @@ public:
                                     int milliseconds) override {
         ++waitCalls;
         if (queue.size() < atLeast && pending.empty()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+            auto until = Clock::now() + std::chrono::milliseconds(milliseconds);
+            if (!later.empty()) {
+                until = std::min(until, later.front().due);
+            }
+            std::this_thread::sleep_until(until);
         }
         return platform::FT_OK;
     }
 
     bool NothingUnderWay(platform::FT_HANDLE) const override {
-        return pending.empty() && queue.empty();
+        return pending.empty() && queue.empty() && later.empty();
+    }
+
+    // `bytes` arrive `ms` from now (calls in the order they arrive).
+    void SendLater(int ms, std::vector<std::uint8_t> bytes) {
+        later.push_back({Clock::now() + std::chrono::milliseconds(ms), std::move(bytes)});
     }
 
     std::deque<std::uint8_t> pending; // sent by the device, not yet arrived
     std::deque<std::uint8_t> queue;   // arrived, waiting to be read
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Later {
+        Clock::time_point due;
+        std::vector<std::uint8_t> bytes;
+    };
+    void ArriveDue() {
+        while (!later.empty() && later.front().due <= Clock::now()) {
+            pending.insert(pending.end(), later.front().bytes.begin(), later.front().bytes.end());
+            later.pop_front();
+        }
+    }
+    std::deque<Later> later;
 };
