@@ -283,10 +283,8 @@ void StoreNodeIni(platform::ProfileBatch& ini, const NodeTable& table, std::int1
 
 bool SaveNodeIni(const std::string& path, const NodeTable& table, std::int16_t cardPrefix,
                  int maxNode, const std::vector<FieldProblem>& unfit) {
+    // A file that could not be read is never rewritten: its commit fails.
     platform::ProfileBatch ini(path);
-    if (!ini.Readable()) {
-        return false;
-    }
     StoreNodeIni(ini, table, cardPrefix, maxNode, unfit);
     return ini.Commit();
 }

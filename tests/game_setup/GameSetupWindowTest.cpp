@@ -140,7 +140,9 @@ TEST_F(GameSetupWindow, ReadWriteAndOkUseTheFilesOrNameThemAndKeepTheWindow) {
     Click("cmdFileRead");
     EXPECT_TRUE(LastMessage().contains("NodeInfo.txt")) << LastMessage().toStdString();
     ClickRow("lstKeyDown", 15);
+    messages.clear();
     Click("cmdFileWrite");
+    ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(LastMessage().contains(FilePath("NodeInfo.txt")));
     EXPECT_EQ(Node(1).KeyDown, 15);
     Click("cmdOK");
@@ -157,11 +159,14 @@ TEST_F(GameSetupWindow, ReadWriteAndOkUseTheFilesOrNameThemAndKeepTheWindow) {
     Click("cmdFileRead");
     EXPECT_EQ(Game()->text(), "42");
     EXPECT_FALSE(QFile::exists(FilePath("NodeInfo.ini")));
+    ClickRow("lstKeyDown", 3); // what the boxes show when "OK" is pressed is saved
     Click("cmdOK");
     Settle();
     EXPECT_TRUE(window.isNull());
     const std::string ini = FilePath("NodeInfo.ini").toStdString();
-    EXPECT_EQ(gamesetup::LoadNodeIni(ini, 1234, 6).table[1].GameNumber, 42);
+    const NodeRecord saved = gamesetup::LoadNodeIni(ini, 1234, 6).table[1];
+    EXPECT_EQ(saved.GameNumber, 42);
+    EXPECT_EQ(saved.KeyDown, 3);
 }
 
 // A game number out of range or a busy link stops before anything changes;

@@ -186,18 +186,23 @@ TEST_F(NodeFiles, IniRoundTripKeepsOtherSectionsMissingGivesZerosUnfitValuesAreN
     }
 }
 
+// "Write File" as the window calls it: the table with the window's card
+// prefix and node count (not the stale ones of the record it is given).
 TEST_F(NodeFiles, WriteFileReplacesAllThreeCutsLongerBackupsAndNamesWhatItCouldNotWrite) {
     const std::string folder = dir_.path().toStdString();
     platformtest::Store(Path("NodeBackup99.bin"), std::string(5000, 'x'));
     platformtest::Store(Path("SiteBackup99.bin"), std::string(600, 'x'));
-    const SiteParamRecord site{.MaxNode = 7, .CardPrefix = 1234};
+    const SiteParamRecord stale{.MaxNode = 3, .CardPrefix = 99};
     NodeTable table = Varied(7);
     table[7] = kNode7;
-    EXPECT_TRUE(WriteNodeFiles(folder, table, site).empty());
+    const FileOutcome written = WriteNodeTableFiles(folder, table, stale, 1234, 7);
+    EXPECT_TRUE(written.done);
+    EXPECT_TRUE(written.notice.text.empty());
 
     EXPECT_EQ(platformtest::Load(Path("NodeInfo.txt")), NodeTextFile(table, 1234, 7));
     EXPECT_EQ(platformtest::Load(Path("NodeBackup99.bin")), NodeBackupImage(table, 7));
-    EXPECT_EQ(platformtest::Load(Path("SiteBackup99.bin")), SiteBackupImage(site));
+    EXPECT_EQ(platformtest::Load(Path("SiteBackup99.bin")),
+              SiteBackupImage({.MaxNode = 7, .CardPrefix = 1234}));
     std::string contents;
     EXPECT_EQ(ReadWholeFile(Path("absent.txt"), contents), TextRead::Missing);
     ASSERT_EQ(::mkfifo(Path("pipe.txt").c_str(), 0600), 0);
@@ -205,9 +210,19 @@ TEST_F(NodeFiles, WriteFileReplacesAllThreeCutsLongerBackupsAndNamesWhatItCouldN
         << "a pipe named like the node file is refused, not waited on";
 
     const std::string missing = folder + "/no-such-folder";
-    EXPECT_EQ(WriteNodeFiles(missing, table, site),
-              (std::vector<std::string>{missing + "/NodeInfo.txt", missing + "/NodeBackup99.bin",
-                                        missing + "/SiteBackup99.bin"}));
+    const FileOutcome failed = WriteNodeTableFiles(missing, table, stale, 1234, 7);
+    EXPECT_FALSE(failed.done);
+    for (const char* name : {"/NodeInfo.txt", "/NodeBackup99.bin", "/SiteBackup99.bin"}) {
+        EXPECT_NE(failed.notice.text.find(missing + name), std::string::npos) << name;
+    }
+
+    // A table with an entry out of range is refused before any file changes.
+    const std::string before = platformtest::Load(Path("NodeInfo.txt"));
+    table[2].Denom = 200;
+    const FileOutcome refused = WriteNodeTableFiles(folder, table, stale, 1234, 7);
+    EXPECT_FALSE(refused.done);
+    EXPECT_NE(refused.notice.text.find("200"), std::string::npos) << refused.notice.text;
+    EXPECT_EQ(platformtest::Load(Path("NodeInfo.txt")), before);
 }
 
 // A game number that is refused names what the operator sees: the typed
