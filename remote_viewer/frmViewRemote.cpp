@@ -224,10 +224,6 @@ void frmViewRemote::RestoreNodeCount() {
         closed_ = true;
         return;
     }
-    if (why == t::kReasonRefused) {
-        RestoreNodeCount(); // taken meanwhile: wait for it again
-        return;
-    }
     const QString count = QString::number(savedMaxNode_);
     const QString text = QString(t::kRestoreFailed).arg(count, QString::fromStdString(why));
     platform::ShowMessage(this, {platform::MessageKind::Question, t::kRestoreTitle, text},

@@ -122,6 +122,7 @@ TEST_F(ViewRemoteTest, OpensWithNodeCountZeroGetsCountsAndClosesWithTheSavedCoun
 
     Click("cmdClose");
     EXPECT_EQ(SiteCounts(), (std::vector<int>{12}));
+    EXPECT_FALSE(ProgramState::Instance().SiteParamsHold) << "\"Program\" sends the count again";
     QTRY_VERIFY(window == nullptr); // unloaded, not hidden
 }
 
@@ -145,11 +146,12 @@ TEST_F(ViewRemoteTest, AFailedOpeningSaysSoAFailedRestoreAsksAndTriesAgainOrWarn
     messages.clear();
     window = new frmViewRemote();
     QTRY_VERIFY(window->Opened());
+    ProgramState::Instance().SiteParams.MaxNode = 13; // as "Program" leaves it meanwhile
     host->DropNextReply();
     window->close();
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_TRUE(LinkLog::Instance().Text().contains(
-        "Node count 12 was not restored: the host still has node count 0"));
+        "Node count 13 was not restored: the host still has node count 0"));
 }
 
 // With the main window: its button opens the viewer, its "Program" keeps the
