@@ -50,8 +50,8 @@ TEST_F(LinkReception, EachKindOfReplyGetsItsOutcomeAndLogLine) {
         // the header wait and the flush after it.
         {"a length of 0x8000 or more", [](Bytes& b) { b = {b[0], 0x10, 0x80, b[3], 0, 0, b[6]}; },
          ExchangeOutcome::Timeout, 7, "Timeout", 4},
-        {"a length below an empty frame",
-         [](Bytes& b) { b = {b[0], 0x05, 0x00, b[3], 0, 0, b[6], 0xEE, 0xEE}; },
+        {"a length one below an empty frame",
+         [](Bytes& b) { b = {b[0], 0x08, 0x00, b[3], 0, 0, b[6], 0xEE, 0xEE}; },
          ExchangeOutcome::BadLength, 7, "Bad length", 4},
     };
     for (const Case& c : cases) {
