@@ -1,9 +1,9 @@
 // Orvane: set up and diagnose a Tolvex host controller.
 
-#include "app/CommandLine.h"
-#include "app/DeviceBackend.h"
-#include "app/ProgramFolder.h"
-#include "app/SignalRelay.h"
+#include "startup/CommandLine.h"
+#include "startup/DeviceBackend.h"
+#include "startup/ProgramFolder.h"
+#include "startup/SignalRelay.h"
 
 #include "common/ProgramState.h"
 #include "diagnostics/frmDiagnostic.h"

@@ -3,7 +3,7 @@
 // --simulate, --folder, read by the same parser), its own (--json, --quiet)
 // and one command with its arguments. Parsed without side effects.
 
-#include "app/CommandLine.h"
+#include "startup/CommandLine.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 // orvane-cli: the host jobs of orvane from a shell, with no display.
 
-#include "app/DeviceBackend.h"
-#include "app/ProgramFolder.h"
-#include "app/SignalRelay.h"
+#include "startup/DeviceBackend.h"
+#include "startup/ProgramFolder.h"
+#include "startup/SignalRelay.h"
 #include "cli/CliOptions.h"
 #include "cli/CliRun.h"
 #include "common/ProgramState.h"

@@ -2,9 +2,6 @@
 
 #include "common/LinkLog.h"
 
-#include <QPushButton>
-#include <QWidget>
-
 #include <cstdio>
 #include <string_view>
 
@@ -52,17 +49,4 @@ bool PutLong(std::int32_t value, std::span<std::uint8_t> buf, int offset) {
         v /= 256;
     }
     return inside;
-}
-
-void EnableCommandButtons(QWidget* window, bool state) {
-    if (window == nullptr) {
-        return;
-    }
-    // Tool windows are children of the main window; their buttons are theirs
-    // to enable, so stop at every widget that is a window of its own.
-    for (QPushButton* button : window->findChildren<QPushButton*>()) {
-        if (button->window() == window->window()) {
-            button->setEnabled(state);
-        }
-    }
 }

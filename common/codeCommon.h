@@ -1,13 +1,11 @@
 #pragma once
 // Small procedures shared by the windows and the device link: the link log,
-// the host's packed date-time and hexadecimal texts, 32-bit little-endian
-// packing and enabling a window's command buttons.
+// the host's packed date-time and hexadecimal texts and 32-bit little-endian
+// packing. (Enabling a window's command buttons is in CommandButtons.h.)
 
 #include <cstdint>
 #include <span>
 #include <string>
-
-class QWidget;
 
 // Appends `msg` (which carries its own line end) to the link log.
 void AppendStatusText(const std::string& msg);
@@ -24,7 +22,3 @@ std::string HexText(std::uint32_t value, int digits);
 // Writes `value` little-endian to buf[offset] .. buf[offset + 3]. Bytes that
 // would fall outside `buf` are not written; returns false in that case.
 bool PutLong(std::int32_t value, std::span<std::uint8_t> buf, int offset);
-
-// Enables or disables every push button of `window`, leaving alone those of
-// the windows it holds (tool windows are children of the main window).
-void EnableCommandButtons(QWidget* window, bool state);

@@ -9,7 +9,7 @@
 // 3 orvane-printersim, 4 a number list), the number list's lowest number
 // and its span, then the arguments, each ended by a NUL.
 
-#include "app/CommandLine.h"
+#include "startup/CommandLine.h"
 #include "cli/CliOptions.h"
 #include "fuzz/FuzzInput.h"
 #include "hostsim/SimCommandLines.h"

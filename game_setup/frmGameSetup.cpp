@@ -2,6 +2,7 @@
 
 #include "common/ProgramState.h"
 #include "common/StatusLine.h"
+#include "common/CommandButtons.h"
 #include "common/codeCommon.h"
 #include "game_setup/FileCommands.h"
 #include "game_setup/GameSetupTexts.h"

@@ -4,6 +4,7 @@
 #include "host_config/frmOrvane.h"
 
 #include "common/ProgramState.h"
+#include "common/CommandButtons.h"
 #include "common/codeCommon.h"
 #include "host_config/ConnectionBar.h"
 #include "host_config/MainWindowTexts.h"

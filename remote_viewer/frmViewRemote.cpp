@@ -2,6 +2,7 @@
 
 #include "common/FixedPitchFont.h"
 #include "common/ProgramState.h"
+#include "common/CommandButtons.h"
 #include "common/codeCommon.h"
 #include "host_config/SiteConfig.h"
 #include "link/LinkSequence.h"

@@ -1,4 +1,5 @@
 #include "common/Crc16.h"
+#include "common/CommandButtons.h"
 #include "common/codeCommon.h"
 #include "common/codeCommonShared.h"
 

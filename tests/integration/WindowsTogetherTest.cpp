@@ -2,7 +2,7 @@
 // dialog or menu opened in any window while another window's run talks to
 // the host lets the run go on; View Remote's close during another window's
 // run; the status lines as a screen reader reads them.
-#include "app/SignalRelay.h"
+#include "startup/SignalRelay.h"
 #include "diagnostics/frmDiagnostic.h"
 #include "game_setup/frmGameSetup.h"
 #include "host_config/frmOrvane.h"

@@ -1,4 +1,4 @@
-#include "app/DeviceBackend.h"
+#include "startup/DeviceBackend.h"
 
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"

@@ -1,4 +1,4 @@
-#include "app/SignalRelay.h"
+#include "startup/SignalRelay.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "startup/ProgramFolder.h"
 
 #include "platform/SafeFile.h"
 
