@@ -34,7 +34,12 @@ public:
             ::close(slave);
         }
     }
-    ~PtyPair() { CloseMaster(); }
+    ~PtyPair() {
+        CloseMaster();
+        if (held_ >= 0) {
+            ::close(held_);
+        }
+    }
     PtyPair(const PtyPair&) = delete;
     PtyPair& operator=(const PtyPair&) = delete;
 
@@ -72,8 +77,15 @@ public:
         return bytes;
     }
 
+    // The line hangs up and its device node goes. The pair keeps a slave
+    // open until it is destroyed, so the number is not given to another
+    // pseudo-terminal meanwhile (another test's, run at the same time),
+    // which the code under test would take for its port come back.
     void CloseMaster() {
         if (master_ >= 0) {
+            if (held_ < 0) {
+                held_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            }
             ::close(master_);
             master_ = -1;
         }
@@ -81,5 +93,6 @@ public:
 
 private:
     int master_ = -1;
+    int held_ = -1;
     std::string slavePath_;
 };
