@@ -54,13 +54,6 @@ TEST(ProgramFolder, ARequestedFolderIsMadeOrRefusedWithTheReason) {
     EXPECT_TRUE(ChooseProgramFolder("", "", named(238)).folder.empty());
 }
 
-TEST(ProgramFolder, AMissingFolderIsNotMadeWhenNotAskedTo) {
-    QTemporaryDir tmp;
-    const std::string missing = (tmp.path() + "/no/such").toStdString();
-    EXPECT_EQ(ChooseProgramFolder(missing, "", "", false).folder, missing);
-    EXPECT_FALSE(QFileInfo::exists(tmp.path() + "/no"));
-}
-
 TEST(ProgramFolder, ExecutableFolderWhenWritableAndNotInstalledElseAppData) {
     QTemporaryDir tmp;
     const std::string data = (tmp.path() + "/data/Orvane").toStdString();
