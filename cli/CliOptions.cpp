@@ -294,9 +294,14 @@ std::string CliUsageText() {
            "  verify                             compare the host's records with the files\n"
            "  snapshot -o FILE [--players LIST]  every readable record in one JSON file\n"
            "\n"
-           "Exit status: 0 done; 1 the host refused something or verify found\n"
-           "differences; 2 usage or file error; 3 the link failed; 130/143 stopped by\n"
-           "SIGINT/SIGTERM.\n";
+           "A run that stops or fails lists on standard error what it did not read;\n"
+           "an incomplete result never replaces the -o FILE: it goes to FILE.partial.\n"
+           "\n"
+           "Exit status: 0 done; 1 the host refused something, verify found\n"
+           "differences, or program-nodes --from found no usable line; 2 usage or file\n"
+           "error (a missing --folder, Settings.ini or NodeInfo.ini, one that cannot be\n"
+           "read, an -o FILE that is no regular file); 3 the link failed; 129/130/143\n"
+           "stopped by SIGHUP/SIGINT/SIGTERM.\n";
 }
 
 } // namespace cli

@@ -15,6 +15,7 @@
 #include "host_config/TicketTextFile.h"
 #include "link/LinkSequence.h"
 #include "link/clsUSBInterface.h"
+#include "platform/IniProfile.h"
 #include "platform/SafeFile.h"
 #include "remote_viewer/RemoteViewerCore.h"
 #include "remote_viewer/ViewRemoteTexts.h"
@@ -22,6 +23,7 @@
 #include "transactions/TransactionMasks.h"
 #include "transactions/TransactionTypes.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -63,7 +65,11 @@ public:
         if (link_ != nullptr) {
             watch_ = QObject::connect(link_, &clsUSBInterface::ExchangeFinished, link_, [this] {
                 if (link_ != nullptr && link_->LastOutcome() != ExchangeOutcome::Ok) {
+                    if (!linkFailed_) {
+                        firstFailure_ = LastOutcomeText();
+                    }
                     linkFailed_ = true;
+                    ++failures_;
                 }
             });
         }
@@ -77,6 +83,10 @@ public:
     const char* RefusalText() const { return sequence_.RefusalText(); }
     bool ShouldStop() const { return sequence_.ShouldStop() || Signal() != 0; }
     bool LinkFailed() const { return linkFailed_; }
+    // Exchanges so far that got no good reply, and the link's text for
+    // the first of them.
+    int Failures() const { return failures_; }
+    const std::string& FirstFailureText() const { return firstFailure_; }
     int Signal() const { return env_.stopSignal ? env_.stopSignal() : 0; }
     // The exit status of a run that has no other verdict.
     int Status(bool refused) const {
@@ -102,6 +112,8 @@ private:
     LinkSequence sequence_;
     QMetaObject::Connection watch_;
     bool linkFailed_ = false;
+    int failures_ = 0;
+    std::string firstFailure_;
 };
 
 void Say(const CliEnvironment& env, const CliOptions& o, const std::string& text) {
@@ -127,9 +139,40 @@ std::string SettingsPath(const CliEnvironment& env) {
     return env.folder + "/Settings.ini";
 }
 
+std::string NodeFilePath(const CliEnvironment& env) {
+    return env.folder + "/NodeInfo.ini";
+}
+
+// Whether the profile files a command goes by can be read: each of
+// `needed` must be there, each of `present` that is there must be readable.
+// Every problem is said, naming its file: defaults stand in for what a file
+// does not say, and a command must never send or compare with those
+// instead of the operator's values.
+bool FilesUsable(const CliEnvironment& env, const std::vector<std::string>& needed,
+                 const std::vector<std::string>& present = {}) {
+    bool usable = true;
+    const auto check = [&](const std::string& path, bool mustExist) {
+        const std::string problem = platform::ProfileFileProblem(path);
+        if (!problem.empty() && (mustExist || problem != "no such file")) {
+            env.err(path + ": " + problem + "\n");
+            usable = false;
+        }
+    };
+    for (const std::string& path : needed) {
+        check(path, true);
+    }
+    for (const std::string& path : present) {
+        check(path, false);
+    }
+    return usable;
+}
+
 // The site parameters as the main window builds them from Settings.ini;
 // a stored value the window would refuse is refused here with its words.
 std::optional<SiteFiles> LoadSite(const CliEnvironment& env) {
+    if (!FilesUsable(env, {SettingsPath(env)})) {
+        return std::nullopt;
+    }
     QStringList problems;
     SiteFiles files;
     files.settings = hostconfig::ReadMainSettings(SettingsPath(env), env.folder, &problems);
@@ -165,7 +208,7 @@ std::optional<SiteFiles> LoadSite(const CliEnvironment& env) {
 
 std::optional<gamesetup::NodeTable> LoadNodes(const CliEnvironment& env,
                                               const SiteParamRecord& site) {
-    const std::string path = env.folder + "/NodeInfo.ini";
+    const std::string path = NodeFilePath(env);
     gamesetup::IniLoad load = gamesetup::LoadNodeIni(path, site.CardPrefix, site.MaxNode);
     if (!load.readable) {
         env.err(path + ": could not be read\n");
@@ -351,8 +394,15 @@ int Program(const CliOptions& o, const CliEnvironment& env, Run& run) {
         }
         return kExitUsage;
     }
+    // The failures counted when each part began: a part was answered when
+    // none came while it was sent.
+    std::array<int, hostconfig::kSendParts> failuresBefore{};
+    failuresBefore.fill(-1);
     const hostconfig::ProgramControl control{
-        [&env](int part, int block) {
+        [&env, &run, &failuresBefore](int part, int block) {
+            if (block == 0) {
+                failuresBefore[static_cast<std::size_t>(part)] = run.Failures();
+            }
             std::string text = hostconfig::texts::kSend[static_cast<std::size_t>(part)];
             if (part >= hostconfig::kPartHeader) {
                 text += ", block " + std::to_string(block + 1) + " of " +
@@ -362,30 +412,45 @@ int Program(const CliOptions& o, const CliEnvironment& env, Run& run) {
         },
         [&run] { return run.ShouldStop(); }};
     const hostconfig::ProgramOutcome outcome = hostconfig::ProgramSite(run.Link(), job, control);
+    std::array<bool, hostconfig::kSendParts> answered{};
+    for (int n = hostconfig::kSendParts - 1, until = run.Failures(); n >= 0; --n) {
+        const auto i = static_cast<std::size_t>(n);
+        if (failuresBefore[i] >= 0) {
+            answered[i] = outcome.went[i] && failuresBefore[i] == until;
+            until = failuresBefore[i];
+        }
+    }
     static constexpr const char* kPartKeys[] = {"clock", "params", "header", "footer"};
     if (o.json) {
         QJsonObject parts;
+        QJsonObject answers;
         for (std::size_t n = 0; n < job.send.size(); ++n) {
             if (job.send[n]) {
                 parts.insert(kPartKeys[n], outcome.went[n]);
+                answers.insert(kPartKeys[n], answered[n]);
             }
         }
         QJsonArray notSent;
         for (const QString& part : outcome.notSent) {
             notSent.append(part);
         }
-        env.out(JsonText({{"sent", parts}, {"notSent", notSent}}));
+        env.out(JsonText({{"sent", parts}, {"answered", answers}, {"notSent", notSent}}));
     } else {
         for (std::size_t n = 0; n < job.send.size(); ++n) {
             if (job.send[n]) {
                 Say(env, o,
-                    std::string(hostconfig::texts::kSend[n]) +
-                        (outcome.went[n] ? ": sent\n" : ": not sent\n"));
+                    std::string(hostconfig::texts::kSend[n]) + (!outcome.went[n] ? ": not sent\n"
+                                                                : answered[n]
+                                                                    ? ": sent, answered\n"
+                                                                    : ": sent, no good reply\n"));
             }
         }
     }
     if (!outcome.notSent.isEmpty()) {
         env.err("stopped; not sent: " + outcome.notSent.join(", ").toStdString() + "\n");
+    }
+    if (run.LinkFailed()) {
+        env.err("program: the host gave no good reply: " + run.FirstFailureText() + "\n");
     }
     return run.Status(false);
 }
@@ -396,6 +461,12 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
         return kExitUsage;
     }
     const int maxNode = files->site.MaxNode;
+    // Programmed from NodeInfo.ini; with --from, from the text file over it.
+    if (!FilesUsable(
+            env, o.fromFile.empty() ? std::vector{NodeFilePath(env)} : std::vector<std::string>{},
+            o.fromFile.empty() ? std::vector<std::string>{} : std::vector{NodeFilePath(env)})) {
+        return kExitUsage;
+    }
     auto table = LoadNodes(env, files->site);
     if (!table) {
         return kExitUsage;
@@ -414,8 +485,13 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
         }
         const gamesetup::TextImport import =
             gamesetup::ReadNodeText(contents, files->site.CardPrefix, maxNode, *table);
-        if (!import.skipped.empty()) {
+        if (!import.skipped.empty() || import.nodesRead == 0) {
             env.err(gamesetup::ImportReport(import, 10) + "\n");
+        }
+        if (import.nodesRead == 0) {
+            env.err("program-nodes: " + o.fromFile + " holds no node line that can be used; " +
+                    "nothing was programmed\n");
+            return kExitRefused;
         }
     }
     std::vector<int> nodes = o.nodes;
@@ -432,7 +508,11 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
         }
     }
     if (nodes.empty()) {
-        Say(env, o, std::string(gamesetup::texts::kNoNodes) + "\n");
+        if (o.json) {
+            env.out(JsonText({{"total", 0}, {"accepted", 0}, {"failures", QJsonArray()}}));
+        } else {
+            Say(env, o, std::string(gamesetup::texts::kNoNodes) + "\n");
+        }
         return kExitDone;
     }
     const gamesetup::RunControl control{
@@ -500,36 +580,68 @@ transactions::TransactionDump DumpLog(const CliEnvironment& env, Run& run) {
     return transactions::ReadTransactionLog(run.Link(), control);
 }
 
-bool WriteOutput(const CliEnvironment& env, const std::string& file, const std::string& contents) {
-    if (!platform::WriteFileAtomically(file, contents)) {
-        env.err(file + ": could not be written\n");
-        return false;
+// The names of what a run did not read, as one line of standard error.
+void SayUnread(const CliEnvironment& env, const QJsonArray& unread) {
+    if (unread.isEmpty()) {
+        return;
     }
-    return true;
+    QStringList names;
+    for (const QJsonValue& name : unread) {
+        names << name.toString();
+    }
+    env.err("not read: " + names.join(", ").toStdString() + "\n");
+}
+
+// Writes a command's result to `file`. A result that lacks something
+// (`complete` false) never replaces `file`: it goes beside it, to
+// FILE.partial, and the run says so. The name written, or nothing when the
+// write failed.
+std::optional<std::string> WriteOutput(const CliEnvironment& env, const std::string& file,
+                                       const std::string& contents, bool complete) {
+    const std::string target = complete ? file : file + ".partial";
+    if (!platform::WriteFileAtomically(target, contents)) {
+        env.err(target + ": could not be written\n");
+        return std::nullopt;
+    }
+    if (!complete) {
+        const bool kept = QFileInfo::exists(platform::QtFileName(file).value_or(QString()));
+        env.err(file + (kept ? " kept as it was" : " not written") + "; what was read is in " +
+                target + "\n");
+    }
+    return target;
 }
 
 int Log(const CliOptions& o, const CliEnvironment& env, Run& run) {
     const transactions::TransactionDump dump = DumpLog(env, run);
+    const QJsonObject json = LogJson(dump);
     const std::string contents =
-        o.json ? JsonText(LogJson(dump))
-               : (o.logForm == LogForm::Csv ? dump.CsvText() : dump.ListingText());
+        o.json ? JsonText(json) : (o.logForm == LogForm::Csv ? dump.CsvText() : dump.ListingText());
+    const bool complete = dump.BlocksRead() == transactions::TransactionDump::kBlocks;
     if (!o.outputFile.empty()) {
-        if (!WriteOutput(env, o.outputFile, contents)) {
+        if (!WriteOutput(env, o.outputFile, contents, complete)) {
             return kExitUsage;
         }
     } else {
         env.out(o.json || o.logForm == LogForm::Csv ? contents : ShellText(contents));
     }
-    if (dump.BlocksRead() < transactions::TransactionDump::kBlocks) {
+    if (!complete) {
         env.err(std::to_string(transactions::TransactionDump::kBlocks - dump.BlocksRead()) +
                 " of " + std::to_string(transactions::TransactionDump::kBlocks) +
                 " blocks not read\n");
+        QJsonArray unread;
+        for (const QJsonValue& entries : json["unread"].toArray()) {
+            unread.append("entries " + entries.toString());
+        }
+        SayUnread(env, unread);
         return run.Signal() != 0 ? run.Status(false) : kExitLink;
     }
     return run.Status(false);
 }
 
 int Masks(const CliOptions& o, const CliEnvironment& env, Run& run) {
+    if ((!o.printMask || !o.storeMask) && !FilesUsable(env, {SettingsPath(env)})) {
+        return kExitUsage;
+    }
     const transactions::TransactionSettings stored =
         transactions::ReadTransactionSettings(SettingsPath(env));
     const auto store = static_cast<std::int32_t>(o.storeMask.value_or(stored.StoreMask));
@@ -556,16 +668,23 @@ int Masks(const CliOptions& o, const CliEnvironment& env, Run& run) {
 }
 
 int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
-    const auto files = LoadSite(env);
-    if (!files) {
-        return kExitUsage;
-    }
     static constexpr const char* kActionNames[] = {"poll", "counts", "nv", "errors",
                                                    "clear-errors"};
     const auto node = static_cast<std::uint8_t>(o.remoteNode);
+    // The host's own site parameters, read first: they are what it gets
+    // back when the session ends, so no other value of the site changes.
+    const RecordRead own = ReadRecord(run, records::SitePlace(), diagtext::kSiteRecordName);
+    if (!own.reply || !own.note.empty()) {
+        env.err(own.note + "\n");
+        env.err("remote: the host's site parameters could not be read, so its node count "
+                "was left alone and nothing was sent\n");
+        return run.Signal() != 0 ? run.Status(false) : kExitLink;
+    }
+    const SiteParamRecord site = hostconfig::SiteParamsOfHostRecord(
+        std::span<const std::uint8_t>(*own.reply).subspan(records::kReplyDataOffset));
     std::string why;
     // The host leaves the field network alone while its node count is 0.
-    const bool held = remoteview::SendViewerSiteParams(run.Link(), files->site, true, why);
+    const bool held = remoteview::SendViewerSiteParams(run.Link(), site, true, why);
     std::string text;
     int notSent = 0;
     int total = 0;
@@ -603,8 +722,7 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
     }
     // Put back, stopped or not: the site's own node count.
     std::string restoreWhy;
-    const bool restored =
-        remoteview::SendViewerSiteParams(run.Link(), files->site, false, restoreWhy);
+    const bool restored = remoteview::SendViewerSiteParams(run.Link(), site, false, restoreWhy);
     if (o.json) {
         QJsonArray lines;
         for (const QString& line :
@@ -623,13 +741,18 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
         env.err(ShellText(remoteview::StoppedLine(notSent, total)));
     }
     if (!restored) {
-        env.err("the host's node count could not be restored to " +
-                std::to_string(files->site.MaxNode) + ": " + restoreWhy + "\n");
+        env.err("the host's node count could not be restored to " + std::to_string(site.MaxNode) +
+                ": " + restoreWhy + "\n");
     }
     return run.Status(false);
 }
 
 int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
+    // Comparing with defaults would pass a host that holds them: both
+    // files must be there and readable.
+    if (!FilesUsable(env, {SettingsPath(env), NodeFilePath(env)})) {
+        return kExitUsage;
+    }
     const auto files = LoadSite(env);
     if (!files) {
         return kExitUsage;
@@ -639,27 +762,31 @@ int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
         return kExitUsage;
     }
     int differences = 0;
-    int unread = 0;
+    int read = 0;
     QJsonArray jsonDifferences;
     QJsonArray jsonUnread;
     const auto check = [&](RecordKind kind, int index,
                            const std::vector<records::FieldValue>& expected) {
         const std::string name = NameOf(kind, index);
+        if (run.ShouldStop()) {
+            jsonUnread.append(QString::fromStdString(name));
+            return;
+        }
         Progress(env, name);
-        const RecordRead read = ReadRecord(run, PlaceOf(kind, index), name);
-        if (!read.reply || !read.note.empty()) {
+        const RecordRead record = ReadRecord(run, PlaceOf(kind, index), name);
+        if (!record.reply || !record.note.empty()) {
             // A record the host did not give (or gave with a bad CRC) is
             // reported, never taken as matching.
-            ++unread;
             jsonUnread.append(QString::fromStdString(name));
             if (!o.json && !o.quiet) {
-                env.out(read.note + "\n");
+                env.out(record.note + "\n");
             }
             return;
         }
-        const DecodedRecord record = Decode(kind, *read.reply);
+        ++read;
+        const DecodedRecord decoded = Decode(kind, *record.reply);
         for (const records::FieldDifference& d :
-             records::CompareFields(record.layout, record.rows, expected)) {
+             records::CompareFields(decoded.layout, decoded.rows, expected)) {
             ++differences;
             jsonDifferences.append(QJsonObject{{"record", KindWord(kind)},
                                                {"index", index},
@@ -667,29 +794,36 @@ int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
                                                {"expected", d.expected},
                                                {"found", d.found}});
             if (!o.json && !o.quiet) {
-                env.out(records::DifferenceLine(record.layout, name, d) + "\n");
+                env.out(records::DifferenceLine(decoded.layout, name, d) + "\n");
             }
         }
     };
     check(RecordKind::Site, 0, hostconfig::SiteFieldsSent(files->site));
-    for (int node = 1; node <= files->site.MaxNode && !run.ShouldStop(); ++node) {
+    for (int node = 1; node <= files->site.MaxNode; ++node) {
         check(RecordKind::Node, node,
               gamesetup::NodeFieldsSent((*table)[static_cast<std::size_t>(node)]));
     }
     const int records = 1 + files->site.MaxNode;
     if (o.json) {
-        env.out(JsonText(
-            {{"records", records}, {"differences", jsonDifferences}, {"unread", jsonUnread}}));
+        env.out(JsonText({{"records", records},
+                          {"read", read},
+                          {"differences", jsonDifferences},
+                          {"unread", jsonUnread}}));
     } else {
         Say(env, o,
             std::to_string(differences) + (differences == 1 ? " difference" : " differences") +
-                " in " + std::to_string(records) + " records" +
-                (unread > 0 ? ", " + std::to_string(unread) + " not read" : std::string()) + "\n");
+                " in " +
+                (jsonUnread.isEmpty()
+                     ? std::to_string(records) + " records"
+                     : std::to_string(read) + " of " + std::to_string(records) + " records, " +
+                           std::to_string(jsonUnread.size()) + " not read") +
+                "\n");
     }
+    SayUnread(env, jsonUnread);
     if (run.Signal() != 0) {
         return run.Status(false);
     }
-    if (unread > 0) {
+    if (!jsonUnread.isEmpty()) {
         return kExitLink;
     }
     return differences > 0 ? kExitRefused : kExitDone;
@@ -704,6 +838,10 @@ int Snapshot(const CliOptions& o, const CliEnvironment& env, Run& run) {
     QJsonArray unread;
     const auto record = [&](RecordKind kind, int index) -> QJsonValue {
         const std::string name = NameOf(kind, index);
+        if (run.ShouldStop()) {
+            unread.append(QString::fromStdString(name));
+            return QJsonValue::Null;
+        }
         Progress(env, name);
         const RecordRead read = ReadRecord(run, PlaceOf(kind, index), name);
         if (!read.reply || !read.note.empty()) {
@@ -718,20 +856,19 @@ int Snapshot(const CliOptions& o, const CliEnvironment& env, Run& run) {
     QJsonObject snapshot{{"time", now.toString(Qt::ISODate)}};
     snapshot.insert("site", record(RecordKind::Site, 0));
     QJsonArray nodes;
-    for (int node = 1; node <= files->site.MaxNode && !run.ShouldStop(); ++node) {
+    for (int node = 1; node <= files->site.MaxNode; ++node) {
         nodes.append(QJsonObject{{"node", node}, {"fields", record(RecordKind::Node, node)}});
     }
     snapshot.insert("nodes", nodes);
     QJsonArray players;
     for (const int player : o.players) {
-        if (run.ShouldStop()) {
-            break;
-        }
         players.append(
             QJsonObject{{"player", player}, {"fields", record(RecordKind::Player, player)}});
     }
     snapshot.insert("players", players);
-    if (!run.ShouldStop()) {
+    if (run.ShouldStop()) {
+        unread.append(QStringLiteral("transaction log"));
+    } else {
         const transactions::TransactionDump dump = DumpLog(env, run);
         snapshot.insert("log", LogJson(dump));
         if (dump.BlocksRead() < transactions::TransactionDump::kBlocks) {
@@ -739,19 +876,55 @@ int Snapshot(const CliOptions& o, const CliEnvironment& env, Run& run) {
         }
     }
     snapshot.insert("unread", unread);
-    if (!WriteOutput(env, o.outputFile, JsonText(snapshot))) {
+    const auto written = WriteOutput(env, o.outputFile, JsonText(snapshot), unread.isEmpty());
+    if (!written) {
         return kExitUsage;
     }
-    Say(env, o, o.outputFile + " written\n");
+    if (o.json) {
+        env.out(JsonText({{"written", QString::fromStdString(*written)},
+                          {"complete", unread.isEmpty()},
+                          {"unread", unread}}));
+    } else if (unread.isEmpty()) {
+        Say(env, o, *written + " written\n");
+    }
+    SayUnread(env, unread);
     if (run.Signal() != 0) {
         return run.Status(false);
     }
     return unread.isEmpty() ? run.Status(false) : kExitLink;
 }
 
+// Whether the command goes by what the program folder's files hold.
+bool UsesFolder(const CliOptions& o) {
+    switch (o.command) {
+    case Command::Program:
+    case Command::ProgramNodes:
+    case Command::Verify:
+    case Command::Snapshot:
+        return true;
+    case Command::Masks:
+        return !o.printMask || !o.storeMask;
+    case Command::Ping:
+    case Command::Read:
+    case Command::Log:
+    case Command::Remote:
+        break;
+    }
+    return false;
+}
+
 } // namespace
 
 int RunCommand(const CliOptions& o, const CliEnvironment& env) {
+    // Refused before the link is touched.
+    if (UsesFolder(o) && !QFileInfo(platform::QtFileName(env.folder).value_or(QString())).isDir()) {
+        env.err(env.folder + ": no such folder; this command goes by the files in it\n");
+        return kExitUsage;
+    }
+    if (!o.outputFile.empty() && !platform::Replaceable(o.outputFile)) {
+        env.err(o.outputFile + ": not a regular file; it is not replaced\n");
+        return kExitUsage;
+    }
     Run run(env);
     if (run.Link() == nullptr) {
         env.err(std::string(LinkSequence::kNoLinkText) + "\n");

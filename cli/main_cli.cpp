@@ -26,8 +26,8 @@
 #endif
 
 int main(int argc, char** argv) {
-    // From the very start, SIGINT and SIGTERM end a run at its next exchange
-    // instead of killing the process in the middle of one.
+    // From the very start, SIGINT, SIGTERM and SIGHUP end a run at its next
+    // exchange instead of killing the process in the middle of one.
     SignalRelay::InstallHandlers();
     const std::string programName = "orvane-cli";
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
@@ -55,7 +55,10 @@ int main(int argc, char** argv) {
         options.common.folder,
         PortableFolderCandidate(platform::FileNameBytes(QCoreApplication::applicationDirPath()),
                                 ORVANE_INSTALLED_BINDIR),
-        platform::FileNameBytes(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+        platform::FileNameBytes(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)),
+        // A --folder that is not there is never made: the commands that go
+        // by its files refuse to run without them.
+        false);
     if (folder.folder.empty()) {
         std::cerr << programName << ": " << folder.error << "\n";
         return cli::kExitUsage;

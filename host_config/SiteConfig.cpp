@@ -226,6 +226,46 @@ std::array<std::uint8_t, 22> SiteConfigPayload(const SiteParamRecord& r) {
     return p;
 }
 
+SiteParamRecord SiteParamsOfHostRecord(std::span<const std::uint8_t> record) {
+    using records::kSiteLayout;
+    using records::OffsetOf;
+    const auto byte = [&](std::string_view label) {
+        const auto at = static_cast<std::size_t>(OffsetOf(kSiteLayout, label));
+        return at < record.size() ? record[at] : std::uint8_t{0};
+    };
+    // Little-endian, every bit as stored (the record's 4-byte fields are
+    // shown with bit 31 cleared, but are sent back whole).
+    const auto bytes = [&](std::string_view label, int count) {
+        std::uint32_t value = 0;
+        const auto at = static_cast<std::size_t>(OffsetOf(kSiteLayout, label));
+        for (int k = count - 1; k >= 0; --k) {
+            const std::size_t i = at + static_cast<std::size_t>(k);
+            value = value * 256 + (i < record.size() ? record[i] : 0u);
+        }
+        return value;
+    };
+    const auto word = [&](std::string_view label) {
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes(label, 2)));
+    };
+    SiteParamRecord r;
+    r.MaxNode = byte("High Node");
+    r.GlobalOptions = byte("Global Options");
+    r.PrinterType = byte("Printer Type");
+    r.CardPrefix = word("Card Prefix");
+    r.AlarmHour = byte("Alarm Hour");
+    r.AlarmMinute = byte("Alarm Minute");
+    r.CashDropWeekday = byte("Cash Drop Weekday");
+    r.Percentage = byte("Progressive Set Percent");
+    r.Odds = word("Progressive Set Odds");
+    r.Refill = word("Progressive Refill");
+    r.Limit = static_cast<std::int32_t>(bytes("Progressive Limit", 4));
+    r.TransactionStoreMask = bytes("Trace Mask", 4);
+    r.TransactionPrintMask = bytes("Trace Print Mask", 4);
+    r.OperPrefix = word("Operator Card Prefix");
+    r.KioskNoteInValue = byte("Note-In Value");
+    return r;
+}
+
 std::array<std::uint8_t, 8> DateTimePayload(const QDateTime& now) {
     const QDate d = now.date();
     const QTime t = now.time();

@@ -90,6 +90,11 @@ std::optional<SiteParamRecord> BuildSiteParams(const SiteEntries& entries,
 // The payload of the site parameter message.
 std::array<std::uint8_t, 22> SiteConfigPayload(const SiteParamRecord& record);
 
+// The site parameters as the host holds them in its own record (`record`
+// starts at record byte 0, kSiteDecodedSize bytes at least): sent back in
+// the site parameter message, they give the host exactly its own bytes.
+SiteParamRecord SiteParamsOfHostRecord(std::span<const std::uint8_t> record);
+
 // The payload of the clock message for `now`, in packed BCD.
 std::array<std::uint8_t, 8> DateTimePayload(const QDateTime& now);
 

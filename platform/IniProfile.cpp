@@ -402,4 +402,37 @@ bool WriteProfileString(const std::string& section, const std::string& key,
     return batch.Write(section, key, value) && batch.Commit();
 }
 
+std::string ProfileFileProblem(const std::string& fileName) {
+    std::string text;
+    switch (ReadWholeFile(fileName, text)) {
+    case FileRead::Missing:
+        return "no such file";
+    case FileRead::Unreadable:
+        return "could not be read";
+    case FileRead::Read:
+        break;
+    }
+    if (text.find_first_not_of(" \t\v\f\r\n") == std::string::npos) {
+        return "is empty";
+    }
+    if (text.rfind("\xFF\xFE", 0) == 0 || text.rfind("\xFE\xFF", 0) == 0) {
+        return "is UTF-16 text";
+    }
+    std::string_view rest(text);
+    if (rest.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        rest.remove_prefix(kByteOrderMark.size());
+    }
+    while (!rest.empty()) {
+        const std::size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
+        const auto name = SectionName(rest.substr(0, end));
+        if (name && IsName(*name) && std::none_of(name->begin(), name->end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x20;
+            })) {
+            return {};
+        }
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+    }
+    return "holds no [section] line";
+}
+
 } // namespace platform

@@ -47,6 +47,13 @@ long GetProfileInt(const std::string& section, const std::string& key, long defa
 bool WriteProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& fileName);
 
+// Why `fileName` is no profile file whose values can be read, or empty when
+// it is one: "no such file", "could not be read" (a folder, a device, a read
+// error), "is empty", "is UTF-16 text", or "holds no [section] line" (a
+// binary file, or another encoding). Reads of such a file give only
+// defaults, so a caller that would send those values on refuses instead.
+std::string ProfileFileProblem(const std::string& fileName);
+
 // Many profile reads and writes on one file with the semantics of the calls
 // above, but the file is read once and replaced once: use it for every save
 // of several keys (a window's section, a node table), so that a crash leaves

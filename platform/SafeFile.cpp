@@ -95,6 +95,21 @@ FileRead ReadWholeFile(const std::string& fileName, std::string& contents) {
     return FileRead::Read;
 }
 
+bool Replaceable(const std::string& fileName) {
+    const auto name = QtFileName(fileName);
+    if (!name) {
+        return false;
+    }
+    struct stat target {};
+    if (::stat(fileName.c_str(), &target) == 0) {
+        return S_ISREG(target.st_mode);
+    }
+    // Nothing under that name, not even a dangling link (replacing a link
+    // would put a plain file where the operator's link was).
+    struct stat link {};
+    return errno == ENOENT && ::lstat(fileName.c_str(), &link) != 0 && errno == ENOENT;
+}
+
 bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8_t> contents) {
     SaveFault fault = SaveFault::None;
     if (nextFault != SaveFault::None && (faultyFile.empty() || faultyFile == fileName)) {
@@ -102,7 +117,7 @@ bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8
         nextFault = SaveFault::None;
     }
     const auto name = QtFileName(fileName);
-    if (!name) {
+    if (!name || !Replaceable(fileName)) {
         return false;
     }
     QSaveFile file(*name);

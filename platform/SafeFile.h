@@ -40,8 +40,14 @@ enum class FileRead {
 // The whole of `fileName` into `contents` (emptied unless Read).
 FileRead ReadWholeFile(const std::string& fileName, std::string& contents);
 
+// Whether `fileName` may be replaced whole: a regular file (through any
+// symlinks) or a name nothing has yet. A folder, a device node, a FIFO, a
+// socket or a symlink to nowhere is not: replacing it by a regular file
+// would destroy it while the write seemed to succeed.
+bool Replaceable(const std::string& fileName);
+
 // Replaces `fileName` with `contents` through QSaveFile. False when the file
-// could not be written; the old file is then unchanged.
+// could not be written or is not Replaceable; the old file is then unchanged.
 bool WriteFileAtomically(const std::string& fileName, const std::string& contents);
 bool WriteFileAtomically(const std::string& fileName, std::span<const std::uint8_t> contents);
 

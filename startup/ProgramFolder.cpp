@@ -33,7 +33,7 @@ std::string TooLong(const std::string& folder) {
 
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
-                                        const std::string& appDataFolder) {
+                                        const std::string& appDataFolder, bool createRequested) {
     if (!requested.empty()) {
         const auto name = platform::QtFileName(requested);
         if (!name) {
@@ -47,6 +47,9 @@ ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
         }
         if (QFileInfo(folder).exists() && !QFileInfo(folder).isDir()) {
             return {{}, platform::FileNameBytes(folder) + " is a file, not a folder"};
+        }
+        if (!createRequested && !QFileInfo(folder).exists()) {
+            return {Clean(folder), {}};
         }
         if (!QDir().mkpath(folder) || !CanWriteIn(folder)) {
             return {{}, "cannot write in the folder " + platform::FileNameBytes(folder)};

@@ -18,7 +18,10 @@ struct ProgramFolderChoice {
     std::string error;  // why, in that case
 };
 
-// `requested` (from --folder) when given, created if missing; else the folder
+// `requested` (from --folder) when given, created if missing when
+// `createRequested` (the window writes its files there when it closes);
+// without it a missing folder is chosen as it is, not made, and the caller
+// decides whether it can do without it. Else the folder
 // of the executable when it is writable (portable use); else the user's
 // application data folder, created on first use. Folders are the bytes the
 // system sees (platform/SafeFile.h); a requested folder whose name is not
@@ -26,7 +29,8 @@ struct ProgramFolderChoice {
 // under another name, and so is one longer than kLongestProgramFolder bytes.
 ProgramFolderChoice ChooseProgramFolder(const std::string& requested,
                                         const std::string& executableFolder,
-                                        const std::string& appDataFolder);
+                                        const std::string& appDataFolder,
+                                        bool createRequested = true);
 
 // The executable's folder as a candidate for portable use, or empty when the
 // executable runs from the folder it was installed to (e.g. /usr/bin): an

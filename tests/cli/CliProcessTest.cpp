@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -31,7 +32,7 @@ TEST(CliProcess, CommandsOverAPseudoTerminalServedByHostsim) {
     const Case cases[] = {
         {{"--json", "ping"}, 0, "{\n    \"inputWord\": 4660\n}"},
         {{"read", "site"}, 0, "Tag 1                            0x"},
-        {{"--quiet", "masks"}, 0, ""},
+        {{"--quiet", "masks", "--print", "0", "--store", "0"}, 0, ""},
         {{"read", "bogus"}, 2, ""},
     };
     for (const Case& c : cases) {
@@ -50,6 +51,14 @@ TEST(CliProcess, CommandsOverAPseudoTerminalServedByHostsim) {
     const Finished gone = RunCli(common + QStringList{"ping"});
     EXPECT_EQ(gone.status, 3);
     EXPECT_TRUE(gone.err.contains("could not be opened")) << gone.err.toStdString();
+}
+
+TEST(CliProcess, AFolderThatIsNotThereIsNeverMade) {
+    QTemporaryDir tmp;
+    const Finished f = RunCli({"--simulate", "--folder", tmp.filePath("no/such"), "verify"});
+    EXPECT_EQ(f.status, 2);
+    EXPECT_TRUE(f.err.contains("no such folder")) << f.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("no")));
 }
 
 TEST(CliProcess, HelpAndVersionNeedNoDevice) {

@@ -9,6 +9,7 @@
 #include "tests/WindowTestSupport.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +17,8 @@
 #include <QTest>
 
 #include <csignal>
+#include <optional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -44,6 +47,9 @@ class CliTest : public windowtest::SimulatedHostTest {
 protected:
     void SetUp() override {
         SimulatedHostTest::SetUp();
+        WriteFiles();
+    }
+    void WriteFiles() {
         Write("Settings.ini", kSettings);
         Write("NodeInfo.ini", NodeIni());
         Write("MyLocation.txt", "Main Street Arcade\r\nSpringfield\r\n");
@@ -66,7 +72,7 @@ protected:
         }
         cli::CliEnvironment env;
         env.link = link.get();
-        env.folder = dir.path().toStdString();
+        env.folder = folder.empty() ? dir.path().toStdString() : folder;
         env.out = [&r](const std::string& t) { r.out += t; };
         env.err = [&r](const std::string& t) { r.err += t; };
         env.stopSignal = [this] { return signal; };
@@ -97,6 +103,7 @@ protected:
     }
 
     int signal = 0;
+    std::string folder; // the program folder when not `dir`
 };
 
 TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
@@ -112,7 +119,7 @@ TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
         {{"read", "site"}, 0, "Card Prefix                      1234"},
         {{"read", "player", "3"}, 0, "Account Number"},
         {{"--json", "read", "node", "2"}, 0, "\"Game Number\": 102,"},
-        {{"program", "--only", "params,header"}, 0, "Location (Header): sent"},
+        {{"program", "--only", "params,header"}, 0, "Location (Header): sent, answered"},
         {{"program-nodes", "--nodes", "2-3"}, 0, "The host accepted all 2 nodes"},
         {{"log", "--csv", "-o", logFile.toStdString()}, 0, ""},
         {{"masks", "--print", "0x7FFFFF"}, 0, "Masks sent to the host."},
@@ -217,16 +224,122 @@ TEST_F(CliTest, ASignalEndsProgramNodesAtTheNextNode) {
     EXPECT_NE(r.err.find("not sent: 2 of 4 nodes, from node 3"), std::string::npos) << r.err;
 }
 
-TEST_F(CliTest, ASignalDuringRemoteNvStopsItAndRestoresTheNodeCount) {
-    StopAfter(4, SIGTERM); // the site message holding the count, then 3 reads
-    const Result r = Run({"remote", "3", "nv"});
-    EXPECT_EQ(r.status, 143);
+TEST_F(CliTest, RemoteGivesTheHostBackExactlyItsOwnSiteParametersAndNeedsNoFiles) {
+    folder = dir.filePath("no/such").toStdString();
+    const auto site = [this] {
+        const auto memory = host->Memory().subspan(records::kSiteAddress, records::kSiteRecordSize);
+        return std::vector<std::uint8_t>(memory.begin(), memory.end());
+    };
+    const std::vector<std::uint8_t> before = site();
+    // The host's site record, the site message holding the count, 3 reads.
+    StopAfter(5, SIGTERM);
+    EXPECT_EQ(Run({"remote", "3", "nv"}).status, 143);
     const auto& frames = host->Requests();
-    ASSERT_EQ(frames.size(), 5u);
-    EXPECT_EQ(frames.front()[7], 6); // site parameters ...
-    EXPECT_EQ(frames.front()[9], 0); // ... with no nodes
-    EXPECT_EQ(frames.back()[7], 6);
-    EXPECT_EQ(frames.back()[9], 4); // the site's own count again
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(frames[0][8], 0xD8); // the site record's address
+    EXPECT_EQ(frames[1][9], 0);    // site parameters with no nodes
+    EXPECT_EQ(site(), before);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("no")));
+
+    // A site record the host does not give: nothing is sent at all.
+    host->OnEachRequest({});
+    host->ClearRequests();
+    host->DropNextReply();
+    signal = 0;
+    link.reset();
+    EXPECT_EQ(Run({"remote", "3", "poll"}).status, cli::kExitLink);
+    EXPECT_EQ(host->Requests().size(), 1u);
+}
+
+TEST_F(CliTest, WhatTheFilesCannotSayIsRefusedBeforeAnythingIsSent) {
+    const std::string utf16("\xFF\xFE[\0S\0]\0", 8);
+    const std::string nodeText = dir.filePath("MyNodes.txt").toStdString();
+    const std::string fifo = dir.filePath("fifo").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        const char* file; // written with `contents`, or removed; none: no folder
+        std::optional<std::string> contents;
+        std::vector<std::string> args;
+        int status;
+        const char* errHolds;
+    };
+    const Case cases[] = {
+        {nullptr, {}, {"program"}, 2, "no/such: no such folder"},
+        {nullptr, {}, {"masks"}, 2, "no/such: no such folder"},
+        {"NodeInfo.ini", {}, {"verify"}, 2, "NodeInfo.ini: no such file"},
+        {"Settings.ini", utf16, {"program"}, 2, "Settings.ini: is UTF-16 text"},
+        {"MyNodes.txt", "9999\t001\n", {"program-nodes", "--from", nodeText}, 1, "nothing was"},
+        {"fifo", "", {"log", "-o", fifo}, 2, "fifo: not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + (c.file ? c.file : "no folder"));
+        WriteFiles();
+        folder = c.file == nullptr ? dir.filePath("no/such").toStdString() : std::string();
+        if (c.file != nullptr && !c.contents) {
+            ASSERT_TRUE(QFile::remove(dir.filePath(c.file)));
+        } else if (c.file != nullptr && c.file != std::string("fifo")) {
+            Write(c.file, *c.contents);
+        }
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status) << r.err;
+        EXPECT_NE(r.err.find(c.errHolds), std::string::npos) << r.err;
+        EXPECT_TRUE(host->Requests().empty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("no")));
+    struct stat info {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
+TEST_F(CliTest, ProgramSaysForEachPartWhetherTheHostAnswered) {
+    host->OnEachRequest([](hostsim::SimulatedHost& h, std::span<const std::uint8_t> f) {
+        if (f[0] == 12) { // the site parameters; the clock goes to device 13
+            h.DropNextReply();
+        }
+    });
+    const Result r = Run({"program", "--only", "clock,params"});
+    EXPECT_EQ(r.status, cli::kExitLink);
+    EXPECT_EQ(r.out,
+              "Date and Time: sent, answered\nParameters and Printer: sent, no good reply\n");
+    EXPECT_EQ(r.err, "program: the host gave no good reply: Timeout\n");
+}
+
+TEST_F(CliTest, AStoppedRunListsWhatItDidNotReadAndKeepsTheOldOutputFile) {
+    const std::string file = dir.filePath("out.txt").toStdString();
+    const struct {
+        std::vector<std::string> args;
+        std::size_t stopAfter;
+        int sig;
+        int status;
+        const char* unread; // named on standard error
+    } cases[] = {
+        {{"--json", "snapshot", "-o", file}, 3, SIGHUP, 129, "remote node record 3"},
+        {{"log", "--csv", "-o", file}, 4, SIGINT, 130, "entries 32-39"},
+        {{"verify"}, 2, SIGHUP, 129, "not read: remote node record 2, remote node record 3, r"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.unread);
+        Write("out.txt", "the last complete run");
+        signal = 0;
+        link.reset(); // a link asked to stop stays stopped
+        host->ClearRequests();
+        StopAfter(c.stopAfter, c.sig);
+        const Result r = Run(c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_NE(r.err.find(c.unread), std::string::npos) << r.err;
+        EXPECT_EQ(windowtest::ReadFile(dir.filePath("out.txt")), "the last complete run");
+        if (c.args.size() > 1) {
+            EXPECT_NE(
+                r.err.find("out.txt kept as it was; what was read is in " + file + ".partial"),
+                std::string::npos);
+            EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(file + ".partial")));
+        }
+        if (c.args[0] == "--json") {
+            EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).isObject());
+        } else if (c.args[0] == "verify") {
+            EXPECT_NE(r.out.find(" in 2 of 5 records, 3 not read\n"), std::string::npos) << r.out;
+        }
+    }
 }
 
 TEST(CliOptions, NodeListsMasksAndWhatIsRefused) {

@@ -154,3 +154,20 @@ TEST_F(ProfileBatchTest, OddFilesAreReadAndWrittenAsTheyAre) {
     ASSERT_TRUE(WriteProfileString("Terminal", "Chat", std::string("a\0b", 3), path));
     EXPECT_EQ(GetProfileString("Terminal", "Chat", "", path), "a b");
 }
+
+TEST_F(IniProfileTest, AFileWhoseValuesCannotBeReadIsToldApartFromAPlainOne) {
+    using namespace std::string_literals;
+    const std::pair<std::string, const char*> cases[] = {
+        {"\xEF\xBB\xBF; note\n [ S ]\nX=1\0tail"s, ""},
+        {" \r\n\t\n"s, "is empty"},
+        {"\xFF\xFE[\0A\0]\0"s, "is UTF-16 text"},
+        {"[\0A\0]\0\r\0\n\0"s, "holds no [section] line"},
+        {"\x7F" "ELF\x02[\x01\0]X=1\n"s, "holds no [section] line"},
+    };
+    for (const auto& [text, problem] : cases) {
+        Store(PathOf("Settings.ini"), text);
+        EXPECT_EQ(ProfileFileProblem(PathOf("Settings.ini")), problem) << text;
+    }
+    EXPECT_EQ(ProfileFileProblem(PathOf("absent.ini")), "no such file");
+    EXPECT_EQ(ProfileFileProblem(PathOf("")), "could not be read");
+}

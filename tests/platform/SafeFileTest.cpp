@@ -152,3 +152,13 @@ TEST_F(SafeFileTest, TwoNamesOfOneFileAreRecognised) {
     EXPECT_FALSE(SameFile(file, PathOf("MyDisclaimer.txt")));
     EXPECT_FALSE(SameFile(PathOf("a.txt"), PathOf("b.txt")));
 }
+
+TEST_F(SafeFileTest, OnlyARegularFileOrANewNameIsReplaced) {
+    ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(PathOf("gone.txt").c_str(), PathOf("dangling.txt").c_str()), 0);
+    EXPECT_TRUE(Replaceable(PathOf("new.txt")));
+    EXPECT_FALSE(Replaceable(PathOf("dangling.txt")) || Replaceable(PathOf("")));
+    EXPECT_FALSE(WriteFileAtomically(PathOf("pipe"), std::string("new")));
+    struct stat info {};
+    EXPECT_TRUE(::lstat(PathOf("pipe").c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+}
