@@ -150,4 +150,32 @@ TEST(Reception, AFailedCaptureEndsAndTheDisplayGoesOn) {
     EXPECT_EQ(file.readAll(), "three");
 }
 
+// A report far larger than the box leaves the box within its limit and one
+// piece, showing the report's end, and gives the capture all of its text.
+TEST(Reception, AHugeReportLeavesTheBoxBoundedAndTheCaptureWhole) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Capture.txt");
+    Reception reception;
+    QString error;
+    ASSERT_TRUE(reception.StartCapture(path, error));
+    std::string bytes(1 << 20, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(i % 253);
+    }
+    const ReceiveOptions hex{.DisplayHex = true};
+    ASSERT_TRUE(reception.Take(QByteArrayView(bytes.data(), bytes.size()), hex));
+    ReceiveState state;
+    std::string text;
+    ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), hex,
+                state, text);
+    const std::string& shown = reception.Display().Text();
+    // Pieces of 4096 bytes, whose hex dump is 4.25 characters a byte.
+    EXPECT_LE(shown.size(), DisplayBuffer::kLimit + 5 * 4096);
+    EXPECT_TRUE(text.ends_with(shown));
+    reception.EndCapture();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == QByteArray::fromStdString(text));
+}
+
 } // namespace
