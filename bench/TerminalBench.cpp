@@ -12,7 +12,8 @@
 //              unplugged): the highest resident size growth, CPU, and the
 //              longest wait for a click to be answered while it lasts
 //              (--flood-only runs just these);
-// and whether every capture file held exactly the displayed text.
+// and whether every capture file held exactly the displayed text (after a
+// hang-up: a beginning of it, short by no more than what the line held).
 #include "common/ProgramState.h"
 #include "hostsim/PrinterSim.h"
 #include "platform/FileDialog.h"
@@ -249,8 +250,8 @@ struct FloodResult {
     double rssGrowth = 0; // MB, the highest while it lasts
     double answerMs = 0;  // the longest wait for a click to be answered
     double sentMb = 0;
-    double capturedShare = 0; // % of the expected capture
-    bool exact = false;       // the capture is exactly the text of what was sent
+    double shortKb = 0;       // text of what was sent missing at the capture's end
+    bool inOrder = false;     // the capture is the text of what was sent, or its beginning
 };
 
 // Writes `period` over and over on the master for `seconds`, as fast as the
@@ -288,9 +289,9 @@ pid_t FloodFeed(int master, const std::string& period, int seconds, int report) 
     _exit(0);
 }
 
-// Whether the capture file holds exactly the text of the first `sent` bytes
-// of `period` repeated, compared piece by piece; `expectedSize` is set to
-// the size that text has.
+// Whether the capture file holds the text of the first `sent` bytes of
+// `period` repeated, or a beginning of it, compared piece by piece;
+// `expectedSize` is set to the size of all of that text.
 bool CaptureMatches(const QString& path, const std::string& period, std::uint64_t sent,
                     bool hex, qint64& expectedSize) {
     terminal::ReceiveOptions options;
@@ -303,14 +304,14 @@ bool CaptureMatches(const QString& path, const std::string& period, std::uint64_
     expectedSize = 0;
     std::string expected;
     for (std::uint64_t at = 0; at < sent; at += period.size()) {
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(period.size(), sent - at));
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(period.size(), sent - at));
         expected.clear();
         terminal::ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(period.data()), n),
                               options, state, expected);
         expectedSize += static_cast<qint64>(expected.size());
-        if (same) {
+        if (same && !file.atEnd()) {
             const QByteArray got = file.read(static_cast<qint64>(expected.size()));
-            same = got == QByteArray::fromStdString(expected);
+            same = got == QByteArray::fromStdString(expected.substr(0, got.size()));
         }
     }
     return same && file.atEnd();
@@ -378,8 +379,8 @@ FloodResult Flood(bool hex, bool hangUp, int seconds) {
         },
         drainMs);
     session.window->UpdateView();
-    r.exact = CaptureMatches(session.capturePath, period, sent, hex, expectedSize);
-    r.capturedShare = expectedSize > 0 ? 100.0 * session.Captured() / expectedSize : 100;
+    r.inOrder = CaptureMatches(session.capturePath, period, sent, hex, expectedSize);
+    r.shortKb = static_cast<double>(expectedSize - session.Captured()) / 1024;
     return r;
 }
 
@@ -443,15 +444,17 @@ int main(int argc, char** argv) {
     const char* floods[3] = {"text", "hex", "text, hung up"};
     for (int kind = 0; kind < 3; ++kind) {
         const FloodResult r = Flood(kind == 1, kind == 2, seconds);
-        exact = exact && r.exact;
+        // What the line held when it hung up is gone with it; all else is
+        // captured.
+        exact = exact && r.inOrder && r.shortKb <= (kind == 2 ? 64 : 0);
         const std::string what =
             std::string("flood ") + std::to_string(seconds) + " s, " + floods[kind] + ": ";
         row((what + "RSS growth").c_str(), r.rssGrowth, "MB", 5);
         row((what + "CPU").c_str(), r.cpuShare, "%", 25);
         row((what + "click answer").c_str(), r.answerMs, "ms", 50);
-        std::printf("%-44s %9.1f MB sent, %.1f %% of its text captured%s\n",
-                    (what + "line").c_str(), r.sentMb, r.capturedShare,
-                    r.exact ? ", exactly" : ", NOT EXACTLY");
+        std::printf("%-44s %9.1f MB sent; capture %s, %.1f KB short\n",
+                    (what + "line").c_str(), r.sentMb, r.inOrder ? "in order" : "WRONG",
+                    r.shortKb);
     }
     std::printf("%-44s %9s\n", "every capture file exact", exact ? "yes" : "NO");
     return exact ? 0 : 1;
