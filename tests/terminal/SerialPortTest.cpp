@@ -7,6 +7,7 @@
 #include "terminal/Reception.h"
 
 #include "PtyPair.h"
+#include "tests/WindowTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 using namespace terminal;
 
@@ -154,28 +158,21 @@ TEST(Reception, AFailedCaptureEndsAndTheDisplayGoesOn) {
 // piece, showing the report's end, and gives the capture all of its text.
 TEST(Reception, AHugeReportLeavesTheBoxBoundedAndTheCaptureWhole) {
     QTemporaryDir dir;
-    const QString path = dir.filePath("Capture.txt");
     Reception reception;
     QString error;
-    ASSERT_TRUE(reception.StartCapture(path, error));
-    std::string bytes(1 << 20, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<char>(i % 253);
-    }
+    ASSERT_TRUE(reception.StartCapture(dir.filePath("Capture.txt"), error));
+    std::vector<std::uint8_t> bytes(1 << 20);
+    std::generate(bytes.begin(), bytes.end(), [n = 0]() mutable { return n++ % 253; });
     const ReceiveOptions hex{.DisplayHex = true};
-    ASSERT_TRUE(reception.Take(QByteArrayView(bytes.data(), bytes.size()), hex));
+    ASSERT_TRUE(reception.Take(QByteArrayView(bytes), hex));
     ReceiveState state;
     std::string text;
-    ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), hex,
-                state, text);
-    const std::string& shown = reception.Display().Text();
+    ReceiveText(bytes, hex, state, text);
     // Pieces of 4096 bytes, whose hex dump is 4.25 characters a byte.
-    EXPECT_LE(shown.size(), DisplayBuffer::kLimit + 5 * 4096);
-    EXPECT_TRUE(text.ends_with(shown));
+    EXPECT_LE(reception.Display().Text().size(), DisplayBuffer::kLimit + 5 * 4096);
+    EXPECT_TRUE(text.ends_with(reception.Display().Text()));
     reception.EndCapture();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(file.readAll() == QByteArray::fromStdString(text));
+    EXPECT_TRUE(windowtest::ReadFile(dir.filePath("Capture.txt")) == text);
 }
 
 } // namespace
