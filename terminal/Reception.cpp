@@ -2,24 +2,30 @@
 
 #include "terminal/TerminalTexts.h"
 
+#include <algorithm>
 #include <span>
 
 namespace terminal {
 
 bool Reception::Take(QByteArrayView bytes, const ReceiveOptions& options) {
-    chunk_.clear();
-    ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                          static_cast<std::size_t>(bytes.size())),
-                options, state_, chunk_);
-    if (chunk_.empty()) {
-        return false;
+    bool gave = false;
+    for (qsizetype at = 0; at < bytes.size(); at += kPiece) {
+        const QByteArrayView piece = bytes.sliced(at, std::min(kPiece, bytes.size() - at));
+        chunk_.clear();
+        ReceiveText(std::span(reinterpret_cast<const std::uint8_t*>(piece.data()),
+                              static_cast<std::size_t>(piece.size())),
+                    options, state_, chunk_);
+        if (chunk_.empty()) {
+            continue;
+        }
+        gave = true;
+        display_.Append(chunk_);
+        QString error;
+        if (Capturing() && !capture_.Append(chunk_, error)) {
+            CaptureFailed(error);
+        }
     }
-    display_.Append(chunk_);
-    QString error;
-    if (Capturing() && !capture_.Append(chunk_, error)) {
-        CaptureFailed(error);
-    }
-    return true;
+    return gave;
 }
 
 void Reception::Clear() {

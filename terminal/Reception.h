@@ -16,9 +16,11 @@ namespace terminal {
 
 class Reception {
 public:
-    // Takes one chunk. Returns false when it gave no text (the Ithica
-    // printer type shows nothing). A capture that fails here ends; then
-    // CaptureFailure() is set until the next capture starts.
+    // Takes one chunk, kPiece bytes at a time: each piece's text goes to
+    // the display (so a large chunk leaves it no larger than its limit and
+    // one piece) and to the capture file. Returns false when it gave no
+    // text (the Ithica printer type shows nothing). A capture that fails
+    // here ends; then CaptureFailure() is set until the next capture starts.
     bool Take(QByteArrayView bytes, const ReceiveOptions& options);
     // Forgets the text and any half-received line or sequence ("Clear").
     void Clear();
@@ -36,6 +38,8 @@ public:
     bool Capturing() const { return capture_.IsOpen(); }
     // The status line's text for the capture that failed last.
     const QString& CaptureFailure() const { return captureFailure_; }
+
+    static constexpr qsizetype kPiece = 4096;
 
 private:
     void CaptureFailed(const QString& error);

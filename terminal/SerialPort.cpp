@@ -17,6 +17,7 @@ SerialPort::SerialPort(QObject* parent)
     : QObject(parent), port_(new QSerialPort(this)), readInterval_(new QTimer(this)) {
     connect(port_, &QSerialPort::readyRead, this, [this] { OnReadyRead(); });
     connect(port_, &QSerialPort::errorOccurred, this, [this] { OnError(); });
+    port_->setReadBufferSize(kReadLimit);
     readInterval_->setSingleShot(true);
     readInterval_->setInterval(kReadIntervalMs);
     connect(readInterval_, &QTimer::timeout, this, [this] {
@@ -115,7 +116,7 @@ bool SerialPort::IsOpen() const {
 }
 
 QByteArray SerialPort::ReadAll() {
-    return port_->isOpen() ? port_->read(kReadLimit) : QByteArray();
+    return port_->isOpen() ? port_->readAll() : QByteArray();
 }
 
 bool SerialPort::Write(const QByteArray& bytes) {

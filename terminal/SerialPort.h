@@ -40,9 +40,13 @@ public:
     int ErrorNumber() const { return errorNumber_; }
     const QString& ErrorText() const { return errorText_; }
 
-    // The bytes received and not yet taken, in order, at most kReadLimit
-    // of them; DataReceived comes again while more are waiting.
+    // The bytes received and not yet taken, in order; DataReceived comes
+    // again while more are waiting.
     QByteArray ReadAll();
+    // The port holds at most this many received bytes. While they wait to
+    // be taken it reads no more from the device, so a line faster than the
+    // terminal is held back there (by the device's buffer and handshaking)
+    // instead of piling up in memory; nothing is dropped.
     static constexpr qsizetype kReadLimit = 64 * 1024;
     // While bytes keep coming, DataReceived comes at most this often: a busy
     // line's bytes are handled in batches a few dozen times a second instead

@@ -58,6 +58,16 @@ public:
         return true;
     }
 
+    // Writes as much of `bytes` as the line takes now, without waiting;
+    // returns how much that was.
+    std::size_t Offer(std::string_view bytes) {
+        const int flags = ::fcntl(master_, F_GETFL);
+        ::fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+        const ssize_t n = ::write(master_, bytes.data(), bytes.size());
+        ::fcntl(master_, F_SETFL, flags);
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
+    }
+
     // What the port sent, until `count` bytes came or the line stayed quiet
     // for `quietMs`.
     std::string Receive(std::size_t count, int quietMs = 5000) {

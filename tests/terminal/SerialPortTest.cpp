@@ -7,6 +7,7 @@
 #include "terminal/Reception.h"
 
 #include "PtyPair.h"
+#include "tests/WindowTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,9 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 using namespace terminal;
 
@@ -51,28 +55,32 @@ TEST(SerialPort, PassesBytesBothWaysOnAPseudoTerminal) {
     }
 }
 
-// Reports are spaced out while a line is busy; whatever pieces the bytes
-// come in, each is delivered once, in order.
-TEST(SerialPort, AFloodArrivesWholeAndInOrder) {
+// A line faster than the terminal is held back by the line: until the
+// port's bytes are taken it reads no more, so the line takes no more than
+// its own buffer and the port's. Whatever pieces the bytes then come in,
+// each is delivered once, in order.
+TEST(SerialPort, AFloodIsHeldBackByTheLineAndArrivesWholeAndInOrder) {
     PtyPair pty;
     ASSERT_TRUE(pty.Ready());
     SerialPort port;
     ASSERT_TRUE(port.Open(On(pty.SlavePath())));
+    std::string sent(256 * 1024, '\0');
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        sent[i] = static_cast<char>(i * 7 + i / 251);
+    }
+    std::size_t offered = 0;
+    for (int round = 0; round < 64; ++round) {
+        offered += pty.Offer(std::string_view(sent).substr(offered));
+        QTest::qWait(2);
+    }
+    EXPECT_LT(offered, static_cast<std::size_t>(SerialPort::kReadLimit) + 128 * 1024);
+
     QByteArray got;
     QObject::connect(&port, &SerialPort::DataReceived, [&] { got += port.ReadAll(); });
-    std::string sent;
-    for (int piece = 0; piece < 60; ++piece) {
-        std::string bytes(piece % 2 == 0 ? 4000 : 7, '\0');
-        for (char& b : bytes) {
-            b = static_cast<char>(sent.size() * 7 + sent.size() / 251);
-            sent += b;
-        }
-        ASSERT_TRUE(pty.Send(bytes));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return static_cast<std::size_t>(got.size()) + 4000 >= sent.size(); }));
-    }
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return static_cast<std::size_t>(got.size()) >= sent.size(); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        offered += pty.Offer(std::string_view(sent).substr(offered));
+        return offered == sent.size() && static_cast<std::size_t>(got.size()) >= sent.size();
+    }));
     EXPECT_EQ(got, QByteArray::fromStdString(sent));
 }
 
@@ -144,6 +152,27 @@ TEST(Reception, AFailedCaptureEndsAndTheDisplayGoesOn) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "three");
+}
+
+// A report far larger than the box leaves the box within its limit and one
+// piece, showing the report's end, and gives the capture all of its text.
+TEST(Reception, AHugeReportLeavesTheBoxBoundedAndTheCaptureWhole) {
+    QTemporaryDir dir;
+    Reception reception;
+    QString error;
+    ASSERT_TRUE(reception.StartCapture(dir.filePath("Capture.txt"), error));
+    std::vector<std::uint8_t> bytes(1 << 20);
+    std::generate(bytes.begin(), bytes.end(), [n = 0]() mutable { return n++ % 253; });
+    const ReceiveOptions hex{.DisplayHex = true};
+    ASSERT_TRUE(reception.Take(QByteArrayView(bytes), hex));
+    ReceiveState state;
+    std::string text;
+    ReceiveText(bytes, hex, state, text);
+    // Pieces of 4096 bytes, whose hex dump is 4.25 characters a byte.
+    EXPECT_LE(reception.Display().Text().size(), DisplayBuffer::kLimit + 5 * 4096);
+    EXPECT_TRUE(text.ends_with(reception.Display().Text()));
+    reception.EndCapture();
+    EXPECT_TRUE(windowtest::ReadFile(dir.filePath("Capture.txt")) == text);
 }
 
 } // namespace
