@@ -92,13 +92,19 @@ protected:
         return frames;
     }
 
-    // Stops the run (as SIGINT would) once `count` requests have come in.
+    // Stops the run (as SIGINT would) once `count` requests have come in;
+    // with no signal, the reply to request `count` comes with a bad CRC.
     void StopAfter(std::size_t count, int sig) {
         host->OnEachRequest([this, count, sig](hostsim::SimulatedHost& h, auto) {
-            if (h.Requests().size() == count) {
-                signal = sig;
-                link->RequestStop();
+            if (h.Requests().size() != count) {
+                return;
             }
+            if (sig == 0) {
+                h.CorruptNextReplyCrc();
+                return;
+            }
+            signal = sig;
+            link->RequestStop();
         });
     }
 
@@ -304,18 +310,31 @@ TEST_F(CliTest, ProgramSaysForEachPartWhetherTheHostAnswered) {
     EXPECT_EQ(r.err, "program: the host gave no good reply: Timeout\n");
 }
 
-TEST_F(CliTest, AStoppedRunListsWhatItDidNotReadAndKeepsTheOldOutputFile) {
+TEST_F(CliTest, AStoppedOrFailedRunListsWhatItDidNotReadAndKeepsTheOldOutputFile) {
     const std::string file = dir.filePath("out.txt").toStdString();
     const struct {
         std::vector<std::string> args;
         std::size_t stopAfter;
-        int sig;
+        int sig; // 0: a bad CRC instead of a stop
         int status;
         const char* unread; // named on standard error
+        const char* summary;
     } cases[] = {
-        {{"--json", "snapshot", "-o", file}, 3, SIGHUP, 129, "remote node record 3"},
-        {{"log", "--csv", "-o", file}, 4, SIGINT, 130, "entries 32-39"},
-        {{"verify"}, 2, SIGHUP, 129, "not read: remote node record 2, remote node record 3, r"},
+        {{"--json", "snapshot", "-o", file}, 3, SIGHUP, 129, "remote node record 3", ""},
+        {{"log", "--csv", "-o", file}, 4, SIGINT, 130, "entries 32-39", ""},
+        {{"verify"},
+         2,
+         SIGHUP,
+         129,
+         "not read: remote node record 2, remote node record 3, r",
+         " in 2 of 5 records, 3 not read\n"},
+        {{"verify"},
+         2,
+         0,
+         3,
+         "not read: remote node record 1\n",
+         " in 4 of 5 records, 1 not read\n"},
+        {{"snapshot", "-o", file}, 6, 0, 3, "not read: transaction log", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.unread);
@@ -336,9 +355,8 @@ TEST_F(CliTest, AStoppedRunListsWhatItDidNotReadAndKeepsTheOldOutputFile) {
         }
         if (c.args[0] == "--json") {
             EXPECT_TRUE(QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).isObject());
-        } else if (c.args[0] == "verify") {
-            EXPECT_NE(r.out.find(" in 2 of 5 records, 3 not read\n"), std::string::npos) << r.out;
         }
+        EXPECT_NE(r.out.find(c.summary), std::string::npos) << r.out;
     }
 }
 
@@ -353,11 +371,20 @@ TEST(CliOptions, NodeListsMasksAndWhatIsRefused) {
     ASSERT_TRUE(masks.options) << masks.error;
     EXPECT_EQ(masks.options->printMask, 0xFFFFFFFFLL);
     EXPECT_EQ(masks.options->storeMask, -2147483648LL);
+    for (const std::vector<std::string>& edge : {std::vector<std::string>{"read", "player", "255"},
+                                                 {"snapshot", "-o", "f", "--players", "0"}}) {
+        EXPECT_TRUE(cli::ParseCliCommandLine(edge).options) << edge[0];
+    }
 
     const std::pair<std::vector<std::string>, const char*> refused[] = {
         {{"ping", "site"}, "ping: takes no arguments"},
         {{"verify", "--json"}, "verify: takes no arguments"},
         {{"read", "node", "128"}, "(1 to 127)"},
+        {{"read", "node", "0"}, "(1 to 127)"},
+        {{"read", "site", "x"}, "needs site, node N or player N"},
+        {{"program-nodes", "--nodes", "0"}, "within 1 to 255"},
+        {{"log", "-o", ""}, "-o needs a file"},
+        {{"snapshot", "--players", "1"}, "needs -o FILE"},
         {{"remote", "0", "poll"}, "(1 to 16)"},
         {{"remote", "17", "poll"}, "(1 to 16)"},
         {{"program", "--only", "clock,bonus"}, "unknown part \"bonus\""},
