@@ -151,15 +151,6 @@ TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
     EXPECT_TRUE(snapshot["unread"].toArray().isEmpty());
 }
 
-TEST_F(CliTest, ALinkFailureExitsThree) {
-    host->DropNextReply();
-    EXPECT_EQ(Run({"ping"}).status, cli::kExitLink);
-    host->CorruptNextReplyCrc();
-    const Result r = Run({"read", "site"});
-    EXPECT_EQ(r.status, cli::kExitLink);
-    EXPECT_NE(r.err.find("CRC"), std::string::npos) << r.err;
-}
-
 TEST_F(CliTest, ProgramNodesSendsTheFramesOfProgramAll) {
     MakeLink();
     ProgramState::Instance().SiteParams.CardPrefix = 1234;
