@@ -221,6 +221,15 @@ TEST_F(CliTest, ASignalEndsProgramNodesAtTheNextNode) {
     EXPECT_NE(r.err.find("not sent: 2 of 4 nodes, from node 3"), std::string::npos) << r.err;
 }
 
+// A node the host cannot take is not sent: the host refused the run, the
+// link did not fail.
+TEST_F(CliTest, ANodeThatCannotBeSentMakesTheRunExitOne) {
+    Write("NodeInfo.ini", "[1234-002]\r\nDenom=9\r\n");
+    const Result r = Run({"program-nodes"});
+    EXPECT_EQ(r.status, cli::kExitRefused) << r.err << r.out;
+    EXPECT_EQ(host->Requests().size(), 3u);
+}
+
 TEST_F(CliTest, RemoteGivesTheHostBackExactlyItsOwnSiteParametersAndNeedsNoFiles) {
     folder = dir.filePath("no/such").toStdString();
     const auto site = [this] {
