@@ -151,15 +151,6 @@ TEST_F(CliTest, EachCommandPrintsWhatTheWindowShowsAndReturnsItsStatus) {
     EXPECT_TRUE(snapshot["unread"].toArray().isEmpty());
 }
 
-TEST_F(CliTest, ALinkFailureExitsThree) {
-    host->DropNextReply();
-    EXPECT_EQ(Run({"ping"}).status, cli::kExitLink);
-    host->CorruptNextReplyCrc();
-    const Result r = Run({"read", "site"});
-    EXPECT_EQ(r.status, cli::kExitLink);
-    EXPECT_NE(r.err.find("CRC"), std::string::npos) << r.err;
-}
-
 TEST_F(CliTest, ProgramNodesSendsTheFramesOfProgramAll) {
     MakeLink();
     ProgramState::Instance().SiteParams.CardPrefix = 1234;
@@ -228,6 +219,15 @@ TEST_F(CliTest, ASignalEndsProgramNodesAtTheNextNode) {
     EXPECT_EQ(r.status, 130);
     EXPECT_EQ(host->Requests().size(), 2u);
     EXPECT_NE(r.err.find("not sent: 2 of 4 nodes, from node 3"), std::string::npos) << r.err;
+}
+
+// A node the host cannot take is not sent: the host refused the run, the
+// link did not fail.
+TEST_F(CliTest, ANodeThatCannotBeSentMakesTheRunExitOne) {
+    Write("NodeInfo.ini", "[1234-002]\r\nDenom=9\r\n");
+    const Result r = Run({"program-nodes"});
+    EXPECT_EQ(r.status, cli::kExitRefused) << r.err << r.out;
+    EXPECT_EQ(host->Requests().size(), 3u);
 }
 
 TEST_F(CliTest, RemoteGivesTheHostBackExactlyItsOwnSiteParametersAndNeedsNoFiles) {

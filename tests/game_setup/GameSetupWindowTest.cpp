@@ -244,23 +244,20 @@ TEST_F(GameSetupWindow, ProgramSelectedNamesTheNodeAndTakesAnyWellFormedReply) {
     ClickRow("lstNoteInValue", 4);
     ClickKiosk();
     TypeGame("300");
-    const std::vector<std::vector<std::uint8_t>> replies{
-        {}, {8, 0}, {8, 3, 0, 0, 0}, {8, 3, 0, 0, 1}};
-    for (const auto& payload : replies) {
-        SCOPED_TRACE(payload.size());
-        QString during;
-        host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
-            h.AnswerNextWith(payload);
-            during = Find<QLabel>("lblStatus")->text();
-        });
-        Click("cmdProgramSelected");
-        EXPECT_EQ(during, "Programming node 3...");
-        EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
-    }
+    // A reply whose bytes say anything counts (how an exchange is judged is
+    // the core's, NodeProgrammingTest.cpp).
+    QString during;
+    host->OnEachRequest([&](hostsim::SimulatedHost& h, std::span<const std::uint8_t>) {
+        h.AnswerNextWith({8, 3, 0, 0, 1});
+        during = Find<QLabel>("lblStatus")->text();
+    });
+    Click("cmdProgramSelected");
+    EXPECT_EQ(during, "Programming node 3...");
+    EXPECT_EQ(Find<QLabel>("lblStatus")->text(), "Node 3 programmed.");
     EXPECT_TRUE(messages.empty());
-    // The shown entries, stored and sent each time.
+    // The shown entries, stored and sent.
     EXPECT_EQ(NodeMessages(), std::vector<std::vector<std::uint8_t>>(
-                                  4, {8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
+                                  1, {8, 7, 3, 0x83, 0x40, 0x01, 0x2C, 0x01, 0x00}));
 
     // A text set through the accessibility interface is what is judged and
     // sent, as a typed one is.

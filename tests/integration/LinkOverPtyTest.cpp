@@ -86,24 +86,6 @@ protected:
     int attempts = 0; // requests WaitUntilTheHostAnswers made
 };
 
-TEST_F(LinkOverPty, WritesAndReadsHostMemory) {
-    Connect({"--no-sample"});
-    WaitUntilTheHostAnswers();
-    std::array<std::uint8_t, 70> block{};
-    block[0] = 0x00; // address 0x8400, the footer text
-    block[1] = 0x84;
-    block[4] = 64;
-    const std::string text = "THANK YOU FOR PLAYING";
-    std::copy(text.begin(), text.end(), block.begin() + 6);
-    link->SendMessage(1, 79, 2, block);
-    EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
-
-    const auto reply = link->NovRamRead(0x8400, 64);
-    ASSERT_EQ(link->LastOutcome(), ExchangeOutcome::Ok) << LinkLog::Instance().Text().toStdString();
-    EXPECT_EQ(std::string(reply.begin() + 13, reply.begin() + 13 + text.size()), text);
-    EXPECT_EQ(reply[13 + text.size()], 0);
-}
-
 TEST_F(LinkOverPty, RepliesInPiecesOverTheSerialPath) {
     Connect({"--split", "4", "--count-bytes"});
     WaitUntilTheHostAnswers();

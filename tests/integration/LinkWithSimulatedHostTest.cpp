@@ -1,6 +1,6 @@
-// The device link against the simulated host in-process: outcomes the link
-// reports for the host's own fault injection (each kind of reply byte by
-// byte is in tests/link/LinkReceptionTest.cpp).
+// The device link against the simulated host in-process: a reply that comes
+// after its time-out, and a host unplugged and plugged in again (each kind
+// of reply byte by byte is in tests/link/LinkReceptionTest.cpp).
 #include "common/LinkLog.h"
 #include "hostsim/SimFtdiDevice.h"
 #include "hostsim/SimulatedHost.h"
@@ -36,37 +36,6 @@ protected:
     std::shared_ptr<hostsim::SimulatedHost> host;
     std::unique_ptr<clsUSBInterface> link;
 };
-
-TEST_F(LinkWithHost, EveryFaultGivesItsOutcomeAndTheNextExchangeRecovers) {
-    struct Case {
-        const char* name;
-        std::function<void()> inject;
-        ExchangeOutcome outcome;
-        const char* lineEnd;
-    };
-    const std::vector<Case> cases = {
-        {"dropped", [&] { host->DropNextReply(); }, ExchangeOutcome::Timeout, "  Timeout"},
-        {"split", [&] { host->SplitNextReply(5); }, ExchangeOutcome::Ok, "  OK"},
-        {"delayed", [&] { host->DelayNextReply(std::chrono::milliseconds(40)); },
-         ExchangeOutcome::Ok, "  OK"},
-        {"oversized", [&] { host->AnswerNextOversized(260); }, ExchangeOutcome::TooLong,
-         "  Too long"},
-        // The link takes the first bytes after its request as the reply:
-        // garbage in front spoils it and must never read as good.
-        {"garbage", [&] { host->PrefixNextReplyWithGarbage(3); }, ExchangeOutcome::Timeout,
-         "  Timeout"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.inject();
-        link->NovRamRead(0xB800, 32);
-        EXPECT_EQ(link->LastOutcome(), c.outcome);
-        EXPECT_TRUE(LastLogLine().endsWith(c.lineEnd)) << LastLogLine().toStdString();
-
-        link->NovRamRead(0xB800, 32);
-        EXPECT_EQ(link->LastOutcome(), ExchangeOutcome::Ok);
-    }
-}
 
 TEST_F(LinkWithHost, AReplyThatMissedItsTimeOutIsNeverTakenForALaterRequests) {
     // Players 1 and 2, told apart by their bytes. The host answers the read
