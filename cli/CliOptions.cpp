@@ -1,13 +1,13 @@
 #include "cli/CliOptions.h"
 
+#include "cli/Command.h"
+
 #include "platform/DeviceChoice.h"
 
 #include <algorithm>
 #include <charconv>
 
 namespace cli {
-
-namespace {
 
 std::optional<std::int64_t> Number(const std::string& text, std::int64_t lo, std::int64_t hi) {
     std::int64_t value = 0;
@@ -18,25 +18,6 @@ std::optional<std::int64_t> Number(const std::string& text, std::int64_t lo, std
     }
     return value;
 }
-
-// A mask as decimal or 0x hexadecimal, any 32-bit pattern.
-std::optional<std::int64_t> Mask(const std::string& text) {
-    if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) {
-        std::uint64_t value = 0;
-        const std::string digits = text.substr(2);
-        const char* end = digits.data() + digits.size();
-        const auto [ptr, ec] = std::from_chars(digits.data(), end, value, 16);
-        if (digits.empty() || ec != std::errc() || ptr != end || value > 0xFFFFFFFFu) {
-            return std::nullopt;
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    return Number(text, -2147483648LL, 4294967295LL);
-}
-
-const std::vector<std::string> kPartNames = {"clock", "params", "header", "footer"};
-
-} // namespace
 
 std::optional<std::vector<int>> ParseNumberList(const std::string& text, int lo, int hi,
                                                 std::string& error) {
@@ -97,174 +78,54 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
         return {std::nullopt, "no command given"};
     }
     const std::string command = args[i++];
-    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    std::size_t k = 0;
-    const auto value = [&](const std::string& option) -> std::optional<std::string> {
-        if (k + 1 < rest.size()) {
-            return rest[++k];
-        }
-        (void)option;
-        return std::nullopt;
-    };
-    const auto fail = [&](const std::string& why) {
-        return CliParse{std::nullopt, command + ": " + why};
-    };
-    const auto extra = [&]() { return fail("unexpected argument " + rest[k]); };
-
-    if (command == "ping" || command == "verify") {
-        o.command = command == "ping" ? Command::Ping : Command::Verify;
-        if (!rest.empty()) {
-            return fail("takes no arguments");
-        }
-    } else if (command == "read") {
-        o.command = Command::Read;
-        if (rest.empty()) {
-            return fail("needs site, node N or player N");
-        }
-        if (rest[0] == "site" && rest.size() == 1) {
-            o.record = RecordKind::Site;
-        } else if ((rest[0] == "node" || rest[0] == "player") && rest.size() == 2) {
-            o.record = rest[0] == "node" ? RecordKind::Node : RecordKind::Player;
-            // Node records 0..127 fit below the player records; players 0..255.
-            const auto n =
-                Number(rest[1], rest[0] == "node" ? 1 : 0, rest[0] == "node" ? 127 : 255);
-            if (!n) {
-                return fail(rest[0] + " number \"" + rest[1] + "\" is out of range (" +
-                            (rest[0] == "node" ? "1 to 127" : "0 to 255") + ")");
-            }
-            o.index = static_cast<int>(*n);
-        } else {
-            return fail("needs site, node N or player N");
-        }
-    } else if (command == "program") {
-        o.command = Command::Program;
-        for (k = 0; k < rest.size(); ++k) {
-            if (rest[k] != "--only") {
-                return extra();
-            }
-            const auto list = value("--only");
-            if (!list) {
-                return fail("--only needs a list such as clock,params,header,footer");
-            }
-            o.parts.assign(4, false);
-            std::size_t start = 0;
-            while (start <= list->size()) {
-                const std::size_t comma = std::min(list->find(',', start), list->size());
-                const std::string name = list->substr(start, comma - start);
-                const auto it = std::find(kPartNames.begin(), kPartNames.end(), name);
-                if (it == kPartNames.end()) {
-                    return fail("unknown part \"" + name + "\" (clock, params, header, footer)");
-                }
-                o.parts[static_cast<std::size_t>(it - kPartNames.begin())] = true;
-                start = comma + 1;
-            }
-        }
-    } else if (command == "program-nodes") {
-        o.command = Command::ProgramNodes;
-        for (k = 0; k < rest.size(); ++k) {
-            if (rest[k] == "--nodes") {
-                const auto list = value("--nodes");
-                std::string why;
-                const auto nodes = list ? ParseNumberList(*list, 1, 255, why) : std::nullopt;
-                if (!nodes) {
-                    return fail("--nodes " +
-                                (list ? why : std::string("needs a list such as 1-40,45")));
-                }
-                o.nodes = *nodes;
-            } else if (rest[k] == "--from") {
-                const auto file = value("--from");
-                if (!file || file->empty()) {
-                    return fail("--from needs a file");
-                }
-                o.fromFile = *file;
-            } else {
-                return extra();
-            }
-        }
-    } else if (command == "log") {
-        o.command = Command::Log;
-        for (k = 0; k < rest.size(); ++k) {
-            if (rest[k] == "--csv") {
-                o.logForm = LogForm::Csv;
-            } else if (rest[k] == "--text") {
-                o.logForm = LogForm::Text;
-            } else if (rest[k] == "-o") {
-                const auto file = value("-o");
-                if (!file || file->empty()) {
-                    return fail("-o needs a file");
-                }
-                o.outputFile = *file;
-            } else {
-                return extra();
-            }
-        }
-    } else if (command == "masks") {
-        o.command = Command::Masks;
-        for (k = 0; k < rest.size(); ++k) {
-            if (rest[k] != "--print" && rest[k] != "--store") {
-                return extra();
-            }
-            const std::string option = rest[k];
-            const auto text = value(option);
-            const auto mask = text ? Mask(*text) : std::nullopt;
-            if (!mask) {
-                return fail(option + " needs a 32-bit mask (decimal or 0x hexadecimal)");
-            }
-            (option == "--print" ? o.printMask : o.storeMask) = *mask;
-        }
-    } else if (command == "remote") {
-        o.command = Command::Remote;
-        if (rest.size() != 2) {
-            return fail("needs a node 1 to 16 and one of poll, counts, nv, errors, clear-errors");
-        }
-        const auto n = Number(rest[0], 1, 16);
-        if (!n) {
-            return fail("node \"" + rest[0] + "\" is out of range (1 to 16)");
-        }
-        o.remoteNode = static_cast<int>(*n);
-        const std::vector<std::pair<std::string, RemoteAction>> actions = {
-            {"poll", RemoteAction::Poll},
-            {"counts", RemoteAction::Counts},
-            {"nv", RemoteAction::Nv},
-            {"errors", RemoteAction::Errors},
-            {"clear-errors", RemoteAction::ClearErrors}};
-        const auto it = std::find_if(actions.begin(), actions.end(),
-                                     [&](const auto& a) { return a.first == rest[1]; });
-        if (it == actions.end()) {
-            return fail("unknown command \"" + rest[1] +
-                        "\" (poll, counts, nv, errors, clear-errors)");
-        }
-        o.action = it->second;
-    } else if (command == "snapshot") {
-        o.command = Command::Snapshot;
-        for (k = 0; k < rest.size(); ++k) {
-            if (rest[k] == "-o") {
-                const auto file = value("-o");
-                if (!file || file->empty()) {
-                    return fail("-o needs a file");
-                }
-                o.outputFile = *file;
-            } else if (rest[k] == "--players") {
-                const auto list = value("--players");
-                std::string why;
-                const auto players = list ? ParseNumberList(*list, 0, 255, why) : std::nullopt;
-                if (!players) {
-                    return fail("--players " +
-                                (list ? why : std::string("needs a list such as 0-9")));
-                }
-                o.players = *players;
-            } else {
-                return extra();
-            }
-        }
-        if (o.outputFile.empty()) {
-            return fail("needs -o FILE");
-        }
-    } else {
+    const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+    const CommandSpec* spec = FindCommand(command);
+    if (spec == nullptr) {
         return {std::nullopt, "unknown command " + command};
+    }
+    o.command = spec->command;
+    const std::string why = spec->parse(rest, o);
+    if (!why.empty()) {
+        return {std::nullopt, command + ": " + why};
     }
     return {o, {}};
 }
+
+std::optional<std::string> OptionValue(const std::vector<std::string>& args, std::size_t& k) {
+    if (k + 1 < args.size()) {
+        return args[++k];
+    }
+    return std::nullopt;
+}
+
+std::string UnexpectedArgument(const std::string& arg) {
+    return "unexpected argument " + arg;
+}
+
+std::string NoArguments(const std::vector<std::string>& rest, CliOptions&) {
+    if (!rest.empty()) {
+        return "takes no arguments";
+    }
+    return {};
+}
+
+namespace {
+
+// Each command's usage line, its help at column 38: beside a short line,
+// under a long one.
+std::string CommandsUsage() {
+    constexpr std::size_t kHelpColumn = 37;
+    std::string text;
+    for (const CommandSpec& c : Commands()) {
+        std::string line = std::string("  ") + c.name + (*c.usage != '\0' ? " " : "") + c.usage;
+        line += line.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
+                                               : "\n" + std::string(kHelpColumn, ' ');
+        text += line + c.help + "\n";
+    }
+    return text;
+}
+
+} // namespace
 
 std::string CliUsageText() {
     return "Usage: orvane-cli [OPTION]... COMMAND [ARGUMENT]...\n"
@@ -280,19 +141,8 @@ std::string CliUsageText() {
            "  --help            show this help and exit\n"
            "  --version         show the program's name and version and exit\n"
            "\n"
-           "Commands:\n"
-           "  ping                               read the host's input word\n"
-           "  read site | node N | player N      list a record\n"
-           "  program [--only clock,params,header,footer]\n"
-           "                                     program the site from Settings.ini and the texts\n"
-           "  program-nodes [--nodes 1-40,45] [--from NodeInfo.txt]\n"
-           "                                     program the nodes from NodeInfo.ini\n"
-           "  log [--csv | --text] [-o FILE]     dump the transaction log\n"
-           "  masks [--print N] [--store N]      send the print and store masks\n"
-           "  remote N poll | counts | nv | errors | clear-errors\n"
-           "                                     talk to remote node N (1 to 16)\n"
-           "  verify                             compare the host's records with the files\n"
-           "  snapshot -o FILE [--players LIST]  every readable record in one JSON file\n"
+           "Commands:\n" +
+           CommandsUsage() +
            "\n"
            "A run that stops or fails lists on standard error what it did not read;\n"
            "an incomplete result never replaces the -o FILE: it goes to FILE.partial.\n"

@@ -1,0 +1,32 @@
+#include "cli/Command.h"
+
+#include "cli/CliCommon.h"
+#include "common/codeCommon.h"
+
+namespace cli {
+
+namespace {
+
+int Ping(const CliOptions& o, const CliEnvironment& env, Run& run) {
+    const std::int32_t word = run.Link()->ReadInputs();
+    if (run.LinkFailed()) {
+        env.err("ping: " + run.LastOutcomeText() + "\n");
+        return run.Status(false);
+    }
+    if (o.json) {
+        env.out(JsonText({{"inputWord", word}}));
+    } else {
+        env.out(HexText(static_cast<std::uint32_t>(word), 4) + " (" + std::to_string(word) + ")\n");
+    }
+    return run.Status(false);
+}
+
+} // namespace
+
+const CommandSpec& PingCommand() {
+    static const CommandSpec spec{"ping", Command::Ping, "", "read the host's input word", {},
+                                  NoArguments, Ping, NoFolder};
+    return spec;
+}
+
+} // namespace cli
