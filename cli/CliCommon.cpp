@@ -31,7 +31,6 @@
 
 #include <optional>
 
-
 namespace cli {
 
 std::string ShellText(std::string text) {

@@ -100,7 +100,6 @@ struct SiteFiles {
 std::string SettingsPath(const CliEnvironment& env);
 std::string NodeFilePath(const CliEnvironment& env);
 
-
 // Whether the profile files a command goes by can be read: each of
 // `needed` must be there, each of `present` that is there must be readable.
 // Every problem is said, naming its file: defaults stand in for what a file
@@ -108,7 +107,6 @@ std::string NodeFilePath(const CliEnvironment& env);
 // instead of the operator's values.
 bool FilesUsable(const CliEnvironment& env, const std::vector<std::string>& needed,
                  const std::vector<std::string>& present = {});
-
 
 // The site parameters as the main window builds them from Settings.ini;
 // a stored value the window would refuse is refused here with its words.

@@ -55,9 +55,16 @@ int Log(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& LogCommand() {
-    static const CommandSpec spec{"log",     Command::Log, "[--csv | --text] [-o FILE]",
-                                  "dump the transaction log", {"--csv", "--text", "-o"},
-                                  ParseLog, Log,          NoFolder};
+    static const CommandSpec spec{
+        .name = "log",
+        .command = Command::Log,
+        .usage = "[--csv | --text] [-o FILE]",
+        .help = "dump the transaction log",
+        .options = {"--csv", "--text", "-o"},
+        .parse = ParseLog,
+        .run = Log,
+        .usesFolder = NoFolder,
+    };
     return spec;
 }
 

@@ -77,14 +77,16 @@ int Masks(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& MasksCommand() {
-    static const CommandSpec spec{"masks",
-                                  Command::Masks,
-                                  "[--print N] [--store N]",
-                                  "send the print and store masks",
-                                  {"--print", "--store"},
-                                  ParseMasks,
-                                  Masks,
-                                  MasksUseFolder};
+    static const CommandSpec spec{
+        .name = "masks",
+        .command = Command::Masks,
+        .usage = "[--print N] [--store N]",
+        .help = "send the print and store masks",
+        .options = {"--print", "--store"},
+        .parse = ParseMasks,
+        .run = Masks,
+        .usesFolder = MasksUseFolder,
+    };
     return spec;
 }
 

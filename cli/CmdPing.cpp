@@ -24,8 +24,16 @@ int Ping(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& PingCommand() {
-    static const CommandSpec spec{"ping", Command::Ping, "", "read the host's input word", {},
-                                  NoArguments, Ping, NoFolder};
+    static const CommandSpec spec{
+        .name = "ping",
+        .command = Command::Ping,
+        .usage = "",
+        .help = "read the host's input word",
+        .options = {},
+        .parse = NoArguments,
+        .run = Ping,
+        .usesFolder = NoFolder,
+    };
     return spec;
 }
 

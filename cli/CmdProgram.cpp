@@ -138,14 +138,16 @@ int Program(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& ProgramCommand() {
-    static const CommandSpec spec{"program",
-                                  Command::Program,
-                                  "[--only clock,params,header,footer]",
-                                  "program the site from Settings.ini and the texts",
-                                  {"--only"},
-                                  ParseProgram,
-                                  Program,
-                                  AlwaysFolder};
+    static const CommandSpec spec{
+        .name = "program",
+        .command = Command::Program,
+        .usage = "[--only clock,params,header,footer]",
+        .help = "program the site from Settings.ini and the texts",
+        .options = {"--only"},
+        .parse = ParseProgram,
+        .run = Program,
+        .usesFolder = AlwaysFolder,
+    };
     return spec;
 }
 

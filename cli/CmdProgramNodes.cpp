@@ -122,14 +122,16 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& ProgramNodesCommand() {
-    static const CommandSpec spec{"program-nodes",
-                                  Command::ProgramNodes,
-                                  "[--nodes 1-40,45] [--from NodeInfo.txt]",
-                                  "program the nodes from NodeInfo.ini",
-                                  {"--nodes", "--from"},
-                                  ParseProgramNodes,
-                                  ProgramNodes,
-                                  AlwaysFolder};
+    static const CommandSpec spec{
+        .name = "program-nodes",
+        .command = Command::ProgramNodes,
+        .usage = "[--nodes 1-40,45] [--from NodeInfo.txt]",
+        .help = "program the nodes from NodeInfo.ini",
+        .options = {"--nodes", "--from"},
+        .parse = ParseProgramNodes,
+        .run = ProgramNodes,
+        .usesFolder = AlwaysFolder,
+    };
     return spec;
 }
 

@@ -15,8 +15,7 @@ std::string ParseRead(const std::vector<std::string>& rest, CliOptions& o) {
     } else if ((rest[0] == "node" || rest[0] == "player") && rest.size() == 2) {
         o.record = rest[0] == "node" ? RecordKind::Node : RecordKind::Player;
         // Node records 0..127 fit below the player records; players 0..255.
-        const auto n =
-            Number(rest[1], rest[0] == "node" ? 1 : 0, rest[0] == "node" ? 127 : 255);
+        const auto n = Number(rest[1], rest[0] == "node" ? 1 : 0, rest[0] == "node" ? 127 : 255);
         if (!n) {
             return rest[0] + " number \"" + rest[1] + "\" is out of range (" +
                    (rest[0] == "node" ? "1 to 127" : "0 to 255") + ")";
@@ -56,8 +55,16 @@ int Read(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& ReadCommand() {
-    static const CommandSpec spec{"read", Command::Read, "site | node N | player N",
-                                  "list a record", {}, ParseRead, Read, NoFolder};
+    static const CommandSpec spec{
+        .name = "read",
+        .command = Command::Read,
+        .usage = "site | node N | player N",
+        .help = "list a record",
+        .options = {},
+        .parse = ParseRead,
+        .run = Read,
+        .usesFolder = NoFolder,
+    };
     return spec;
 }
 

@@ -119,14 +119,16 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& RemoteCommand() {
-    static const CommandSpec spec{"remote",
-                                  Command::Remote,
-                                  "N poll | counts | nv | errors | clear-errors",
-                                  "talk to remote node N (1 to 16)",
-                                  {},
-                                  ParseRemote,
-                                  Remote,
-                                  NoFolder};
+    static const CommandSpec spec{
+        .name = "remote",
+        .command = Command::Remote,
+        .usage = "N poll | counts | nv | errors | clear-errors",
+        .help = "talk to remote node N (1 to 16)",
+        .options = {},
+        .parse = ParseRemote,
+        .run = Remote,
+        .usesFolder = NoFolder,
+    };
     return spec;
 }
 

@@ -100,14 +100,16 @@ int Snapshot(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& SnapshotCommand() {
-    static const CommandSpec spec{"snapshot",
-                                  Command::Snapshot,
-                                  "-o FILE [--players LIST]",
-                                  "every readable record in one JSON file",
-                                  {"-o", "--players"},
-                                  ParseSnapshot,
-                                  Snapshot,
-                                  AlwaysFolder};
+    static const CommandSpec spec{
+        .name = "snapshot",
+        .command = Command::Snapshot,
+        .usage = "-o FILE [--players LIST]",
+        .help = "every readable record in one JSON file",
+        .options = {"-o", "--players"},
+        .parse = ParseSnapshot,
+        .run = Snapshot,
+        .usesFolder = AlwaysFolder,
+    };
     return spec;
 }
 

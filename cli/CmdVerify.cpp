@@ -94,9 +94,16 @@ int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
 } // namespace
 
 const CommandSpec& VerifyCommand() {
-    static const CommandSpec spec{"verify", Command::Verify, "",
-                                  "compare the host's records with the files", {},
-                                  NoArguments, Verify, AlwaysFolder};
+    static const CommandSpec spec{
+        .name = "verify",
+        .command = Command::Verify,
+        .usage = "",
+        .help = "compare the host's records with the files",
+        .options = {},
+        .parse = NoArguments,
+        .run = Verify,
+        .usesFolder = AlwaysFolder,
+    };
     return spec;
 }
 

@@ -4,9 +4,8 @@ namespace cli {
 
 const std::vector<CommandSpec>& Commands() {
     static const std::vector<CommandSpec> commands = {
-        PingCommand(),   ReadCommand(),   ProgramCommand(), ProgramNodesCommand(),
-        LogCommand(),    MasksCommand(),  RemoteCommand(),  VerifyCommand(),
-        SnapshotCommand()};
+        PingCommand(),  ReadCommand(),   ProgramCommand(), ProgramNodesCommand(), LogCommand(),
+        MasksCommand(), RemoteCommand(), VerifyCommand(),  SnapshotCommand()};
     return commands;
 }
 
