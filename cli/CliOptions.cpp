@@ -3,20 +3,14 @@
 #include "cli/Command.h"
 
 #include "platform/DeviceChoice.h"
+#include "platform/NumberText.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace cli {
 
 std::optional<std::int64_t> Number(const std::string& text, std::int64_t lo, std::int64_t hi) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || value < lo || value > hi) {
-        return std::nullopt;
-    }
-    return value;
+    return platform::NumberIn<std::int64_t>(text, lo, hi);
 }
 
 std::optional<std::vector<int>> ParseNumberList(const std::string& text, int lo, int hi,

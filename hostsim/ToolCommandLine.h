@@ -1,9 +1,10 @@
 #pragma once
 // What the simulator programs share on their command lines: numbers taken
-// whole and within their bounds, the usage on a mistake or on --help, and
+// whole and within their bounds (platform::NumberIn), the usage on a mistake or on --help, and
 // their signal handlers.
 
-#include <charconv>
+#include "platform/NumberText.h"
+
 #include <csignal>
 #include <optional>
 #include <string>
@@ -11,18 +12,7 @@
 
 namespace hostsim {
 
-// `text` as a whole number of type T from `low` to `high`; nothing for
-// anything else (no sign or blank around it, no trailing characters).
-template <typename T> std::optional<T> NumberIn(std::string_view text, T low, T high) {
-    T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    // Written so that a NaN is refused too.
-    if (error != std::errc{} || end != text.data() + text.size() ||
-        !(value >= low && value <= high)) {
-        return std::nullopt;
-    }
-    return value;
-}
+using platform::NumberIn;
 
 // The exit code when the program ends right after reading its command line:
 // 2 after a mistake (said on the error stream, with the usage), 0 after

@@ -1,9 +1,10 @@
 #include "platform/DeviceChoice.h"
 
 #include "platform/FtdiLibDevice.h"
+#include "platform/NumberText.h"
 #include "platform/TtyDevice.h"
 
-#include <charconv>
+#include <limits>
 
 namespace platform {
 
@@ -51,13 +52,7 @@ bool IsFtdiDescription(std::string_view text) {
 }
 
 std::optional<int> ParseBaud(std::string_view text) {
-    int baud = 0;
-    const auto* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, baud);
-    if (text.empty() || text.front() == '-' || ec != std::errc{} || ptr != end || baud <= 0) {
-        return std::nullopt;
-    }
-    return baud;
+    return NumberIn<int>(text, 1, std::numeric_limits<int>::max());
 }
 
 std::optional<DeviceChoice> ParseTty(std::string_view rest, std::string& error) {
