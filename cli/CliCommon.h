@@ -28,6 +28,7 @@ namespace cli {
 std::string ShellText(std::string text);
 std::string Trimmed(const std::string& text);
 std::string JsonText(const QJsonObject& object);
+
 // What a command run needs besides its options: the link claimed for the
 // run, and whether any exchange of it failed.
 class Run {

@@ -33,6 +33,10 @@ TEST(CliDocs, ManPageAndCompletionNameWhatTheTableHas) {
     Names table;
     for (const cli::CommandSpec& c : cli::Commands()) {
         table[c.name] = {c.options.begin(), c.options.end()};
+        for (const char* option : c.options) { // each one known to the command's parser
+            const std::string error = cli::ParseCliCommandLine({c.name, option}).error;
+            EXPECT_EQ(error.find("unexpected"), std::string::npos) << error;
+        }
     }
     Names man;
     const QString commands =
