@@ -153,11 +153,11 @@ RecordRead ReadRecord(Run& run, const records::RecordPlace& place, const std::st
     return read;
 }
 
-QJsonObject FieldsJson(std::span<const records::FieldSpec> layout,
+QJsonObject FieldsJson(std::span<const records::FieldLayout> layout,
                        std::span<const records::RowValues> rows) {
     QJsonObject fields;
     for (std::size_t i = 0; i < layout.size() && i < rows.size(); ++i) {
-        const records::FieldSpec& field = layout[i];
+        const records::FieldLayout& field = layout[i];
         if (field.form == records::DisplayForm::Hidden || field.label.empty()) {
             continue;
         }

@@ -123,11 +123,11 @@ struct RecordRead {
 };
 
 RecordRead ReadRecord(Run& run, const records::RecordPlace& place, const std::string& name);
-QJsonObject FieldsJson(std::span<const records::FieldSpec> layout,
+QJsonObject FieldsJson(std::span<const records::FieldLayout> layout,
                        std::span<const records::RowValues> rows);
 
 struct DecodedRecord {
-    std::span<const records::FieldSpec> layout;
+    std::span<const records::FieldLayout> layout;
     std::vector<records::RowValues> rows;
 };
 

@@ -73,12 +73,12 @@ CliParse ParseCliCommandLine(const std::vector<std::string>& args) {
     }
     const std::string command = args[i++];
     const std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-    const CommandSpec* spec = FindCommand(command);
-    if (spec == nullptr) {
+    const CommandEntry* entry = FindCommand(command);
+    if (entry == nullptr) {
         return {std::nullopt, "unknown command " + command};
     }
-    o.command = spec->command;
-    const std::string why = spec->parse(rest, o);
+    o.command = entry->command;
+    const std::string why = entry->parse(rest, o);
     if (!why.empty()) {
         return {std::nullopt, command + ": " + why};
     }
@@ -110,7 +110,7 @@ namespace {
 std::string CommandsUsage() {
     constexpr std::size_t kHelpColumn = 37;
     std::string text;
-    for (const CommandSpec& c : Commands()) {
+    for (const CommandEntry& c : Commands()) {
         std::string line = std::string("  ") + c.name + (*c.usage != '\0' ? " " : "") + c.usage;
         line += line.size() + 2 <= kHelpColumn ? std::string(kHelpColumn - line.size(), ' ')
                                                : "\n" + std::string(kHelpColumn, ' ');

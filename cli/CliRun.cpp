@@ -9,7 +9,7 @@
 namespace cli {
 
 int RunCommand(const CliOptions& o, const CliEnvironment& env) {
-    const CommandSpec* command = CommandOf(o.command);
+    const CommandEntry* command = CommandOf(o.command);
     if (command == nullptr) {
         return kExitUsage;
     }

@@ -54,8 +54,8 @@ int Log(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& LogCommand() {
-    static const CommandSpec spec{
+const CommandEntry& LogCommand() {
+    static const CommandEntry entry{
         .name = "log",
         .command = Command::Log,
         .usage = "[--csv | --text] [-o FILE]",
@@ -65,7 +65,7 @@ const CommandSpec& LogCommand() {
         .run = Log,
         .usesFolder = NoFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

@@ -76,8 +76,8 @@ int Masks(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& MasksCommand() {
-    static const CommandSpec spec{
+const CommandEntry& MasksCommand() {
+    static const CommandEntry entry{
         .name = "masks",
         .command = Command::Masks,
         .usage = "[--print N] [--store N]",
@@ -87,7 +87,7 @@ const CommandSpec& MasksCommand() {
         .run = Masks,
         .usesFolder = MasksUseFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

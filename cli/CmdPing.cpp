@@ -23,8 +23,8 @@ int Ping(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& PingCommand() {
-    static const CommandSpec spec{
+const CommandEntry& PingCommand() {
+    static const CommandEntry entry{
         .name = "ping",
         .command = Command::Ping,
         .usage = "",
@@ -34,7 +34,7 @@ const CommandSpec& PingCommand() {
         .run = Ping,
         .usesFolder = NoFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

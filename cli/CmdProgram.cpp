@@ -137,8 +137,8 @@ int Program(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& ProgramCommand() {
-    static const CommandSpec spec{
+const CommandEntry& ProgramCommand() {
+    static const CommandEntry entry{
         .name = "program",
         .command = Command::Program,
         .usage = "[--only clock,params,header,footer]",
@@ -148,7 +148,7 @@ const CommandSpec& ProgramCommand() {
         .run = Program,
         .usesFolder = AlwaysFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

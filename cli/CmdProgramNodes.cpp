@@ -121,8 +121,8 @@ int ProgramNodes(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& ProgramNodesCommand() {
-    static const CommandSpec spec{
+const CommandEntry& ProgramNodesCommand() {
+    static const CommandEntry entry{
         .name = "program-nodes",
         .command = Command::ProgramNodes,
         .usage = "[--nodes 1-40,45] [--from NodeInfo.txt]",
@@ -132,7 +132,7 @@ const CommandSpec& ProgramNodesCommand() {
         .run = ProgramNodes,
         .usesFolder = AlwaysFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

@@ -54,8 +54,8 @@ int Read(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& ReadCommand() {
-    static const CommandSpec spec{
+const CommandEntry& ReadCommand() {
+    static const CommandEntry entry{
         .name = "read",
         .command = Command::Read,
         .usage = "site | node N | player N",
@@ -65,7 +65,7 @@ const CommandSpec& ReadCommand() {
         .run = Read,
         .usesFolder = NoFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

@@ -118,8 +118,8 @@ int Remote(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& RemoteCommand() {
-    static const CommandSpec spec{
+const CommandEntry& RemoteCommand() {
+    static const CommandEntry entry{
         .name = "remote",
         .command = Command::Remote,
         .usage = "N poll | counts | nv | errors | clear-errors",
@@ -129,7 +129,7 @@ const CommandSpec& RemoteCommand() {
         .run = Remote,
         .usesFolder = NoFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

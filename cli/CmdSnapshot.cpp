@@ -99,8 +99,8 @@ int Snapshot(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& SnapshotCommand() {
-    static const CommandSpec spec{
+const CommandEntry& SnapshotCommand() {
+    static const CommandEntry entry{
         .name = "snapshot",
         .command = Command::Snapshot,
         .usage = "-o FILE [--players LIST]",
@@ -110,7 +110,7 @@ const CommandSpec& SnapshotCommand() {
         .run = Snapshot,
         .usesFolder = AlwaysFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

@@ -93,8 +93,8 @@ int Verify(const CliOptions& o, const CliEnvironment& env, Run& run) {
 
 } // namespace
 
-const CommandSpec& VerifyCommand() {
-    static const CommandSpec spec{
+const CommandEntry& VerifyCommand() {
+    static const CommandEntry entry{
         .name = "verify",
         .command = Command::Verify,
         .usage = "",
@@ -104,7 +104,7 @@ const CommandSpec& VerifyCommand() {
         .run = Verify,
         .usesFolder = AlwaysFolder,
     };
-    return spec;
+    return entry;
 }
 
 } // namespace cli

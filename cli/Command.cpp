@@ -2,15 +2,15 @@
 
 namespace cli {
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
+const std::vector<CommandEntry>& Commands() {
+    static const std::vector<CommandEntry> commands = {
         PingCommand(),  ReadCommand(),   ProgramCommand(), ProgramNodesCommand(), LogCommand(),
         MasksCommand(), RemoteCommand(), VerifyCommand(),  SnapshotCommand()};
     return commands;
 }
 
-const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& c : Commands()) {
+const CommandEntry* FindCommand(const std::string& name) {
+    for (const CommandEntry& c : Commands()) {
         if (name == c.name) {
             return &c;
         }
@@ -18,8 +18,8 @@ const CommandSpec* FindCommand(const std::string& name) {
     return nullptr;
 }
 
-const CommandSpec* CommandOf(Command command) {
-    for (const CommandSpec& c : Commands()) {
+const CommandEntry* CommandOf(Command command) {
+    for (const CommandEntry& c : Commands()) {
         if (c.command == command) {
             return &c;
         }

@@ -16,7 +16,7 @@ namespace cli {
 
 class Run;
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     Command command;
     // Its line of the usage: the arguments, and what it does.
@@ -34,9 +34,9 @@ struct CommandSpec {
 };
 
 // The commands in the order the usage lists them.
-const std::vector<CommandSpec>& Commands();
-const CommandSpec* FindCommand(const std::string& name);
-const CommandSpec* CommandOf(Command command);
+const std::vector<CommandEntry>& Commands();
+const CommandEntry* FindCommand(const std::string& name);
+const CommandEntry* CommandOf(Command command);
 
 // Pieces of the parsers.
 // `text` as a whole decimal number from `lo` to `hi`.
@@ -48,14 +48,14 @@ std::string NoArguments(const std::vector<std::string>& args, CliOptions& o);
 bool AlwaysFolder(const CliOptions& o);
 bool NoFolder(const CliOptions& o);
 
-const CommandSpec& PingCommand();
-const CommandSpec& ReadCommand();
-const CommandSpec& ProgramCommand();
-const CommandSpec& ProgramNodesCommand();
-const CommandSpec& LogCommand();
-const CommandSpec& MasksCommand();
-const CommandSpec& RemoteCommand();
-const CommandSpec& VerifyCommand();
-const CommandSpec& SnapshotCommand();
+const CommandEntry& PingCommand();
+const CommandEntry& ReadCommand();
+const CommandEntry& ProgramCommand();
+const CommandEntry& ProgramNodesCommand();
+const CommandEntry& LogCommand();
+const CommandEntry& MasksCommand();
+const CommandEntry& RemoteCommand();
+const CommandEntry& VerifyCommand();
+const CommandEntry& SnapshotCommand();
 
 } // namespace cli

@@ -32,7 +32,7 @@ enum class DisplayForm : std::uint8_t {
     Hidden,   // decoded, never shown
 };
 
-struct FieldSpec {
+struct FieldLayout {
     int offset;     // first byte of the row in the record
     FieldKind kind; //
     int count;      // number of values (arrays: element 0 first)
@@ -67,7 +67,7 @@ using F = DisplayForm;
 inline constexpr std::int32_t kPlayerBase = 0xB800;
 inline constexpr int kPlayerSlotSize = 32;
 inline constexpr int kPlayerDecodedSize = 24;
-inline constexpr std::array<FieldSpec, 10> kPlayerLayout{{
+inline constexpr std::array<FieldLayout, 10> kPlayerLayout{{
     {0, K::Byte, 1, "Tag 1", F::Hex, 2},
     {1, K::Byte, 1, "Filler 1", F::Hex, 2},
     {2, K::Word, 1, "Account Number", F::Decimal, 4},
@@ -84,7 +84,7 @@ inline constexpr std::array<FieldSpec, 10> kPlayerLayout{{
 inline constexpr std::int32_t kRemoteBase = 0x8800;
 inline constexpr int kRemoteRecordSize = 96;
 inline constexpr int kRemoteDecodedSize = 96;
-inline constexpr std::array<FieldSpec, 30> kRemoteLayout{{
+inline constexpr std::array<FieldLayout, 30> kRemoteLayout{{
     {0, K::Byte, 1, "Tag 1", F::Hex, 2},
     {1, K::LowNibble, 1, "Denomination", F::Decimal, 2},
     {1, K::HighNibble, 1, "Keydown", F::Decimal, 2},
@@ -125,8 +125,8 @@ inline constexpr std::uint8_t kRemoteTag2 = 0x3C;
 // Offset of the row labelled `label` in `layout`; a label that is not there
 // fails the build when used in a constant expression.
 template <std::size_t N>
-constexpr int OffsetOf(const std::array<FieldSpec, N>& layout, std::string_view label) {
-    for (const FieldSpec& field : layout) {
+constexpr int OffsetOf(const std::array<FieldLayout, N>& layout, std::string_view label) {
+    for (const FieldLayout& field : layout) {
         if (field.label == label) {
             return field.offset;
         }
@@ -138,7 +138,7 @@ constexpr int OffsetOf(const std::array<FieldSpec, N>& layout, std::string_view 
 inline constexpr std::int32_t kSiteAddress = 0xD800;
 inline constexpr int kSiteRecordSize = 128;
 inline constexpr int kSiteDecodedSize = 98;
-inline constexpr std::array<FieldSpec, 34> kSiteLayout{{
+inline constexpr std::array<FieldLayout, 34> kSiteLayout{{
     {0, K::Byte, 1, "Tag 1", F::Hex, 2},
     {1, K::Byte, 1, "High Node", F::Decimal, 3},
     {2, K::Byte, 1, "Global Options", F::Hex, 2},

@@ -4,8 +4,8 @@ namespace records {
 
 namespace {
 
-const FieldSpec* Row(std::span<const FieldSpec> layout, std::string_view label,
-                     std::size_t& index) {
+const FieldLayout* Row(std::span<const FieldLayout> layout, std::string_view label,
+                       std::size_t& index) {
     for (std::size_t i = 0; i < layout.size(); ++i) {
         if (layout[i].label == label) {
             index = i;
@@ -17,7 +17,7 @@ const FieldSpec* Row(std::span<const FieldSpec> layout, std::string_view label,
 
 } // namespace
 
-std::vector<FieldDifference> CompareFields(std::span<const FieldSpec> layout,
+std::vector<FieldDifference> CompareFields(std::span<const FieldLayout> layout,
                                            std::span<const RowValues> rows,
                                            std::span<const FieldValue> expected) {
     std::vector<FieldDifference> differences;
@@ -35,10 +35,10 @@ std::vector<FieldDifference> CompareFields(std::span<const FieldSpec> layout,
     return differences;
 }
 
-std::string DifferenceLine(std::span<const FieldSpec> layout, std::string_view recordName,
+std::string DifferenceLine(std::span<const FieldLayout> layout, std::string_view recordName,
                            const FieldDifference& difference) {
     std::size_t index = 0;
-    const FieldSpec* row = Row(layout, difference.label, index);
+    const FieldLayout* row = Row(layout, difference.label, index);
     const auto text = [row](std::int32_t value) {
         if (row == nullptr || row->form == DisplayForm::Hidden) {
             return std::to_string(value);

@@ -12,9 +12,9 @@ namespace {
 // Every row must start where the previous one ended (a shared byte counts
 // once, with its high half) and the rows must cover exactly the decoded
 // bytes; a slip in a table would otherwise shift every field after it.
-constexpr bool LayoutIsContiguous(std::span<const FieldSpec> layout, int decodedSize) {
+constexpr bool LayoutIsContiguous(std::span<const FieldLayout> layout, int decodedSize) {
     int at = 0;
-    for (const FieldSpec& row : layout) {
+    for (const FieldLayout& row : layout) {
         if (row.offset != at || row.count < 1 || row.count > kMaxRowValues) {
             return false;
         }
@@ -68,7 +68,7 @@ RecordPlace SitePlace() {
     return {kSiteAddress, kSiteRecordSize, kSiteDecodedSize};
 }
 
-int DecodeRecord(std::span<const FieldSpec> layout, std::span<const std::uint8_t> reply,
+int DecodeRecord(std::span<const FieldLayout> layout, std::span<const std::uint8_t> reply,
                  std::span<RowValues> rows) {
     int cursor = kReplyDataOffset;
     const std::size_t n = std::min(layout.size(), rows.size());
@@ -127,13 +127,13 @@ std::string DisplayLine(std::string_view label, std::string_view values) {
     return line;
 }
 
-std::vector<std::string> RecordLines(std::span<const FieldSpec> layout,
+std::vector<std::string> RecordLines(std::span<const FieldLayout> layout,
                                      std::span<const RowValues> rows) {
     std::vector<std::string> lines;
     const std::size_t n = std::min(layout.size(), rows.size());
     lines.reserve(n);
     for (std::size_t r = 0; r < n; ++r) {
-        const FieldSpec& row = layout[r];
+        const FieldLayout& row = layout[r];
         if (row.form == DisplayForm::Hidden) {
             continue;
         }

@@ -51,7 +51,7 @@ RecordPlace SitePlace();
 // record byte n at reply index 13 + n. Returns the reply index after the last
 // field. Bytes beyond the end of `reply` read as 0; callers check first that
 // the reply holds the record (ReplyHoldsRecord).
-int DecodeRecord(std::span<const FieldSpec> layout, std::span<const std::uint8_t> reply,
+int DecodeRecord(std::span<const FieldLayout> layout, std::span<const std::uint8_t> reply,
                  std::span<RowValues> rows);
 
 PlayerRecord DecodePlayer(std::span<const std::uint8_t> reply);
@@ -66,7 +66,7 @@ std::string DisplayLine(std::string_view label, std::string_view values);
 
 // The display lines of a decoded record, in layout order; hidden rows give
 // no line. Array values are joined by ", ".
-std::vector<std::string> RecordLines(std::span<const FieldSpec> layout,
+std::vector<std::string> RecordLines(std::span<const FieldLayout> layout,
                                      std::span<const RowValues> rows);
 
 // True when `replyBytes` received bytes hold the 13 bytes in front of the

@@ -21,7 +21,7 @@ std::uint32_t At(std::span<const std::uint8_t> reply, std::size_t n) {
     return n < reply.size() ? reply[n] : 0;
 }
 
-std::int32_t Expected(const FieldSpec& row, int k, std::span<const std::uint8_t> reply) {
+std::int32_t Expected(const FieldLayout& row, int k, std::span<const std::uint8_t> reply) {
     const std::size_t n =
         static_cast<std::size_t>(kReplyDataOffset + row.offset + k * FieldWidth(row.kind));
     switch (row.kind) {
@@ -51,10 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    const std::span<const FieldSpec> layouts[3] = {kPlayerLayout, kRemoteLayout, kSiteLayout};
+    const std::span<const FieldLayout> layouts[3] = {kPlayerLayout, kRemoteLayout, kSiteLayout};
     const int sizes[3] = {kPlayerDecodedSize, kRemoteDecodedSize, kSiteDecodedSize};
     const int which = data[0] % 3;
-    const std::span<const FieldSpec> layout = layouts[which];
+    const std::span<const FieldLayout> layout = layouts[which];
     const std::span<const std::uint8_t> reply(data + 1, size - 1);
 
     std::vector<RowValues> rows(layout.size());
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(lines.size() == shown);
     std::size_t line = 0;
     for (std::size_t r = 0; r < layout.size(); ++r) {
-        const FieldSpec& row = layout[r];
+        const FieldLayout& row = layout[r];
         if (row.form == DisplayForm::Hidden) {
             continue;
         }

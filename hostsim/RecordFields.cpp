@@ -17,7 +17,7 @@ int ElementBytes(records::FieldKind kind) {
     return width == 0 ? 1 : width;
 }
 
-std::size_t ElementOffset(std::span<const std::uint8_t> record, const records::FieldSpec& row,
+std::size_t ElementOffset(std::span<const std::uint8_t> record, const records::FieldLayout& row,
                           int element) {
     if (element < 0 || element >= row.count) {
         throw std::out_of_range("element " + std::to_string(element) + " of " +
@@ -33,9 +33,9 @@ std::size_t ElementOffset(std::span<const std::uint8_t> record, const records::F
 
 } // namespace
 
-const records::FieldSpec& FieldByLabel(std::span<const records::FieldSpec> layout,
-                                       std::string_view label) {
-    for (const records::FieldSpec& row : layout) {
+const records::FieldLayout& FieldByLabel(std::span<const records::FieldLayout> layout,
+                                         std::string_view label) {
+    for (const records::FieldLayout& row : layout) {
         if (row.label == label) {
             return row;
         }
@@ -43,9 +43,9 @@ const records::FieldSpec& FieldByLabel(std::span<const records::FieldSpec> layou
     throw std::logic_error("no record field labelled " + std::string(label));
 }
 
-void PutField(std::span<std::uint8_t> record, std::span<const records::FieldSpec> layout,
+void PutField(std::span<std::uint8_t> record, std::span<const records::FieldLayout> layout,
               std::string_view label, std::uint32_t value, int element) {
-    const records::FieldSpec& row = FieldByLabel(layout, label);
+    const records::FieldLayout& row = FieldByLabel(layout, label);
     const std::size_t at = ElementOffset(record, row, element);
     std::uint8_t& first = record[at];
     using K = records::FieldKind;
@@ -75,9 +75,9 @@ void PutField(std::span<std::uint8_t> record, std::span<const records::FieldSpec
 }
 
 std::uint32_t GetField(std::span<const std::uint8_t> record,
-                       std::span<const records::FieldSpec> layout, std::string_view label,
+                       std::span<const records::FieldLayout> layout, std::string_view label,
                        int element) {
-    const records::FieldSpec& row = FieldByLabel(layout, label);
+    const records::FieldLayout& row = FieldByLabel(layout, label);
     const std::size_t at = ElementOffset(record, row, element);
     const std::uint8_t first = record[at];
     using K = records::FieldKind;
@@ -104,8 +104,8 @@ std::uint32_t GetField(std::span<const std::uint8_t> record,
     return 0;
 }
 
-void SealRecord(std::span<std::uint8_t> record, std::span<const records::FieldSpec> layout) {
-    const records::FieldSpec& crcRow = FieldByLabel(layout, "CRC");
+void SealRecord(std::span<std::uint8_t> record, std::span<const records::FieldLayout> layout) {
+    const records::FieldLayout& crcRow = FieldByLabel(layout, "CRC");
     // The shift-in CRC routine needs two zero bytes behind the data to give
     // the CRC-16/XMODEM of the data itself.
     const auto covered = record.first(static_cast<std::size_t>(crcRow.offset));

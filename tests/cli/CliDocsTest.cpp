@@ -31,7 +31,7 @@ std::set<std::string> Options(const QString& text) {
 
 TEST(CliDocs, ManPageAndCompletionNameWhatTheTableHas) {
     Names table;
-    for (const cli::CommandSpec& c : cli::Commands()) {
+    for (const cli::CommandEntry& c : cli::Commands()) {
         table[c.name] = {c.options.begin(), c.options.end()};
         for (const char* option : c.options) { // each one known to the command's parser
             const std::string error = cli::ParseCliCommandLine({c.name, option}).error;
